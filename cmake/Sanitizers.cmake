@@ -3,3 +3,8 @@ if(QUILLMERE_SANITIZE)
         -fno-sanitize-recover=all)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Heavy tests scale themselves down under the sanitizers (they run many times slower there).
+if(QUILLMERE_SANITIZE)
+    add_compile_definitions(QUILLMERE_SANITIZED=1)
+endif()
