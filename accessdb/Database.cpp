@@ -1,6 +1,9 @@
 // Opening, password check, catalog and table access.
 #include "accessdb/Database.h"
 
+#include "accessdb/LockFile.h"
+#include "accessdb/write/Writer.h"
+
 namespace accessdb {
 
 DatabaseInfo ReadDatabaseInfo(const std::string& path) {
@@ -33,6 +36,10 @@ Database::~Database() {
 }
 
 std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password, OpenMode mode) {
+    // A read-only file is refused for writing before anything is written, and a statement a
+    // crash cut off is rolled back before anything is read.
+    if (mode == OpenMode::ReadWrite) RequireWritableFile(path);
+    else RecoverInterruptedStatement(path);
     auto pages = std::make_unique<PageFile>(path, mode);
     const DatabaseHeader& h = pages->Header();
     if (IsOfficeEncryption(h.encryption)) {
@@ -106,6 +113,7 @@ void Database::Close() {
     if (mode_ == OpenMode::ReadWrite && pages_) {
         pages_->Flush();
         pages_->Sync();
+        if (writer_) writer_->Close();
     }
 }
 

@@ -23,6 +23,8 @@
 
 namespace accessdb {
 
+class Writer;
+
 struct DatabaseInfo {
     std::string path;
     std::string engineName;      // "Standard Jet DB" / "Standard ACE DB"
@@ -99,7 +101,12 @@ class Database {
     OpenMode mode_;
     std::unique_ptr<Catalog> catalog_;
     std::map<std::uint32_t, std::shared_ptr<const TableDef>> tables_;
+    std::unique_ptr<Writer> writer_;  // databases opened for writing (write/Writer.h)
 };
+
+// Rolls back a statement that a crash cut off in the database at `path`, if its journal says
+// so (the database must be writable then). Called before a database is opened.
+void RecoverInterruptedStatement(const std::string& path);
 
 // Parses "SELECT * FROM name" and returns the table name; throws Syntax or NotSupported.
 std::string ParseSelectAll(const std::string& sql);

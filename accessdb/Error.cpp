@@ -4,6 +4,7 @@
 namespace accessdb {
 
 long Error::JetNumber() const {
+    if (jetNumber_ != 0) return jetNumber_;
     switch (kind_) {
     case ErrorKind::FileNotFound: return 3024;   // Could not find file '...'.
     case ErrorKind::NotDatabase: return 3343;    // Unrecognized database format '...'.
@@ -16,6 +17,7 @@ long Error::JetNumber() const {
     case ErrorKind::Syntax: return 3292;         // Syntax error in field definition / statement.
     case ErrorKind::Io: return 3043;             // Disk or network error.
     case ErrorKind::Constraint: return 3022;
+    case ErrorKind::InUse: return 3045;          // Could not use '...'; file already in use.
     }
     return 3049;
 }

@@ -19,17 +19,22 @@ enum class ErrorKind {
     Syntax,             // a statement could not be parsed
     Io,                 // the operating system refused a read or write
     Constraint,         // a value or name breaks a rule of the database
+    InUse,              // another program has the database open for writing
 };
 
 class Error : public std::runtime_error {
   public:
     Error(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    // With the exact Jet number of the situation where the kind alone does not tell it.
+    Error(ErrorKind kind, const std::string& message, long jetNumber)
+        : std::runtime_error(message), kind_(kind), jetNumber_(jetNumber) {}
     ErrorKind Kind() const { return kind_; }
     // The Jet error number Microsoft's engine raises for this kind of failure.
     long JetNumber() const;
 
   private:
     ErrorKind kind_;
+    long jetNumber_ = 0;
 };
 
 // A structure inside the file does not hold together; thrown by the low layers, which do not

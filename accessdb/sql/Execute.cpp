@@ -1,19 +1,36 @@
-// Statement execution. Reading answers SELECT; the writer adds CREATE TABLE and INSERT here.
+// Statement execution: SELECT reads; CREATE TABLE and INSERT INTO go to the writer.
 #include "accessdb/Database.h"
+#include "accessdb/sql/SqlParser.h"
+#include "accessdb/write/Writer.h"
 
 namespace accessdb {
 
 void Database::Execute(const std::string& sql) {
-    std::size_t pos = sql.find_first_not_of(" \t\r\n");
-    std::string head = pos == std::string::npos ? "" : sql.substr(pos, 6);
-    for (auto& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (head == "SELECT") {
-        auto cursor = OpenQuery(sql);
+    thread_local sql::Statement statement;
+    try {
+        sql::ParseStatementInto(sql, statement);
+    } catch (const sql::SqlSyntaxError& e) {
+        throw Error(ErrorKind::Syntax, e.what(), e.number());
+    }
+    if (const auto* select = std::get_if<sql::SelectAll>(&statement)) {
+        auto cursor = OpenTable(select->table);
         while (cursor->Next()) {
         }
         return;
     }
-    throw Error(ErrorKind::NotSupported, "This engine cannot execute \"" + sql + "\" yet: only SELECT is supported.");
+    if (!writer_) {
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + Path() + "' is open for reading only; \"" + sql.substr(0, 60) +
+                        (sql.size() > 60 ? "...\"" : "\"") + " cannot be executed.");
+    }
+    Guard([&] {
+        if (const auto* create = std::get_if<sql::CreateTable>(&statement)) {
+            writer_->CreateTable(*create);
+        } else {
+            writer_->Insert(std::get<sql::InsertInto>(statement));
+        }
+        return 0;
+    });
 }
 
 }  // namespace accessdb
