@@ -95,7 +95,7 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
     if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd_);
         throw Error(ErrorKind::NotDatabase,
-                    "Unrecognized database format '" + path + "': it is a folder, not an Access database.");
+                    "Unrecognized database format '" + path + "': not an Access database (it is a folder).");
     }
 }
 FileHandle::~FileHandle() { ::close(fd_); }

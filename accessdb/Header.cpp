@@ -44,7 +44,7 @@ const Format* RecogniseFormat(Bytes start, std::string& reason) {
         return nullptr;
     }
     if (engine != "Standard Jet DB" && engine != "Standard ACE DB") {
-        reason = "the file is not an Access database";
+        reason = "it has no Jet or ACE signature";
         return nullptr;
     }
     const Format* format = FormatForVersionByte(start[kHeaderVersionOffset]);

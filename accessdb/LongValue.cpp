@@ -2,6 +2,7 @@
 #include "accessdb/LongValue.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "accessdb/DataPage.h"
@@ -43,10 +44,10 @@ std::vector<std::uint8_t> ReadLongValue(PageFile& pages, Bytes field) {
     }
     if (form != kLongValueChain) ThrowDamaged("a memo or OLE value has an unknown storage form");
     std::vector<std::uint8_t> out;
-    // Each piece holds at least one byte, so more pieces than bytes means a loop.
-    std::size_t pieces = 0;
+    // A chain never visits a row twice; a damaged one could loop forever.
+    std::set<std::pair<std::uint32_t, std::uint8_t>> visited;
     while (out.size() < length) {
-        if (++pieces > length + 1 || pieces > pages.PageCount() * 256ull)
+        if (!visited.insert({where.page, where.row}).second)
             ThrowDamaged("a memo or OLE value's chain of pages loops");
         Bytes row = LongValueRow(pages, where, holder);
         if (row.size() < 4) ThrowDamaged("a piece of a memo or OLE value is shorter than its pointer");

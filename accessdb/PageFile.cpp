@@ -13,12 +13,13 @@ PageFile::PageFile(const std::string& path, OpenMode mode) : file_(path, mode ==
     std::string reason;
     const Format* format = RecogniseFormat(start, reason);
     if (!format)
-        throw Error(ErrorKind::NotDatabase, "Unrecognized database format '" + path + "': " + reason + ".");
+        throw Error(ErrorKind::NotDatabase,
+                    "Unrecognized database format '" + path + "': not an Access database (" + reason + ").");
     std::uint64_t size = file_.Size();
     if (size < 3ull * format->pageSize) {
         throw Error(ErrorKind::NotDatabase, "Unrecognized database format '" + path +
-                                                "': the file is cut short (" + std::to_string(size) +
-                                                " bytes, too small for an Access database).");
+                                                "': not an Access database (the file is cut short: " +
+                                                std::to_string(size) + " bytes, too small for its header, free-page map and catalog).");
     }
     std::uint64_t pages = size / format->pageSize;
     if (pages > 0xFFFFFFull) pages = 0xFFFFFF;  // page numbers have 24 bits in row pointers
@@ -28,7 +29,7 @@ PageFile::PageFile(const std::string& path, OpenMode mode) : file_(path, mode ==
     try {
         header_ = ParseHeader(start);
     } catch (const Error& e) {
-        throw Error(e.Kind(), "Unrecognized database format '" + path + "': " + e.what() + ".");
+        throw Error(e.Kind(), "Unrecognized database format '" + path + "': not an Access database (" + e.what() + ").");
     }
     auto page0 = std::make_shared<Page>();
     page0->number = 0;
