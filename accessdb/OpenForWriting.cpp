@@ -1,0 +1,34 @@
+// What opening for writing requires: a format we can write, the lock file beside the database,
+// and the rollback of a statement a crash cut off.
+#include "accessdb/Database.h"
+#include "accessdb/LockFile.h"
+#include "accessdb/RollbackJournal.h"
+#include "accessdb/write/Writer.h"
+
+namespace accessdb {
+
+void Database::PrepareForWriting() {
+    if (format().jet3)
+        throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is an Access 97 (Jet 3) file, which can only be read.");
+    if (pages_->Header().encryption != Encryption::None)
+        throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
+                                             EncryptionName(pages_->Header().encryption) +
+                                             "); encrypted databases can only be read.");
+    writer_ = std::make_unique<Writer>(*this);
+}
+
+void RecoverInterruptedStatement(const std::string& path) {
+    if (!RollbackJournal::NeedsRecovery(path)) return;
+    try {
+        RequireWritableFile(path);
+    } catch (const Error&) {
+        throw Error(ErrorKind::ReadOnly, "The database '" + path +
+                                             "' holds a statement cut off by a crash, which can only be "
+                                             "undone when the file can be written.");
+    }
+    LockFile lock(path);
+    PageFile pages(path, OpenMode::ReadWrite);
+    RollbackJournal::Recover(pages);
+}
+
+}  // namespace accessdb

@@ -1,0 +1,154 @@
+#include "accessdb/RollbackJournal.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "accessdb/Error.h"
+
+namespace accessdb {
+
+namespace {
+
+// Header: magic (8), page size (4), page count before the statement or kNoGrowth (4), record
+// count (4), reserved (4), checksum of everything after the header (8).
+constexpr char kMagic[8] = {'Q', 'M', 'J', 'R', 'N', 'L', '1', '\0'};
+constexpr std::size_t kHeaderSize = 32;
+constexpr std::uint32_t kNoGrowth = 0xFFFFFFFFu;
+
+std::uint64_t Checksum(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash = (hash ^ data[i]) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool FileExists(const std::string& path) {
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        return true;
+    }
+    return false;
+}
+
+// Reads a journal; returns false unless it is complete and marked full.
+bool ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    if (!FileExists(path)) {
+        return false;
+    }
+    FileHandle file(path, false);
+    bytes.resize(static_cast<std::size_t>(file.Size()));
+    bytes.resize(file.ReadAt(0, bytes));
+    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof(kMagic)) != 0) {
+        return false;
+    }
+    const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
+    const std::uint32_t records = LoadU32(bytes.data() + 16);
+    const std::size_t length = kHeaderSize + static_cast<std::size_t>(records) * (4 + pageSize);
+    if (pageSize == 0 || bytes.size() < length) {
+        return false;
+    }
+    return LoadU64(bytes.data() + 24) == Checksum(bytes.data() + kHeaderSize, length - kHeaderSize);
+}
+
+}  // namespace
+
+std::string RollbackJournal::PathFor(const std::string& databasePath) {
+    return databasePath + "-journal";
+}
+
+RollbackJournal::RollbackJournal(const std::string& databasePath, std::uint32_t pageSize)
+    : path_(PathFor(databasePath)), pageSize_(pageSize) {
+    if (std::FILE* f = std::fopen(path_.c_str(), "ab")) {
+        std::fclose(f);
+    } else {
+        throw Error(ErrorKind::ReadOnly, "Cannot create the journal file '" + path_ +
+                                             "' beside the database.");
+    }
+    file_ = std::make_unique<FileHandle>(path_, true);
+    Forget();
+}
+
+RollbackJournal::~RollbackJournal() = default;
+
+void RollbackJournal::BeforeFirstChange(std::uint32_t page, Bytes original) {
+    std::uint8_t number[4];
+    StoreU32(number, page);
+    buffer_.insert(buffer_.end(), number, number + 4);
+    buffer_.insert(buffer_.end(), original.begin(), original.end());
+    ++records_;
+}
+
+void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
+    grew_ = true;
+    pageCountBefore_ = pageCountBefore;
+}
+
+void RollbackJournal::Write() {
+    std::uint8_t* header = buffer_.data();
+    std::memcpy(header, kMagic, sizeof(kMagic));
+    StoreU32(header + 8, pageSize_);
+    StoreU32(header + 12, grew_ ? pageCountBefore_ : kNoGrowth);
+    StoreU32(header + 16, records_);
+    StoreU32(header + 20, 0);
+    StoreU64(header + 24, Checksum(buffer_.data() + kHeaderSize, buffer_.size() - kHeaderSize));
+    file_->WriteAt(0, buffer_);
+}
+
+void RollbackJournal::MarkDone() {
+    static const std::uint8_t kEmpty[8] = {};
+    file_->WriteAt(0, kEmpty);
+    Forget();
+}
+
+void RollbackJournal::Forget() {
+    buffer_.assign(kHeaderSize, 0);
+    records_ = 0;
+    grew_ = false;
+    pageCountBefore_ = 0;
+}
+
+void RollbackJournal::Remove() {
+    file_.reset();
+    std::remove(path_.c_str());
+}
+
+bool RollbackJournal::NeedsRecovery(const std::string& databasePath) {
+    std::vector<std::uint8_t> bytes;
+    return ReadJournal(PathFor(databasePath), bytes);
+}
+
+bool RollbackJournal::Recover(PageFile& pages) {
+    const std::string path = PathFor(pages.Path());
+    std::vector<std::uint8_t> bytes;
+    if (!ReadJournal(path, bytes)) {
+        std::remove(path.c_str());
+        return false;
+    }
+    const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
+    if (pageSize != pages.PageSize()) {
+        throw Error(ErrorKind::Damaged, "The journal '" + path +
+                                            "' does not belong to the database beside it.");
+    }
+    const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
+    const std::uint32_t records = LoadU32(bytes.data() + 16);
+    const std::uint8_t* record = bytes.data() + kHeaderSize;
+    for (std::uint32_t i = 0; i < records; ++i, record += 4 + pageSize) {
+        const std::uint32_t page = LoadU32(record);
+        if (page < pages.PageCount()) {
+            MutablePageRef target = pages.Modify(page);
+            std::memcpy(target->bytes.data(), record + 4, pageSize);
+        }
+    }
+    pages.Flush();
+    if (pageCountBefore != kNoGrowth &&
+        static_cast<std::uint64_t>(pageCountBefore) * pageSize < pages.File().Size()) {
+        pages.File().Truncate(static_cast<std::uint64_t>(pageCountBefore) * pageSize);
+    }
+    pages.Sync();
+    pages.DiscardCache();
+    std::remove(path.c_str());
+    return true;
+}
+
+}  // namespace accessdb
