@@ -26,7 +26,8 @@ void PrintHelp(std::ostream& os) {
     std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
     for (const auto& c : sorted) {
         std::string line = std::string(c.name);
-        for (const auto& f : c.flags) line += " [" + f + "]";
+        for (const auto& f : c.flags)
+            line += " [" + (f.back() == '=' ? f.substr(0, f.size() - 1) + " VALUE" : f) + "]";
         line += std::string(" ") + c.usage;
         os << "  " << line << "\n      " << c.summary << "\n";
     }
@@ -35,6 +36,13 @@ void PrintHelp(std::ostream& os) {
 
 bool Invocation::HasFlag(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+std::optional<std::string> Invocation::OptionValue(const std::string& name) const {
+    const std::string prefix = name + "=";
+    for (const auto& f : flags)
+        if (f.rfind(prefix, 0) == 0) return f.substr(prefix.size());
+    return std::nullopt;
 }
 
 const std::vector<Command>& Commands() { return Registry(); }
@@ -67,6 +75,14 @@ int main(int argc, char** argv) {
                 inv.password = raw[++i];
             } else if (a.rfind("--password=", 0) == 0) {
                 inv.password = a.substr(11);
+            } else if (a.size() > 2 && a.rfind("--", 0) == 0 && a.find('=') == std::string::npos &&
+                       std::find(command->flags.begin(), command->flags.end(), a + "=") != command->flags.end()) {
+                if (i + 1 >= raw.size()) throw UsageError(a + " needs a value");
+                inv.flags.push_back(a + "=" + raw[++i]);
+            } else if (a.size() > 2 && a.rfind("--", 0) == 0 && a.find('=') != std::string::npos &&
+                       std::find(command->flags.begin(), command->flags.end(), a.substr(0, a.find('=') + 1)) !=
+                           command->flags.end()) {
+                inv.flags.push_back(a);
             } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
                 if (std::find(command->flags.begin(), command->flags.end(), a) == command->flags.end())
                     throw UsageError("unknown option '" + a + "' for " + command->name);
