@@ -62,8 +62,8 @@ RollbackJournal::RollbackJournal(const std::string& databasePath, std::uint32_t 
     if (std::FILE* f = std::fopen(path_.c_str(), "ab")) {
         std::fclose(f);
     } else {
-        throw Error(ErrorKind::ReadOnly, "Cannot create the journal file '" + path_ +
-                                             "' beside the database.");
+        throw Error(ErrorKind::ReadOnly,
+                    "Cannot create the journal file '" + path_ + "' beside the database.");
     }
     file_ = std::make_unique<FileHandle>(path_, true);
     Forget();
@@ -127,8 +127,8 @@ bool RollbackJournal::Recover(PageFile& pages) {
     }
     const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     if (pageSize != pages.PageSize()) {
-        throw Error(ErrorKind::Damaged, "The journal '" + path +
-                                            "' does not belong to the database beside it.");
+        throw Error(ErrorKind::Damaged,
+                    "The journal '" + path + "' does not belong to the database beside it.");
     }
     const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
     const std::uint32_t records = LoadU32(bytes.data() + 16);

@@ -1,9 +1,9 @@
 #include "accessdb/write/FieldEncoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <limits>
@@ -151,11 +151,19 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out) 
         return;
     }
     switch (column.type) {
-        case ColumnType::Byte: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 1, out.bytes); break;
-        case ColumnType::Integer: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 2, out.bytes); break;
-        case ColumnType::Long: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 4, out.bytes); break;
+        case ColumnType::Byte:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 1, out.bytes);
+            break;
+        case ColumnType::Integer:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 2, out.bytes);
+            break;
+        case ColumnType::Long:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 4, out.bytes);
+            break;
         case ColumnType::Currency:
-        case ColumnType::BigInt: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 8, out.bytes); break;
+        case ColumnType::BigInt:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 8, out.bytes);
+            break;
         case ColumnType::Single: {
             const float f = static_cast<float>(value.real);
             std::uint32_t bits = 0;
@@ -208,9 +216,10 @@ void LiteralToValue(const std::string& table, const ColumnDef& column, const sql
             if (units > size) {
                 throw Error(ErrorKind::Constraint,
                             "The field is too small to accept the amount of data you attempted "
-                            "to add: column '" + column.name + "' of table '" + table +
-                                "' holds at most " + std::to_string(size) + " characters, the value '" +
-                                StartOf(text) + "' has " + std::to_string(units) + ".",
+                            "to add: column '" +
+                                column.name + "' of table '" + table + "' holds at most " +
+                                std::to_string(size) + " characters, the value '" + StartOf(text) +
+                                "' has " + std::to_string(units) + ".",
                             kFieldTooSmall);
             }
         }
