@@ -32,7 +32,7 @@ void RecoverInterruptedStatement(const std::string& path) {
     }
     LockFile lock(path);
     PageFile pages(path, OpenMode::ReadWrite);
-    RollbackJournal::Recover(pages);
+    RollbackJournal::Recover(pages, true);
 }
 
 }  // namespace accessdb

@@ -49,9 +49,10 @@ Writer::Writer(Database& database)
       journal_(database.Path(), database.Pages().PageSize()),
       allocator_(database.Pages()) {
     PageFile& pages = database_.Pages();
-    if (RollbackJournal::Recover(pages)) {
+    if (RollbackJournal::Recover(pages, false)) {
         database_.InvalidateCatalog();
     }
+    journal_.Start();
     pages.SetJournal(&journal_);
 }
 
@@ -98,7 +99,12 @@ void Writer::RunStatement(Fn&& body) {
         pages.EndStatement();
         pages.DiscardCache();
         ForgetState();
-        RollbackJournal::Recover(pages);
+        try {
+            RollbackJournal::Recover(pages, false);
+            journal_.MarkDone();
+        } catch (...) {
+            // The journal stays marked full: the next open rolls the statement back.
+        }
         throw;
     }
     pages.EndStatement();
