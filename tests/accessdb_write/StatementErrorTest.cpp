@@ -125,3 +125,26 @@ TEST(StatementErrors, ReadOnlyTargets) {
     EXPECT_EQ(Failure(*db, "CREATE TABLE t (a VARCHAR)").first, 3027);
     fs::remove_all(dir);
 }
+
+// A database whose default sort order has no table here (Russian, LCID 1049) refuses new
+// tables: their catalog entries could not be ordered the way Access orders them.
+TEST(StatementErrors, UnknownSortOrderRefusesTableCreation) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("sortorder");
+    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
+    {
+        accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+        accessdb::MutablePageRef header = pages.Modify(0);
+        header->bytes[0x6E] = 0x19;  // 1049
+        header->bytes[0x6F] = 0x04;
+        pages.Flush();
+    }
+    const std::string before = fixtures::ReadText(path);
+    auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+    const auto [number, text] = Failure(*db, "CREATE TABLE t (a VARCHAR)");
+    EXPECT_NE(text.find("sort order"), std::string::npos) << text;
+    EXPECT_NE(text.find("1049"), std::string::npos) << text;
+    db->Close();
+    EXPECT_EQ(fixtures::ReadText(path), before);
+    fs::remove_all(dir);
+}

@@ -132,3 +132,29 @@ TEST(IndexTree, SplitsAtSeveralLevels) {
     EXPECT_EQ(tree.Entries().size(), order.size());
     fs::remove_all(dir);
 }
+
+// 255 columns with 64-character names: the definition spans several pages.
+TEST(WriteVolume, WidestTableDefinitionSpansPages) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("wide");
+    const std::string path = CopyFixture("jackcess/empty2019.accdb", dir);
+    std::string create = "CREATE TABLE `Wide`(";
+    std::string insert = "INSERT INTO `Wide` VALUES(";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 255; ++i) {
+        std::string name = "Column " + std::to_string(i) + " ";
+        name.resize(64, 'n');
+        create += (i ? ", `" : "`") + name + "` VARCHAR(10)";
+        expected.push_back("v" + std::to_string(i));
+        insert += (i ? ",'" : "'") + expected.back() + "'";
+    }
+    Execute(path, {create + ")", insert + ")"});
+    ExpectClean(path);
+    auto db = accessdb::Database::Open(path, "");
+    EXPECT_GT(db->Table("Wide")->pages.size(), 5u);
+    EXPECT_EQ(ReadRows(path, "Wide"), (std::vector<std::vector<std::string>>{expected}));
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(path, "Wide"), (std::vector<std::vector<std::string>>{expected}));
+    }
+    fs::remove_all(dir);
+}
