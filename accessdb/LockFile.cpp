@@ -40,7 +40,8 @@ std::string LockEntry() {
 [[noreturn]] void ThrowInUse(const std::string& lockPath) {
     throw Error(ErrorKind::InUse, "Could not use '" + lockPath.substr(0, lockPath.rfind('.')) +
                                       "'; file already in use (another program holds its lock "
-                                      "file '" + lockPath + "').");
+                                      "file '" +
+                                      lockPath + "').");
 }
 
 }  // namespace
@@ -117,8 +118,8 @@ LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath
                     ThrowInUse(path_);  // someone else's lock file we may not touch
                 }
                 throw Error(ErrorKind::ReadOnly, "Cannot create the lock file '" + path_ +
-                                                     "' beside the database: " +
-                                                     std::strerror(e) + ".");
+                                                     "' beside the database: " + std::strerror(e) +
+                                                     ".");
             }
             throw Error(ErrorKind::Io,
                         "Cannot open the lock file '" + path_ + "': " + std::strerror(e) + ".");
@@ -156,30 +157,31 @@ void LockFile::Release() {
 
 #endif
 
-LockFile::~LockFile() { Release(); }
+LockFile::~LockFile() {
+    Release();
+}
 
 void RequireWritableFile(const std::string& path) {
 #ifdef _WIN32
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        throw Error(ErrorKind::ReadOnly, "The database '" + path +
-                                             "' is a read-only file and cannot be written.");
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + path + "' is a read-only file and cannot be written.");
     }
 #else
     // The mode bits too: access() says yes to root even for a file marked read-only.
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0) {
-        throw Error(ErrorKind::ReadOnly, "The database '" + path +
-                                             "' is a read-only file and cannot be written.");
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + path + "' is a read-only file and cannot be written.");
     }
     if (::access(path.c_str(), W_OK) != 0) {
         const int e = errno;
         if (e == ENOENT) {
             throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
         }
-        throw Error(ErrorKind::ReadOnly, "The database '" + path +
-                                             "' cannot be written (" + std::strerror(e) +
-                                             "): it is read-only.");
+        throw Error(ErrorKind::ReadOnly, "The database '" + path + "' cannot be written (" +
+                                             std::strerror(e) + "): it is read-only.");
     }
 #endif
 }

@@ -9,7 +9,9 @@ namespace accessdb {
 
 void Database::PrepareForWriting() {
     if (format().jet3)
-        throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is an Access 97 (Jet 3) file, which can only be read.");
+        throw Error(
+            ErrorKind::ReadOnly,
+            "The database '" + Path() + "' is an Access 97 (Jet 3) file, which can only be read.");
     if (pages_->Header().encryption != Encryption::None)
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
                                              EncryptionName(pages_->Header().encryption) +
@@ -18,17 +20,19 @@ void Database::PrepareForWriting() {
 }
 
 void RecoverInterruptedStatement(const std::string& path) {
-    if (!RollbackJournal::NeedsRecovery(path)) return;
+    if (!RollbackJournal::NeedsRecovery(path))
+        return;
     try {
         RequireWritableFile(path);
     } catch (const Error&) {
-        throw Error(ErrorKind::ReadOnly, "The database '" + path +
-                                             "' holds a statement cut off by a crash, which can only be "
-                                             "undone when the file can be written.");
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + path +
+                        "' holds a statement cut off by a crash, which can only be "
+                        "undone when the file can be written.");
     }
     LockFile lock(path);
     PageFile pages(path, OpenMode::ReadWrite);
-    RollbackJournal::Recover(pages);
+    RollbackJournal::Recover(pages, true);
 }
 
 }  // namespace accessdb

@@ -10,18 +10,14 @@ namespace accessdb {
 namespace {
 
 // Header: magic (8), page size (4), page count before the statement or kNoGrowth (4), record
-// count (4), reserved (4), checksum of everything after the header (8).
+// count (4), statement number (4), reserved (8); then the records; then a trailer repeating
+// the magic, the record count and the statement number. The journal goes out in one write,
+// front to back, so a journal cut short has no matching trailer and is ignored (the database
+// was not touched yet); MarkDone clears the header's magic.
 constexpr char kMagic[8] = {'Q', 'M', 'J', 'R', 'N', 'L', '1', '\0'};
 constexpr std::size_t kHeaderSize = 32;
+constexpr std::size_t kTrailerSize = 16;
 constexpr std::uint32_t kNoGrowth = 0xFFFFFFFFu;
-
-std::uint64_t Checksum(const std::uint8_t* data, std::size_t size) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (std::size_t i = 0; i < size; ++i) {
-        hash = (hash ^ data[i]) * 1099511628211ull;
-    }
-    return hash;
-}
 
 bool FileExists(const std::string& path) {
     if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
@@ -45,10 +41,12 @@ bool ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
     const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
     const std::size_t length = kHeaderSize + static_cast<std::size_t>(records) * (4 + pageSize);
-    if (pageSize == 0 || bytes.size() < length) {
+    if (pageSize == 0 || bytes.size() < length + kTrailerSize) {
         return false;
     }
-    return LoadU64(bytes.data() + 24) == Checksum(bytes.data() + kHeaderSize, length - kHeaderSize);
+    const std::uint8_t* trailer = bytes.data() + length;
+    return std::memcmp(trailer, kMagic, sizeof(kMagic)) == 0 && LoadU32(trailer + 8) == records &&
+           LoadU32(trailer + 12) == LoadU32(bytes.data() + 20);
 }
 
 }  // namespace
@@ -62,14 +60,20 @@ RollbackJournal::RollbackJournal(const std::string& databasePath, std::uint32_t 
     if (std::FILE* f = std::fopen(path_.c_str(), "ab")) {
         std::fclose(f);
     } else {
-        throw Error(ErrorKind::ReadOnly, "Cannot create the journal file '" + path_ +
-                                             "' beside the database.");
+        throw Error(ErrorKind::ReadOnly,
+                    "Cannot create the journal file '" + path_ + "' beside the database.");
     }
     file_ = std::make_unique<FileHandle>(path_, true);
     Forget();
 }
 
 RollbackJournal::~RollbackJournal() = default;
+
+void RollbackJournal::Start() {
+    file_->Truncate(0);
+    statement_ = 0;
+    Forget();
+}
 
 void RollbackJournal::BeforeFirstChange(std::uint32_t page, Bytes original) {
     std::uint8_t number[4];
@@ -90,9 +94,16 @@ void RollbackJournal::Write() {
     StoreU32(header + 8, pageSize_);
     StoreU32(header + 12, grew_ ? pageCountBefore_ : kNoGrowth);
     StoreU32(header + 16, records_);
-    StoreU32(header + 20, 0);
-    StoreU64(header + 24, Checksum(buffer_.data() + kHeaderSize, buffer_.size() - kHeaderSize));
+    ++statement_;
+    StoreU32(header + 20, statement_);
+    std::memset(header + 24, 0, kHeaderSize - 24);
+    std::uint8_t trailer[kTrailerSize];
+    std::memcpy(trailer, kMagic, sizeof(kMagic));
+    StoreU32(trailer + 8, records_);
+    StoreU32(trailer + 12, statement_);
+    buffer_.insert(buffer_.end(), trailer, trailer + kTrailerSize);
     file_->WriteAt(0, buffer_);
+    buffer_.resize(buffer_.size() - kTrailerSize);
 }
 
 void RollbackJournal::MarkDone() {
@@ -118,17 +129,18 @@ bool RollbackJournal::NeedsRecovery(const std::string& databasePath) {
     return ReadJournal(PathFor(databasePath), bytes);
 }
 
-bool RollbackJournal::Recover(PageFile& pages) {
+bool RollbackJournal::Recover(PageFile& pages, bool removeJournal) {
     const std::string path = PathFor(pages.Path());
     std::vector<std::uint8_t> bytes;
     if (!ReadJournal(path, bytes)) {
-        std::remove(path.c_str());
+        if (removeJournal)
+            std::remove(path.c_str());
         return false;
     }
     const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     if (pageSize != pages.PageSize()) {
-        throw Error(ErrorKind::Damaged, "The journal '" + path +
-                                            "' does not belong to the database beside it.");
+        throw Error(ErrorKind::Damaged,
+                    "The journal '" + path + "' does not belong to the database beside it.");
     }
     const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
@@ -147,7 +159,8 @@ bool RollbackJournal::Recover(PageFile& pages) {
     }
     pages.Sync();
     pages.DiscardCache();
-    std::remove(path.c_str());
+    if (removeJournal)
+        std::remove(path.c_str());
     return true;
 }
 

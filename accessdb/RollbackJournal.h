@@ -27,6 +27,10 @@ class RollbackJournal : public PageJournal {
     void BeforeFirstChange(std::uint32_t page, Bytes original) override;
     void BeforeGrow(std::uint32_t pageCountBefore) override;
 
+    // Empties the journal file; call once any interrupted statement has been rolled back, so
+    // that no trailer of an earlier session can match a journal of this one.
+    void Start();
+
     // Whether the current statement has journaled anything.
     bool HasChanges() const { return records_ != 0 || grew_; }
     // Writes the journal for the current statement; call before the pages are written.
@@ -40,9 +44,10 @@ class RollbackJournal : public PageJournal {
 
     // Rolls back a statement cut off by a crash, if the database has a journal marked full:
     // writes the original images back through `pages`, restores the length, syncs and removes
-    // the journal. Returns whether anything was rolled back. A journal that was not completely
-    // written is simply removed (the database was not touched yet).
-    static bool Recover(PageFile& pages);
+    // the journal (or, with `removeJournal` false, leaves it for the caller's Start()). Returns
+    // whether anything was rolled back. A journal that was not completely written is ignored
+    // (the database was not touched yet).
+    static bool Recover(PageFile& pages, bool removeJournal);
     // Whether a journal marked full lies beside the database.
     static bool NeedsRecovery(const std::string& databasePath);
 
@@ -54,6 +59,7 @@ class RollbackJournal : public PageJournal {
     std::uint32_t records_ = 0;
     bool grew_ = false;
     std::uint32_t pageCountBefore_ = 0;
+    std::uint32_t statement_ = 0;  // numbers the journals written, so trailers cannot be stale
 };
 
 }  // namespace accessdb

@@ -59,6 +59,7 @@ bool TableCursor::Next() {
         RowSlot slot = dp.Slot(row);
         if (slot.deleted) continue;
         position_ = RowPointer{page_->number, static_cast<std::uint8_t>(row)};
+        rowId_ = position_;
         Bytes bytes = dp.RowBytes(slot);
         if (slot.lookup) bytes = FollowLookup(bytes);
         decoder_.Split(bytes, slices_);

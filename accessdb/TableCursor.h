@@ -21,6 +21,8 @@ class TableCursor {
     const std::vector<Value>& Row() const { return values_; }
     // Where the current row lives (after following an overflow pointer).
     RowPointer Position() const { return position_; }
+    // The row's id: where its slot is (indexes point here, also for overflow rows).
+    RowPointer RowId() const { return rowId_; }
     const TableDef& Table() const { return *table_; }
 
   private:
@@ -37,6 +39,7 @@ class TableCursor {
     std::uint16_t rowCount_ = 0;
     std::uint16_t nextRow_ = 0;
     RowPointer position_;
+    RowPointer rowId_;
     std::vector<FieldSlice> slices_;
     std::vector<Value> values_;
 };

@@ -63,7 +63,8 @@ IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
         if (!content.entries.empty()) {
             raw = prefix;
         }
-        raw.insert(raw.end(), page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + start),
+        raw.insert(raw.end(),
+                   page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + start),
                    page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + end));
         if (content.entries.empty()) {
             if (prefixLength > raw.size()) {

@@ -19,9 +19,10 @@ void Database::Execute(const std::string& sql) {
         return;
     }
     if (!writer_) {
-        throw Error(ErrorKind::ReadOnly,
-                    "The database '" + Path() + "' is open for reading only; \"" + sql.substr(0, 60) +
-                        (sql.size() > 60 ? "...\"" : "\"") + " cannot be executed.");
+        throw Error(ErrorKind::ReadOnly, "The database '" + Path() +
+                                             "' is open for reading only; \"" + sql.substr(0, 60) +
+                                             (sql.size() > 60 ? "...\"" : "\"") +
+                                             " cannot be executed.");
     }
     Guard([&] {
         if (const auto* create = std::get_if<sql::CreateTable>(&statement)) {

@@ -54,7 +54,8 @@ std::uint8_t AppendRow(MutableBytes page, const Format& format, Bytes row) {
     const std::uint16_t rows = LoadU16(page.data() + format.dataRowCountOffset);
     const std::size_t start = LowestRowStart(page, format, rows) - row.size();
     std::memcpy(page.data() + start, row.data(), row.size());
-    StoreU16(page.data() + format.dataFirstRowOffset + 2u * rows, static_cast<std::uint16_t>(start));
+    StoreU16(page.data() + format.dataFirstRowOffset + 2u * rows,
+             static_cast<std::uint16_t>(start));
     StoreU16(page.data() + format.dataRowCountOffset, static_cast<std::uint16_t>(rows + 1));
     const std::uint16_t freeSpace = LoadU16(page.data() + kFreeSpace);
     StoreU16(page.data() + kFreeSpace, static_cast<std::uint16_t>(freeSpace - row.size() - 2));

@@ -1,9 +1,9 @@
 #include "accessdb/write/FieldEncoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <limits>
@@ -116,6 +116,37 @@ bool ParseCurrency(const std::string& text, std::int64_t& out) {
 
 }  // namespace
 
+void EncodeTextInto(const std::string& utf8, bool allowCompression,
+                    std::vector<std::uint8_t>& out) {
+    // Plain ASCII (the usual case) is encoded in place; anything else goes the general way.
+    bool ascii = true;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (!ascii) {
+        out = EncodeText(utf8, allowCompression);
+        return;
+    }
+    const std::size_t n = utf8.size();
+    out.clear();
+    if (allowCompression && n > 2 && n <= 1024) {
+        out.resize(n + 2);
+        out[0] = 0xFF;
+        out[1] = 0xFE;
+        std::memcpy(out.data() + 2, utf8.data(), n);
+        return;
+    }
+    out.resize(2 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out[2 * i] = static_cast<std::uint8_t>(utf8[i]);
+        out[2 * i + 1] = 0;
+    }
+}
+
 double NowAsDateTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -151,11 +182,19 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out) 
         return;
     }
     switch (column.type) {
-        case ColumnType::Byte: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 1, out.bytes); break;
-        case ColumnType::Integer: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 2, out.bytes); break;
-        case ColumnType::Long: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 4, out.bytes); break;
+        case ColumnType::Byte:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 1, out.bytes);
+            break;
+        case ColumnType::Integer:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 2, out.bytes);
+            break;
+        case ColumnType::Long:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 4, out.bytes);
+            break;
         case ColumnType::Currency:
-        case ColumnType::BigInt: PutLittleEndian(static_cast<std::uint64_t>(value.integer), 8, out.bytes); break;
+        case ColumnType::BigInt:
+            PutLittleEndian(static_cast<std::uint64_t>(value.integer), 8, out.bytes);
+            break;
         case ColumnType::Single: {
             const float f = static_cast<float>(value.real);
             std::uint32_t bits = 0;
@@ -171,7 +210,7 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out) 
             break;
         }
         case ColumnType::Text:
-            out.bytes = EncodeText(value.text, column.IsCompressedUnicode());
+            EncodeTextInto(value.text, column.IsCompressedUnicode(), out.bytes);
             break;
         case ColumnType::Binary:
         case ColumnType::Guid:
@@ -208,9 +247,10 @@ void LiteralToValue(const std::string& table, const ColumnDef& column, const sql
             if (units > size) {
                 throw Error(ErrorKind::Constraint,
                             "The field is too small to accept the amount of data you attempted "
-                            "to add: column '" + column.name + "' of table '" + table +
-                                "' holds at most " + std::to_string(size) + " characters, the value '" +
-                                StartOf(text) + "' has " + std::to_string(units) + ".",
+                            "to add: column '" +
+                                column.name + "' of table '" + table + "' holds at most " +
+                                std::to_string(size) + " characters, the value '" + StartOf(text) +
+                                "' has " + std::to_string(units) + ".",
                             kFieldTooSmall);
             }
         }

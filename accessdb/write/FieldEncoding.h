@@ -1,6 +1,8 @@
 #pragma once
 // Values into their stored form, and statement literals into values of a column's own kind.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "accessdb/TableDef.h"
 #include "accessdb/Value.h"
@@ -16,6 +18,9 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out);
 // and value when the literal is not of the column's kind or does not fit it.
 void LiteralToValue(const std::string& table, const ColumnDef& column, const sql::Literal& literal,
                     Value& out);
+
+// Text as stored (see EncodeText), into `out`, reusing its storage.
+void EncodeTextInto(const std::string& utf8, bool allowCompression, std::vector<std::uint8_t>& out);
 
 // Days since 1899-12-30 of the current local time (DateCreate, DateUpdate).
 double NowAsDateTime();

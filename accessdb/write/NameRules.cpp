@@ -35,7 +35,8 @@ void CheckObjectName(const std::string& name, const char* what) {
             Refuse(name, what, "it holds a control character");
         }
         if (c == u'.' || c == u'!' || c == u'`' || c == u'[' || c == u']') {
-            Refuse(name, what, std::string("it holds the character '") + static_cast<char>(c) + "'");
+            Refuse(name, what,
+                   std::string("it holds the character '") + static_cast<char>(c) + "'");
         }
         if (c != u' ') {
             blank = false;

@@ -30,18 +30,29 @@ struct NewColumn {
 
 ColumnType TypeOf(sql::ColumnKind kind) {
     switch (kind) {
-        case sql::ColumnKind::Text: return ColumnType::Text;
-        case sql::ColumnKind::Memo: return ColumnType::Memo;
-        case sql::ColumnKind::Byte: return ColumnType::Byte;
-        case sql::ColumnKind::Integer: return ColumnType::Integer;
+        case sql::ColumnKind::Text:
+            return ColumnType::Text;
+        case sql::ColumnKind::Memo:
+            return ColumnType::Memo;
+        case sql::ColumnKind::Byte:
+            return ColumnType::Byte;
+        case sql::ColumnKind::Integer:
+            return ColumnType::Integer;
         case sql::ColumnKind::Long:
-        case sql::ColumnKind::Counter: return ColumnType::Long;
-        case sql::ColumnKind::Single: return ColumnType::Single;
-        case sql::ColumnKind::Double: return ColumnType::Double;
-        case sql::ColumnKind::Currency: return ColumnType::Currency;
-        case sql::ColumnKind::DateTime: return ColumnType::DateTime;
-        case sql::ColumnKind::Bit: return ColumnType::Boolean;
-        case sql::ColumnKind::Guid: return ColumnType::Guid;
+        case sql::ColumnKind::Counter:
+            return ColumnType::Long;
+        case sql::ColumnKind::Single:
+            return ColumnType::Single;
+        case sql::ColumnKind::Double:
+            return ColumnType::Double;
+        case sql::ColumnKind::Currency:
+            return ColumnType::Currency;
+        case sql::ColumnKind::DateTime:
+            return ColumnType::DateTime;
+        case sql::ColumnKind::Bit:
+            return ColumnType::Boolean;
+        case sql::ColumnKind::Guid:
+            return ColumnType::Guid;
     }
     return ColumnType::Text;
 }
@@ -171,7 +182,9 @@ std::vector<std::uint8_t> Serialise(const std::vector<NewColumn>& columns, SortO
     return out;
 }
 
-std::vector<std::uint8_t> EmptyInlineMapRow() { return std::vector<std::uint8_t>(kUsageMapRowSize, 0); }
+std::vector<std::uint8_t> EmptyInlineMapRow() {
+    return std::vector<std::uint8_t>(kUsageMapRowSize, 0);
+}
 
 }  // namespace
 
@@ -187,8 +200,7 @@ std::uint32_t WriteNewTableDefinition(PageFile& pages, PageAllocator& allocator,
     // Usage-map pages: the table's two maps, then two per Memo column (a pair never split).
     std::vector<MutablePageRef> mapPages;
     auto placeMapRow = [&]() -> RowPointer {
-        if (mapPages.empty() ||
-            !RowFits(mapPages.back()->View(), format, kUsageMapRowSize * 2)) {
+        if (mapPages.empty() || !RowFits(mapPages.back()->View(), format, kUsageMapRowSize * 2)) {
             MutablePageRef page = allocator.NewPage();
             InitDataPage(page->Mutable(), format, 0);
             mapPages.push_back(page);

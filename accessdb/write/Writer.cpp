@@ -49,9 +49,10 @@ Writer::Writer(Database& database)
       journal_(database.Path(), database.Pages().PageSize()),
       allocator_(database.Pages()) {
     PageFile& pages = database_.Pages();
-    if (RollbackJournal::Recover(pages)) {
+    if (RollbackJournal::Recover(pages, false)) {
         database_.InvalidateCatalog();
     }
+    journal_.Start();
     pages.SetJournal(&journal_);
 }
 
@@ -98,7 +99,12 @@ void Writer::RunStatement(Fn&& body) {
         pages.EndStatement();
         pages.DiscardCache();
         ForgetState();
-        RollbackJournal::Recover(pages);
+        try {
+            RollbackJournal::Recover(pages, false);
+            journal_.MarkDone();
+        } catch (...) {
+            // The journal stays marked full: the next open rolls the statement back.
+        }
         throw;
     }
     pages.EndStatement();
@@ -288,8 +294,9 @@ void Writer::CreateTable(const sql::CreateTable& statement) {
     const SortOrder order = DefaultSortOrder(pages);
     const int nameColumn = ColumnIndex(catalog.SystemCatalogDef(), "Name");
     const SortOrder catalogOrder =
-        nameColumn < 0 ? order
-                       : catalog.SystemCatalogDef().columns[static_cast<std::size_t>(nameColumn)].sortOrder;
+        nameColumn < 0
+            ? order
+            : catalog.SystemCatalogDef().columns[static_cast<std::size_t>(nameColumn)].sortOrder;
     for (const SortOrder& o : {order, catalogOrder}) {
         if (!FindTextSortOrder(o.lcid, o.version)) {
             throw Error(ErrorKind::NotSupported,
@@ -319,8 +326,9 @@ void Writer::Insert(const sql::InsertInto& statement) {
                                 "' has indexes; inserting into tables with indexes is not "
                                 "supported yet.");
             }
-            throw Error(ErrorKind::ReadOnly, "'" + def.name + "' is a system table and cannot be "
-                                                              "changed.");
+            throw Error(ErrorKind::ReadOnly, "'" + def.name +
+                                                 "' is a system table and cannot be "
+                                                 "changed.");
         }
         const std::size_t columnCount = def.columns.size();
         // Which column each value goes to.
@@ -335,7 +343,8 @@ void Writer::Insert(const sql::InsertInto& statement) {
                 if (column == nullptr) {
                     throw Error(ErrorKind::Constraint,
                                 "The INSERT INTO statement contains the following unknown field "
-                                "name: '" + name + "' (table '" + def.name + "').",
+                                "name: '" +
+                                    name + "' (table '" + def.name + "').",
                                 kUnknownField);
                 }
                 positions_.push_back(static_cast<int>(column - def.columns.data()));
@@ -387,9 +396,8 @@ void Writer::Insert(const sql::InsertInto& statement) {
                         ? EncodeText(values_[i].text, column.IsCompressedUnicode())
                         : values_[i].bytes;
                 const std::size_t used = RowSizeWithout(def, fields_, i);
-                const std::size_t room = database_.format().maxRowSize > used
-                                             ? database_.format().maxRowSize - used
-                                             : 0;
+                const std::size_t room =
+                    database_.format().maxRowSize > used ? database_.format().maxRowSize - used : 0;
                 fields_[i] = writer.StoreLongValue(column, data, room);
             }
         }
@@ -398,9 +406,8 @@ void Writer::Insert(const sql::InsertInto& statement) {
         } catch (const Error& e) {
             if (std::string(e.what()) == "Record is too large.") {
                 throw Error(ErrorKind::Constraint,
-                            "Record is too large: a row of table '" + def.name +
-                                "' would exceed " + std::to_string(database_.format().maxRowSize) +
-                                " bytes.",
+                            "Record is too large: a row of table '" + def.name + "' would exceed " +
+                                std::to_string(database_.format().maxRowSize) + " bytes.",
                             3047);
             }
             throw;

@@ -16,7 +16,8 @@ void PrintCsvField(std::ostream& out, const std::string& text) {
     out << '"';
     for (const char c : text) {
         out << c;
-        if (c == '"') out << '"';
+        if (c == '"')
+            out << '"';
     }
     out << '"';
 }
@@ -29,7 +30,8 @@ int RunSql(Invocation& inv) {
         const std::string& statement = inv.args[i];
         const std::size_t start = statement.find_first_not_of(" \t\r\n");
         const bool select = start != std::string::npos && statement.size() - start >= 6 &&
-                            (statement.compare(start, 6, "SELECT") == 0 || statement.compare(start, 6, "select") == 0);
+                            (statement.compare(start, 6, "SELECT") == 0 ||
+                             statement.compare(start, 6, "select") == 0);
         if (!select) {
             db->Execute(statement);
             continue;
@@ -37,14 +39,16 @@ int RunSql(Invocation& inv) {
         auto cursor = db->OpenQuery(statement);
         const auto& columns = cursor->Table().columns;
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            if (c) inv.out << ',';
+            if (c)
+                inv.out << ',';
             PrintCsvField(inv.out, columns[c].name);
         }
         inv.out << '\n';
         while (cursor->Next()) {
             const auto& row = cursor->Row();
             for (std::size_t c = 0; c < row.size(); ++c) {
-                if (c) inv.out << ',';
+                if (c)
+                    inv.out << ',';
                 PrintCsvField(inv.out, accessdb::FormatValue(row[c]));
             }
             inv.out << '\n';
@@ -54,10 +58,12 @@ int RunSql(Invocation& inv) {
     return 0;
 }
 
-const RegisterCommand registration{
-    Command{"sql", "FILE STATEMENT...",
-            "Runs CREATE TABLE, INSERT INTO and SELECT * FROM statements, in order; SELECT prints CSV.",
-            {}, RunSql}};
+const RegisterCommand registration{Command{
+    "sql",
+    "FILE STATEMENT...",
+    "Runs CREATE TABLE, INSERT INTO and SELECT * FROM statements, in order; SELECT prints CSV.",
+    {},
+    RunSql}};
 
 }  // namespace
 }  // namespace accessdb_tool
