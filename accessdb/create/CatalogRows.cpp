@@ -104,21 +104,23 @@ void WriteCatalogRows(PageFile& pages, const Skeleton& skeleton, const TargetFac
         ids[name] = id;
     };
 
+    const std::vector<std::uint8_t> engineOwner = FromHex(facts.engineOwner);
+    const std::vector<std::uint8_t> databaseOwner = FromHex(facts.databaseOwner);
     addObject(kDefaultTablesId, kDatabaseParentId, "Tables", kContainerType, kSystemObject,
-              &facts.engineOwner, nullptr);
+              &engineOwner, nullptr);
     addObject(kDatabasesId, kDatabaseParentId, "Databases", kContainerType, kSystemObject,
-              &facts.engineOwner, nullptr);
+              &engineOwner, nullptr);
     addObject(kRelationshipsId, kDatabaseParentId, "Relationships", kContainerType, kSystemObject,
-              &facts.engineOwner, nullptr);
+              &engineOwner, nullptr);
     const std::vector<std::uint8_t> properties = AccessVersionProperty(accessVersion);
-    addObject(kMSysDbId, kDatabasesId, "MSysDb", kDatabaseType, kSystemObject, &facts.databaseOwner,
+    addObject(kMSysDbId, kDatabasesId, "MSysDb", kDatabaseType, kSystemObject, &databaseOwner,
               &properties);
     for (std::size_t t = 0; t < skeleton.tables.size(); ++t) {
         const SystemTable& table = *skeleton.tables[t];
         // The ACE complex-type tables have no owner.
         addObject(static_cast<std::int32_t>(skeleton.placements[t].tdefPage), kDefaultTablesId,
                   table.name, kObjectLocalTable, table.objectFlags,
-                  table.aceOnly ? nullptr : &facts.engineOwner, nullptr);
+                  table.aceOnly ? nullptr : &engineOwner, nullptr);
     }
 
     for (const AccessControlEntry& entry : facts.accessControl) {
@@ -127,7 +129,7 @@ void WriteCatalogRows(PageFile& pages, const Skeleton& skeleton, const TargetFac
             continue;
         RowBuilder row(pages, *aces);
         row.Set("ObjectId").integer = id->second;
-        row.Set("SID").bytes = entry.sid;
+        row.Set("SID").bytes = FromHex(entry.sid);
         row.Set("ACM").integer = entry.mask;
         row.Set("FInheritable").boolean = entry.inheritable;
         row.Insert();

@@ -58,7 +58,7 @@ struct SystemTable {
 // mask and whether child objects inherit it.
 struct AccessControlEntry {
     const char* object;
-    std::vector<std::uint8_t> sid;
+    const char* sid;  // hex
     std::int32_t mask;
     bool inheritable;
 };
@@ -69,12 +69,12 @@ struct AccessControlEntry {
 // the creation date and the ids travel together, unchanged, from the target.
 struct TargetFacts {
     JetVersion version;
-    const char* fixture;                      // the database these facts were read from
-    std::vector<std::uint8_t> creationDate;   // 8 bytes at 0x72
-    std::vector<std::uint8_t> field6A;        // 4 unknown bytes at 0x6A
-    std::uint16_t pageZeroWords[2];           // the first two words at 0xE00
-    std::vector<std::uint8_t> engineOwner;    // Owner of the containers and the Jet tables
-    std::vector<std::uint8_t> databaseOwner;  // Owner of MSysDb
+    const char* fixture;                     // the database these facts were read from
+    std::vector<std::uint8_t> creationDate;  // 8 bytes at 0x72
+    std::vector<std::uint8_t> field6A;       // 4 unknown bytes at 0x6A
+    std::uint16_t pageZeroWords[2];          // the first two words at 0xE00
+    const char* engineOwner;                 // Owner of the containers and the Jet tables (hex)
+    const char* databaseOwner;               // Owner of MSysDb (hex)
     std::vector<AccessControlEntry> accessControl;
 };
 
@@ -82,5 +82,8 @@ const std::vector<SystemTable>& SystemTables();
 const std::vector<TargetFacts>& Targets();
 // The facts for a version (ACE 15 takes ACE 14's); throws NotSupported for Jet 3.
 const TargetFacts& TargetFor(JetVersion version);
+
+// The bytes of a hex text ("a63c" gives A6 3C).
+std::vector<std::uint8_t> FromHex(const char* hex);
 
 }  // namespace accessdb::create
