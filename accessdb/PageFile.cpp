@@ -54,6 +54,11 @@ std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
 }
 
 void PageFile::Store(const Page& page) {
+    if (page.number != 0 && header_.encryption == Encryption::None) {
+        // Nothing to mask or encrypt: write the cached bytes as they are.
+        file_.WriteAt(static_cast<std::uint64_t>(page.number) * PageSize(), page.bytes);
+        return;
+    }
     std::vector<std::uint8_t> bytes = page.bytes;
     if (page.number == 0) {
         ApplyHeaderMask(bytes, format());
