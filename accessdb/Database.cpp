@@ -38,8 +38,13 @@ Database::~Database() {
 std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password, OpenMode mode) {
     // A read-only file is refused for writing before anything is written, and a statement a
     // crash cut off is rolled back before anything is read.
-    if (mode == OpenMode::ReadWrite) RequireWritableFile(path);
-    else RecoverInterruptedStatement(path);
+    if (mode == OpenMode::ReadWrite) {
+        // What the format forbids is said first; then whether the file may be written.
+        if (PageFile(path, OpenMode::ReadOnly).format().jet3) RefuseJet3Writing(path);
+        RequireWritableFile(path);
+    } else {
+        RecoverInterruptedStatement(path);
+    }
     auto pages = std::make_unique<PageFile>(path, mode);
     const DatabaseHeader& h = pages->Header();
     if (IsOfficeEncryption(h.encryption)) {

@@ -107,6 +107,8 @@ class Database {
 // Rolls back a statement that a crash cut off in the database at `path`, if its journal says
 // so (the database must be writable then). Called before a database is opened.
 void RecoverInterruptedStatement(const std::string& path);
+// Throws the ReadOnly error for writing into an Access 97 file.
+[[noreturn]] void RefuseJet3Writing(const std::string& path);
 
 // Parses "SELECT * FROM name" and returns the table name; throws Syntax or NotSupported.
 std::string ParseSelectAll(const std::string& sql);
