@@ -11,28 +11,19 @@
 #include <set>
 
 #include "Fixtures.h"
+#include "Process.h"
 #include "accessdb/Database.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using process::Quote;
 
 std::string RunCommand(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return out;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    int rc = ::pclose(pipe);
-    if (status) *status = rc;
-    return out;
+    process::Result r = process::Run(command);
+    if (status) *status = r.exitCode;
+    return r.output;
 }
 
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
@@ -96,10 +87,8 @@ struct ToolsAvailable {
 
 ToolsAvailable Tools() {
     ToolsAvailable t;
-    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
-    if (!bin) return t;
-    t.ours = (fs::path(bin) / "accessdb").string();
-    t.ok = fs::exists(t.ours) && std::system("command -v mdb-export >/dev/null 2>&1") == 0 &&
+    t.ours = process::AccessDbTool();
+    t.ok = !t.ours.empty() && std::system("command -v mdb-export >/dev/null 2>&1") == 0 &&
            std::system("command -v mdb-tables >/dev/null 2>&1") == 0;
     return t;
 }
