@@ -121,9 +121,12 @@ TableDef TableDef::Load(PageFile& pages, std::uint32_t page, const std::string& 
 
     r.pos = f.tdefVariablePart;
     std::vector<std::uint32_t> uniqueCounts;
+    std::vector<std::vector<std::uint8_t>> countBlocks;
     for (std::uint32_t i = 0; i < realCount; ++i) {
         CheckRange(b.size(), r.pos, f.indexCountBlockSize, r.What("an index row count"));
         uniqueCounts.push_back(LoadU32(b.data() + r.pos + 4));
+        countBlocks.emplace_back(b.begin() + static_cast<std::ptrdiff_t>(r.pos),
+                                 b.begin() + static_cast<std::ptrdiff_t>(r.pos + f.indexCountBlockSize));
         r.pos += f.indexCountBlockSize;
     }
     for (std::uint16_t i = 0; i < t.columnCount; ++i) {
@@ -149,6 +152,7 @@ TableDef TableDef::Load(PageFile& pages, std::uint32_t page, const std::string& 
             c.sortOrder.version = block[f.colSortOrder + 3];
         }
         c.blockIndex = i;
+        c.rawBlock.assign(block.begin(), block.end());
         t.columns.push_back(c);
         r.pos += f.columnBlockSize;
     }
@@ -169,6 +173,8 @@ TableDef TableDef::Load(PageFile& pages, std::uint32_t page, const std::string& 
         ri.rootPage = LoadU32(block.data() + f.realIndexRoot);
         ri.flags = block[f.realIndexFlags];
         ri.uniqueEntryCount = uniqueCounts[i];
+        ri.rawBlock.assign(block.begin(), block.end());
+        ri.rawCountBlock = countBlocks[i];
         t.realIndexes.push_back(ri);
         r.pos += f.realIndexBlockSize;
     }
@@ -184,6 +190,7 @@ TableDef TableDef::Load(PageFile& pages, std::uint32_t page, const std::string& 
         li.cascadeDeletes = (block[f.logicalIndexCascadeDeletes] & 0x01) != 0;
         li.cascadeNull = (block[f.logicalIndexCascadeDeletes] & 0x02) != 0;
         li.type = block[f.logicalIndexType];
+        li.rawBlock.assign(block.begin(), block.end());
         if (li.realIndex >= realCount)
             ThrowDamaged("index " + std::to_string(i) + " of table '" + name + "' refers to a missing index");
         t.logicalIndexes.push_back(li);

@@ -30,6 +30,7 @@ struct ColumnDef {
     std::uint8_t scale = 0;        // Decimal
     std::uint32_t complexId = 0;   // Complex (ACE)
     std::size_t blockIndex = 0;    // position of the column block in the TDEF (name order)
+    std::vector<std::uint8_t> rawBlock;  // the block as read (unknown bytes survive a rewrite)
     std::optional<RowPointer> longValueOwnedMap;  // Memo/OLE (J4+), when declared
     std::optional<RowPointer> longValueFreeMap;
 
@@ -60,6 +61,8 @@ struct RealIndex {
     std::uint8_t flags = 0;
     std::uint32_t uniqueEntryCount = 0;  // from the row-count block
     std::size_t blockOffset = 0;         // offset of the 52/39-byte block in `raw`
+    std::vector<std::uint8_t> rawBlock;       // as read, empty for new indexes
+    std::vector<std::uint8_t> rawCountBlock;  // the 12-byte row-count block as read
     bool Unique() const { return (flags & kIndexUnique) != 0; }
     bool IgnoreNulls() const { return (flags & kIndexIgnoreNulls) != 0; }
     bool Required() const { return (flags & kIndexRequired) != 0; }
@@ -76,6 +79,7 @@ struct LogicalIndex {
     bool cascadeDeletes = false;
     bool cascadeNull = false;
     std::uint8_t type = 0;              // 1 primary key, 2 foreign key, 0 other
+    std::vector<std::uint8_t> rawBlock; // as read, empty for new indexes
     bool IsPrimaryKey() const { return type == 1; }
     bool IsForeignKey() const { return type == 2; }
 };
@@ -103,6 +107,18 @@ class TableDef {
     std::vector<ColumnDef> columns;  // ordered by column number
     std::vector<RealIndex> realIndexes;
     std::vector<LogicalIndex> logicalIndexes;
+
+    // The logical definition buffer made from the fields above (Jet 4/ACE). Bytes the engine
+    // does not interpret are taken from the blocks as read, so an unchanged definition
+    // serialises to exactly the bytes it was read from. Throws ReadOnly for Jet 3.
+    std::vector<std::uint8_t> Serialize(const Format& format) const;
+    // Writes Serialize() over the page chain, appending continuation pages (type 0x02) when the
+    // definition grew; a new table (empty `pages`) gets all its pages appended. Updates `raw`
+    // and `pages`.
+    void Store(PageFile& pages);
+    // Writes only the counters that change with every row (row count, autonumbers, unique entry
+    // counts of the indexes) into the pages that hold them.
+    void StoreCounters(PageFile& pages);
 
     // Case-insensitive (ASCII) lookup; nullptr when absent.
     const ColumnDef* FindColumn(const std::string& columnName) const;

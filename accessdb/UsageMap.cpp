@@ -97,3 +97,79 @@ bool UsageMap::Set(PageFile& pages, std::uint32_t page, bool present) {
 }
 
 }  // namespace accessdb
+
+namespace accessdb {
+
+std::vector<std::uint32_t> UsageMap::InlineSetPages() const {
+    std::vector<std::uint32_t> out;
+    for (std::size_t byte = 0; byte < inlineBits_.size(); ++byte)
+        for (unsigned bit = 0; bit < 8; ++bit)
+            if (inlineBits_[byte] & (1u << bit)) out.push_back(inlineStart_ + static_cast<std::uint32_t>(byte * 8 + bit));
+    return out;
+}
+
+void UsageMap::WriteInline(PageFile& pages) {
+    MutablePageRef p = pages.Modify(where_.page);
+    std::uint8_t* row = p->bytes.data() + rowStart_;
+    row[0] = static_cast<std::uint8_t>(Kind::Inline);
+    StoreU32(row + 1, inlineStart_);
+    std::copy(inlineBits_.begin(), inlineBits_.end(), row + 5);
+}
+
+void UsageMap::AddBitmapPage(PageFile& pages, std::size_t slot, const PageAllocator& allocate) {
+    MutablePageRef bitmap = allocate ? allocate() : pages.Append();
+    std::fill(bitmap->bytes.begin(), bitmap->bytes.end(), 0);
+    bitmap->bytes[0] = kPageUsageMap;
+    bitmap->bytes[1] = 0x01;
+    bitmapPages_[slot] = bitmap->number;
+    StoreU32(pages.Modify(where_.page)->bytes.data() + rowStart_ + 1 + 4 * slot, bitmap->number);
+}
+
+void UsageMap::Update(PageFile& pages, std::uint32_t page, bool present, const PageAllocator& allocate) {
+    if (Set(pages, page, present) || !present) return;  // removing a page the map never covered
+    if (kind_ == Kind::Reference) {
+        std::size_t slot = page / pagesPerBitmap_;
+        if (slot >= bitmapPages_.size())
+            throw Error(ErrorKind::Constraint, "The usage map on page " + std::to_string(where_.page) +
+                                                   " cannot hold page " + std::to_string(page) + ": the database is too large.");
+        AddBitmapPage(pages, slot, allocate);
+        Set(pages, page, true);
+        return;
+    }
+    std::vector<std::uint32_t> all = InlineSetPages();
+    all.push_back(page);
+    std::uint32_t lo = *std::min_element(all.begin(), all.end());
+    std::uint32_t hi = *std::max_element(all.begin(), all.end());
+    std::uint32_t start = lo & ~7u;
+    if (hi - start < InlineSpan()) {
+        // Move the window so that every page, old and new, is covered.
+        inlineStart_ = start;
+        std::fill(inlineBits_.begin(), inlineBits_.end(), 0);
+        for (std::uint32_t p : all) inlineBits_[(p - start) / 8] |= static_cast<std::uint8_t>(1u << ((p - start) % 8));
+        WriteInline(pages);
+    } else {
+        // Promote to a reference map: the row becomes a list of bitmap page numbers.
+        kind_ = Kind::Reference;
+        pagesPerBitmap_ = (pages.PageSize() - 4) * 8;
+        std::size_t slots = (rowEnd_ - rowStart_ - 1u) / 4u;
+        bitmapPages_.assign(slots, 0);
+        inlineBits_.clear();
+        MutablePageRef p = pages.Modify(where_.page);
+        std::fill(p->bytes.begin() + rowStart_, p->bytes.begin() + rowEnd_, 0);
+        p->bytes[rowStart_] = static_cast<std::uint8_t>(Kind::Reference);
+        pages_.clear();
+        for (std::uint32_t q : all) Update(pages, q, true, allocate);
+    }
+    std::uint32_t count = pages.PageCount();
+    pages_.clear();
+    if (kind_ == Kind::Inline) {
+        for (std::uint32_t q : InlineSetPages())
+            if (q < count) pages_.push_back(q);
+    } else {
+        for (std::uint32_t q : all)
+            if (q < count) pages_.push_back(q);
+        std::sort(pages_.begin(), pages_.end());
+    }
+}
+
+}  // namespace accessdb

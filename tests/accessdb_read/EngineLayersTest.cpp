@@ -216,3 +216,100 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
+    REQUIRE_FIXTURES();
+    auto dir = fixtures::TempDir("usagemap_grow");
+    const auto copy = dir / "empty.mdb";
+    std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    accessdb::RowPointer ownedAt, freeAt;
+    std::vector<std::uint32_t> owned;
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
+        auto def = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
+        ownedAt = def.ownedMap;
+        freeAt = def.freeMap;
+        while (pages.PageCount() < 1400) pages.Append();
+
+        // An emptied inline map takes a window anywhere.
+        auto freeMap = accessdb::UsageMap::Load(pages, freeAt);
+        ASSERT_EQ(freeMap.kind(), accessdb::UsageMap::Kind::Inline);
+        for (std::uint32_t p : freeMap.Pages()) freeMap.Update(pages, p, false);
+        freeMap.Update(pages, 601, true);
+        freeMap.Update(pages, 605, true);
+        EXPECT_EQ(freeMap.InlineStart(), 600u);
+
+        // Pages too far apart for one window: the map becomes a reference map.
+        auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
+        owned = ownedMap.Pages();
+        ASSERT_FALSE(owned.empty());
+        ownedMap.Update(pages, 1300, true);
+        EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
+        pages.Flush();
+    }
+    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+    EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(), (std::vector<std::uint32_t>{601, 605}));
+    auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
+    EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
+    owned.push_back(1300);
+    EXPECT_EQ(ownedMap.Pages(), owned);
+    std::filesystem::remove_all(dir);
+}
+
+// Every table definition of every writable fixture serialises back to the bytes it was read
+// from, and a definition stored over a longer chain reads back the same.
+TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
+    REQUIRE_FIXTURES();
+    std::size_t checked = 0;
+    for (const char* name : {"jackcess/test2V2003.mdb", "jackcess/indexTestV2003.mdb", "jackcess/extDateTestV2019.accdb",
+                             "jackcess/fixedNumericTestV2000.mdb", "mdb-reader/withdeletedcol.accdb",
+                             "jackcess/linkerTestV2007.accdb", "jackcess/empty2019.accdb"}) {
+        auto db = accessdb::Database::Open((fixtures::Dir() / name).string(), "");
+        for (const auto& row : db->SchemaRows()) {
+            if (row.object->type != accessdb::kObjectLocalTable) continue;
+            auto def = db->Table(row.tableName);
+            auto bytes = def->Serialize(db->format());
+            ASSERT_LE(bytes.size(), def->raw.size()) << name << " " << row.tableName;
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), def->raw.begin())) << name << " " << row.tableName;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50u);
+
+    auto dir = fixtures::TempDir("tabledef");
+    const auto copy = dir / "test2.mdb";
+    std::filesystem::copy_file(fixtures::Dir() / "jackcess/test2V2003.mdb", copy);
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
+        auto def = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
+        // Forty more long-named columns push the definition onto continuation pages.
+        for (int i = 0; i < 40; ++i) {
+            accessdb::ColumnDef c = def.columns.back();
+            c.name = "An extra column with a long name number " + std::to_string(i);
+            c.number = static_cast<std::uint16_t>(def.maxColumns++);
+            c.blockIndex = 1000 + static_cast<std::size_t>(i);
+            c.rawBlock.clear();
+            c.longValueOwnedMap.reset();
+            c.type = ColumnType::Long;
+            c.flags = accessdb::kColumnFixed;
+            def.columns.push_back(c);
+        }
+        def.rowCount = 12345;
+        def.Store(pages);
+        EXPECT_GT(def.pages.size(), 1u);
+        def.rowCount = 54321;
+        def.StoreCounters(pages);
+        pages.Flush();
+    }
+    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+    auto back = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
+    EXPECT_EQ(back.columns.size(), 57u);
+    EXPECT_EQ(back.rowCount, 54321u);
+    EXPECT_EQ(back.columns.back().name, "An extra column with a long name number 39");
+    EXPECT_EQ(back.Serialize(pages.format()), std::vector<std::uint8_t>(back.raw.begin(), back.raw.begin() + static_cast<std::ptrdiff_t>(back.Serialize(pages.format()).size())));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
