@@ -6,8 +6,11 @@ namespace accessdb {
 
 void Database::PrepareForWriting() {
     if (format().jet3)
-        throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is an Access 97 (Jet 3) file, which can only be read.");
-    throw Error(ErrorKind::NotSupported, "Opening '" + Path() + "' for writing is not supported yet.");
+        throw Error(
+            ErrorKind::ReadOnly,
+            "The database '" + Path() + "' is an Access 97 (Jet 3) file, which can only be read.");
+    throw Error(ErrorKind::NotSupported,
+                "Opening '" + Path() + "' for writing is not supported yet.");
 }
 
 }  // namespace accessdb

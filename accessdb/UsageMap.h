@@ -43,7 +43,8 @@ class UsageMap {
     // (by default appended to the file; the writer passes its own allocator so that the free
     // page map stays right). Throws Constraint when a reference map has no slot left.
     using PageAllocator = std::function<MutablePageRef()>;
-    void Update(PageFile& pages, std::uint32_t page, bool present, const PageAllocator& allocate = {});
+    void Update(PageFile& pages, std::uint32_t page, bool present,
+                const PageAllocator& allocate = {});
 
   private:
     std::vector<std::uint32_t> InlineSetPages() const;  // every set bit, beyond the file's end too

@@ -32,7 +32,9 @@ int main(int argc, char** argv) {
         repeat = args.size() >= 3 ? std::stol(args[2]) : 1;
     } else {
         const char* shared = std::getenv("QUILLMERE_SHARED_DIR");
-        file = (std::filesystem::path(shared ? shared : "../shared") / "fixtures/jackcess/compIndexTestV2003.mdb").string();
+        file = (std::filesystem::path(shared ? shared : "../shared") /
+                "fixtures/jackcess/compIndexTestV2003.mdb")
+                   .string();
     }
     try {
         auto db = accessdb::Database::Open(file, password);
@@ -44,13 +46,18 @@ int main(int argc, char** argv) {
                 while (cursor->Next()) {
                     ++rows;
                     if (formatting)
-                        for (const auto& v : cursor->Row()) bytes += accessdb::FormatValue(v).size();
+                        for (const auto& v : cursor->Row())
+                            bytes += accessdb::FormatValue(v).size();
                 }
             }
-            double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            std::cout << (formatting ? "decode + format: " : "decode:          ") << rows << " rows in " << seconds
-                      << " s = " << static_cast<long long>(static_cast<double>(rows) / seconds) << " rows/s";
-            if (formatting) std::cout << " (" << bytes << " bytes of text)";
+            double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::cout << (formatting ? "decode + format: " : "decode:          ") << rows
+                      << " rows in " << seconds
+                      << " s = " << static_cast<long long>(static_cast<double>(rows) / seconds)
+                      << " rows/s";
+            if (formatting)
+                std::cout << " (" << bytes << " bytes of text)";
             std::cout << "\n";
         }
     } catch (const accessdb::Error& e) {

@@ -17,12 +17,16 @@ using accessdb::ColumnType;
 
 TEST(Text, CompressedTextTogglesBetweenOneAndTwoByteRuns) {
     const std::uint8_t stored[] = {0xFF, 0xFE, 'a', 'b', 0x00, 0xA9, 0x03, 0x00, 'c'};
-    EXPECT_EQ(accessdb::DecodeText(Bytes(stored)), "ab\xCE\xA9"
-                                                   "c");
-    const std::uint8_t utf16[] = {0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8, 'x', 0};  // U+1F600, lone surrogate, x
+    EXPECT_EQ(accessdb::DecodeText(Bytes(stored)),
+              "ab\xCE\xA9"
+              "c");
+    const std::uint8_t utf16[] = {0x3D, 0xD8, 0x00, 0xDE,
+                                  0x00, 0xD8, 'x',  0};  // U+1F600, lone surrogate, x
     EXPECT_EQ(accessdb::DecodeText(Bytes(utf16)), "\xF0\x9F\x98\x80\xEF\xBF\xBDx");
     const std::uint8_t cp[] = {0x80, 'A', 0xE9};
-    EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cp), 1252), "\xE2\x82\xAC" "A\xC3\xA9");
+    EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cp), 1252),
+              "\xE2\x82\xAC"
+              "A\xC3\xA9");
 }
 
 TEST(Text, EncodingRoundTripsAndCompressesOnlyLatinText) {
@@ -33,7 +37,8 @@ TEST(Text, EncodingRoundTripsAndCompressesOnlyLatinText) {
     EXPECT_NE(greek[0], 0xFF);
     EXPECT_EQ(accessdb::DecodeText(greek), "\xCE\xA9mega");
     EXPECT_EQ(accessdb::EncodeText("ab", true).size(), 4u);  // too short to compress
-    EXPECT_EQ(accessdb::DecodeText(accessdb::EncodeText("\xF0\x9F\x98\x80", false)), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(accessdb::DecodeText(accessdb::EncodeText("\xF0\x9F\x98\x80", false)),
+              "\xF0\x9F\x98\x80");
 }
 
 TEST(ValueFormat, ExactNumbersAndDates) {
@@ -56,12 +61,14 @@ TEST(ValueFormat, ExactNumbersAndDates) {
     std::vector<std::uint8_t> guid = {0x78, 0x56, 0x34, 0x12, 0x34, 0x12, 0x78, 0x56,
                                       0x9A, 0xBC, 0xDE, 0xF0, 0x12, 0x34, 0x56, 0x78};
     EXPECT_EQ(accessdb::FormatGuid(guid), "{12345678-1234-5678-9ABC-DEF012345678}");
-    EXPECT_EQ(accessdb::FormatExtendedDateTime("0000000000000737592:000000045900" "1234567:7"),
+    EXPECT_EQ(accessdb::FormatExtendedDateTime("0000000000000737592:000000045900"
+                                               "1234567:7"),
               "2020-06-17 12:45:00.1234567");
 }
 
 accessdb::ColumnDef Column(const char* name, ColumnType type, std::uint16_t number, bool fixed,
-                           std::uint16_t varIndex, std::uint16_t fixedOffset, std::uint16_t length) {
+                           std::uint16_t varIndex, std::uint16_t fixedOffset,
+                           std::uint16_t length) {
     accessdb::ColumnDef c;
     c.name = name;
     c.type = type;
@@ -77,18 +84,18 @@ TEST(RowDecoder, SplitsJet4RowsAndTreatsMissingColumnsAsNull) {
     accessdb::TableDef t;
     t.name = "T";
     t.varColumns = 2;
-    t.columns = {Column("id", ColumnType::Long, 0, true, 0, 0, 4), Column("a", ColumnType::Text, 1, false, 0, 0, 20),
+    t.columns = {Column("id", ColumnType::Long, 0, true, 0, 0, 4),
+                 Column("a", ColumnType::Text, 1, false, 0, 0, 20),
                  Column("flag", ColumnType::Boolean, 2, true, 0, 0, 1),
                  Column("b", ColumnType::Text, 3, false, 1, 0, 20),
                  Column("late", ColumnType::Long, 4, true, 0, 4, 4)};
     const auto& format = *accessdb::FormatForVersionByte(1);
     // 4 columns written: id=7, a="hi" (UTF-16), flag=true, b=Null; "late" added afterwards.
-    std::vector<std::uint8_t> row = {4, 0, 7, 0, 0, 0, 'h', 0, 'i', 0,
-                                     10, 0,  // EOD
-                                     10, 0,  // var 1 (b) starts at the end: empty
-                                     6, 0,   // var 0 (a)
-                                     2, 0,   // var count
-                                     0x07};  // null mask: id, a, flag
+    std::vector<std::uint8_t> row = {4,   0, 7, 0, 0, 0, 'h', 0, 'i', 0, 10, 0,  // EOD
+                                     10,  0,  // var 1 (b) starts at the end: empty
+                                     6,   0,  // var 0 (a)
+                                     2,   0,  // var count
+                                     0x07};   // null mask: id, a, flag
     accessdb::RowDecoder decoder(t, format);
     std::vector<accessdb::FieldSlice> s;
     decoder.Split(row, s);
@@ -110,17 +117,19 @@ TEST(RowDecoder, FollowsTheJet3JumpTableInLongRows) {
     accessdb::TableDef t;
     t.name = "T";
     t.varColumns = 2;
-    t.columns = {Column("a", ColumnType::Text, 0, false, 0, 0, 10), Column("b", ColumnType::Text, 1, false, 1, 0, 255)};
+    t.columns = {Column("a", ColumnType::Text, 0, false, 0, 0, 10),
+                 Column("b", ColumnType::Text, 1, false, 1, 0, 255)};
     const auto& format = *accessdb::FormatForVersionByte(0);
     std::vector<std::uint8_t> row(307, 'x');
-    row[0] = 2;                       // column count
-    for (int i = 1; i < 11; ++i) row[static_cast<std::size_t>(i)] = 'a';
-    row[301] = 301 - 256;             // EOD, low byte
-    row[302] = 11;                    // var 1
-    row[303] = 1;                     // var 0
-    row[304] = 2;                     // jump table: offsets from index 2 on are +256
-    row[305] = 2;                     // var count
-    row[306] = 0x03;                  // null mask
+    row[0] = 2;  // column count
+    for (int i = 1; i < 11; ++i)
+        row[static_cast<std::size_t>(i)] = 'a';
+    row[301] = 301 - 256;  // EOD, low byte
+    row[302] = 11;         // var 1
+    row[303] = 1;          // var 0
+    row[304] = 2;          // jump table: offsets from index 2 on are +256
+    row[305] = 2;          // var count
+    row[306] = 0x03;       // null mask
     accessdb::RowDecoder decoder(t, format);
     std::vector<accessdb::FieldSlice> s;
     decoder.Split(row, s);
@@ -200,10 +209,12 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
     std::uint32_t chosen = 0;
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
-        auto global = accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0});
+        auto global =
+            accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0});
         ASSERT_EQ(global.kind(), accessdb::UsageMap::Kind::Inline);
         for (std::uint32_t p = 3; p < pages.PageCount(); ++p)
-            if (!global.Contains(p)) chosen = p;
+            if (!global.Contains(p))
+                chosen = p;
         ASSERT_NE(chosen, 0u);
         EXPECT_TRUE(global.Set(pages, chosen, true));
         EXPECT_TRUE(global.Contains(chosen));
@@ -211,7 +222,9 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
         pages.Flush();
     }
     accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_TRUE(accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0}).Contains(chosen));
+    EXPECT_TRUE(
+        accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0})
+            .Contains(chosen));
     std::filesystem::remove_all(dir);
 }
 
@@ -231,12 +244,14 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
         auto def = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
         ownedAt = def.ownedMap;
         freeAt = def.freeMap;
-        while (pages.PageCount() < 1400) pages.Append();
+        while (pages.PageCount() < 1400)
+            pages.Append();
 
         // An emptied inline map takes a window anywhere.
         auto freeMap = accessdb::UsageMap::Load(pages, freeAt);
         ASSERT_EQ(freeMap.kind(), accessdb::UsageMap::Kind::Inline);
-        for (std::uint32_t p : freeMap.Pages()) freeMap.Update(pages, p, false);
+        for (std::uint32_t p : freeMap.Pages())
+            freeMap.Update(pages, p, false);
         freeMap.Update(pages, 601, true);
         freeMap.Update(pages, 605, true);
         EXPECT_EQ(freeMap.InlineStart(), 600u);
@@ -250,7 +265,8 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
         pages.Flush();
     }
     accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(), (std::vector<std::uint32_t>{601, 605}));
+    EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(),
+              (std::vector<std::uint32_t>{601, 605}));
     auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
     EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
     owned.push_back(1300);
@@ -263,16 +279,20 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
 TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
     REQUIRE_FIXTURES();
     std::size_t checked = 0;
-    for (const char* name : {"jackcess/test2V2003.mdb", "jackcess/indexTestV2003.mdb", "jackcess/extDateTestV2019.accdb",
-                             "jackcess/fixedNumericTestV2000.mdb", "mdb-reader/withdeletedcol.accdb",
-                             "jackcess/linkerTestV2007.accdb", "jackcess/empty2019.accdb"}) {
+    for (const char* name :
+         {"jackcess/test2V2003.mdb", "jackcess/indexTestV2003.mdb",
+          "jackcess/extDateTestV2019.accdb", "jackcess/fixedNumericTestV2000.mdb",
+          "mdb-reader/withdeletedcol.accdb", "jackcess/linkerTestV2007.accdb",
+          "jackcess/empty2019.accdb"}) {
         auto db = accessdb::Database::Open((fixtures::Dir() / name).string(), "");
         for (const auto& row : db->SchemaRows()) {
-            if (row.object->type != accessdb::kObjectLocalTable) continue;
+            if (row.object->type != accessdb::kObjectLocalTable)
+                continue;
             auto def = db->Table(row.tableName);
             auto bytes = def->Serialize(db->format());
             ASSERT_LE(bytes.size(), def->raw.size()) << name << " " << row.tableName;
-            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), def->raw.begin())) << name << " " << row.tableName;
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), def->raw.begin()))
+                << name << " " << row.tableName;
             ++checked;
         }
     }
@@ -308,7 +328,10 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
     EXPECT_EQ(back.columns.size(), 57u);
     EXPECT_EQ(back.rowCount, 54321u);
     EXPECT_EQ(back.columns.back().name, "An extra column with a long name number 39");
-    EXPECT_EQ(back.Serialize(pages.format()), std::vector<std::uint8_t>(back.raw.begin(), back.raw.begin() + static_cast<std::ptrdiff_t>(back.Serialize(pages.format()).size())));
+    EXPECT_EQ(back.Serialize(pages.format()),
+              std::vector<std::uint8_t>(
+                  back.raw.begin(), back.raw.begin() + static_cast<std::ptrdiff_t>(
+                                                           back.Serialize(pages.format()).size())));
     std::filesystem::remove_all(dir);
 }
 

@@ -2,8 +2,8 @@
 // fixture mdbtools can read. Compared: table names as sets (mdb-tables lists in catalog order,
 // we in schema-rowset order), and rows as sorted lists (mdbtools returns overflow rows after the
 // rest of their page). Numbers are compared by value (mdb-export prints fewer digits), and
-// columns mdbtools cannot decode (Large Number, Date/Time Extended: it prints nothing) are left out,
-// and so are dates before 1900, which mdb-export cannot print.
+// columns mdbtools cannot decode (Large Number, Date/Time Extended: it prints nothing) are left
+// out, and so are dates before 1900, which mdb-export cannot print.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +22,8 @@ using process::Quote;
 
 std::string RunCommand(const std::string& command, int* status = nullptr) {
     process::Result r = process::Run(command);
-    if (status) *status = r.exitCode;
+    if (status)
+        *status = r.exitCode;
     return r.output;
 }
 
@@ -49,7 +50,8 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
             row.push_back(field);
             field.clear();
         } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
             row.push_back(field);
             rows.push_back(row);
             row.clear();
@@ -76,7 +78,8 @@ std::string Canonical(const std::string& cell) {
         return buf;
     }
     std::string lower = cell;
-    for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return lower;
 }
 
@@ -97,11 +100,13 @@ std::vector<std::string> ReadableFixtures() {
     std::vector<std::string> files;
     for (const char* folder : {"jackcess", "jackcess-encrypt", "mdb-reader", "ucanaccess"}) {
         fs::path dir = fixtures::Dir() / folder;
-        if (!fs::is_directory(dir)) continue;
+        if (!fs::is_directory(dir))
+            continue;
         for (const auto& e : fs::directory_iterator(dir)) {
             std::string name = std::string(folder) + "/" + e.path().filename().string();
             auto info = accessdb::ReadDatabaseInfo(e.path().string());
-            if (!accessdb::IsOfficeEncryption(info.encryption)) files.push_back(name);  // mdbtools cannot decrypt
+            if (!accessdb::IsOfficeEncryption(info.encryption))
+                files.push_back(name);  // mdbtools cannot decrypt
         }
     }
     std::sort(files.begin(), files.end());
@@ -111,7 +116,8 @@ std::vector<std::string> ReadableFixtures() {
 TEST(ToolAgreement, TablesAndExportMatchMdbtools) {
     REQUIRE_FIXTURES();
     ToolsAvailable tools = Tools();
-    if (!tools.ok) GTEST_SKIP() << "mdbtools or the accessdb tool (QUILLMERE_BIN_DIR) is missing";
+    if (!tools.ok)
+        GTEST_SKIP() << "mdbtools or the accessdb tool (QUILLMERE_BIN_DIR) is missing";
     std::size_t compared = 0;
     for (const auto& relative : ReadableFixtures()) {
         SCOPED_TRACE(relative);
@@ -126,7 +132,8 @@ TEST(ToolAgreement, TablesAndExportMatchMdbtools) {
             std::istringstream in(s);
             std::string line;
             while (std::getline(in, line))
-                if (!line.empty()) set.insert(line);
+                if (!line.empty())
+                    set.insert(line);
             return set;
         };
         auto ours = lines(ourTables);
@@ -136,9 +143,11 @@ TEST(ToolAgreement, TablesAndExportMatchMdbtools) {
         for (const auto& table : ours) {
             SCOPED_TRACE(table);
             auto def = db->Table(table);
-            auto mine = ParseCsv(RunCommand(tools.ours + " export" + pw + " " + file + " " + Quote(table)));
-            auto theirs = ParseCsv(RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " + file + " " +
-                                       Quote(table)));
+            auto mine =
+                ParseCsv(RunCommand(tools.ours + " export" + pw + " " + file + " " + Quote(table)));
+            auto theirs = ParseCsv(
+                RunCommand("mdb-export -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
+                           file + " " + Quote(table)));
             ASSERT_FALSE(mine.empty());
             ASSERT_EQ(mine.size(), theirs.size());
             std::vector<std::string> a, b;
@@ -148,10 +157,12 @@ TEST(ToolAgreement, TablesAndExportMatchMdbtools) {
                 std::string x, y;
                 for (std::size_t c = 0; c < def->columns.size(); ++c) {
                     auto type = def->columns[c].type;
-                    if (type == accessdb::ColumnType::BigInt || type == accessdb::ColumnType::DateTimeExtended) continue;
+                    if (type == accessdb::ColumnType::BigInt ||
+                        type == accessdb::ColumnType::DateTimeExtended)
+                        continue;
                     // mdb-export prints dates before 1900 as "1900-01-00 00:00:00".
-                    if (type == accessdb::ColumnType::DateTime && theirs[r][c].rfind("1900-01-00", 0) == 0 &&
-                        mine[r][c] < "1900")
+                    if (type == accessdb::ColumnType::DateTime &&
+                        theirs[r][c].rfind("1900-01-00", 0) == 0 && mine[r][c] < "1900")
                         continue;
                     x += Canonical(mine[r][c]) + "|";
                     y += Canonical(theirs[r][c]) + "|";
