@@ -23,10 +23,12 @@ struct UsageError : std::runtime_error {
 void PrintHelp(std::ostream& os) {
     os << "Usage: accessdb COMMAND [--password TEXT] ARGUMENTS\n\nCommands:\n";
     std::vector<Command> sorted = Commands();
-    std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
     for (const auto& c : sorted) {
         std::string line = std::string(c.name);
-        for (const auto& f : c.flags) line += " [" + f + "]";
+        for (const auto& f : c.flags)
+            line += " [" + f + "]";
         line += std::string(" ") + c.usage;
         os << "  " << line << "\n      " << c.summary << "\n";
     }
@@ -37,9 +39,13 @@ bool Invocation::HasFlag(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+    return Registry();
+}
 
-RegisterCommand::RegisterCommand(Command command) { Registry().push_back(std::move(command)); }
+RegisterCommand::RegisterCommand(Command command) {
+    Registry().push_back(std::move(command));
+}
 
 }  // namespace accessdb_tool
 
@@ -52,7 +58,8 @@ int main(int argc, char** argv) {
     }
     const Command* command = nullptr;
     for (const auto& c : Commands())
-        if (raw[0] == c.name) command = &c;
+        if (raw[0] == c.name)
+            command = &c;
     if (!command) {
         std::cerr << "accessdb: unknown command '" << raw[0] << "'\n";
         PrintHelp(std::cerr);
@@ -63,12 +70,14 @@ int main(int argc, char** argv) {
         for (std::size_t i = 1; i < raw.size(); ++i) {
             const std::string& a = raw[i];
             if (a == "--password") {
-                if (i + 1 >= raw.size()) throw UsageError("--password needs a value");
+                if (i + 1 >= raw.size())
+                    throw UsageError("--password needs a value");
                 inv.password = raw[++i];
             } else if (a.rfind("--password=", 0) == 0) {
                 inv.password = a.substr(11);
             } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
-                if (std::find(command->flags.begin(), command->flags.end(), a) == command->flags.end())
+                if (std::find(command->flags.begin(), command->flags.end(), a) ==
+                    command->flags.end())
                     throw UsageError("unknown option '" + a + "' for " + command->name);
                 inv.flags.push_back(a);
             } else {
