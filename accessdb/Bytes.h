@@ -26,7 +26,8 @@ inline std::uint32_t LoadU32(const std::uint8_t* p) {
     return LoadU24(p) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 inline std::uint64_t LoadU64(const std::uint8_t* p) {
-    return static_cast<std::uint64_t>(LoadU32(p)) | (static_cast<std::uint64_t>(LoadU32(p + 4)) << 32);
+    return static_cast<std::uint64_t>(LoadU32(p)) |
+           (static_cast<std::uint64_t>(LoadU32(p + 4)) << 32);
 }
 inline std::uint32_t LoadU32BE(const std::uint8_t* p) {
     return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
@@ -93,7 +94,9 @@ struct RowPointer {
     std::uint8_t row = 0;
     bool operator==(const RowPointer&) const = default;
 };
-inline RowPointer LoadRowPointer(const std::uint8_t* p) { return RowPointer{LoadU24(p + 1), p[0]}; }
+inline RowPointer LoadRowPointer(const std::uint8_t* p) {
+    return RowPointer{LoadU24(p + 1), p[0]};
+}
 inline void StoreRowPointer(std::uint8_t* p, RowPointer r) {
     p[0] = r.row;
     StoreU24(p + 1, r.page);

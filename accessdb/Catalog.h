@@ -26,12 +26,12 @@ struct CatalogObject {
     std::int32_t id = 0;
     std::int32_t parentId = 0;
     std::string name;
-    int type = 0;              // Type & 0x7F
+    int type = 0;  // Type & 0x7F
     std::uint32_t flags = 0;
-    std::string database;      // linked tables: the other file
-    std::string connect;       // ODBC links
-    std::string foreignName;   // linked tables: the name in the other file
-    RowPointer row;            // where the MSysObjects row lives
+    std::string database;     // linked tables: the other file
+    std::string connect;      // ODBC links
+    std::string foreignName;  // linked tables: the name in the other file
+    RowPointer row;           // where the MSysObjects row lives
     std::uint32_t TableDefPage() const { return static_cast<std::uint32_t>(id) & 0x00FFFFFF; }
 };
 

@@ -40,6 +40,8 @@ bool IsKnownColumnType(std::uint8_t code);
 std::string ColumnTypeName(ColumnType type);
 // Bytes a fixed-size type takes in a row (0 for Boolean and variable types).
 std::size_t FixedSizeOf(ColumnType type);
-inline bool IsLongValueType(ColumnType t) { return t == ColumnType::Memo || t == ColumnType::Ole; }
+inline bool IsLongValueType(ColumnType t) {
+    return t == ColumnType::Memo || t == ColumnType::Ole;
+}
 
 }  // namespace accessdb

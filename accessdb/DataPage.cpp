@@ -13,13 +13,15 @@ std::uint16_t DataPage::RowCount() const {
 }
 
 RowSlot DataPage::Slot(std::uint16_t row) const {
-    if (row >= RowCount()) ThrowDamaged("row " + std::to_string(row) + " does not exist on its data page");
+    if (row >= RowCount())
+        ThrowDamaged("row " + std::to_string(row) + " does not exist on its data page");
     std::uint16_t raw = RawOffset(row);
     RowSlot s;
     s.deleted = (raw & kRowDeleted) != 0;
     s.lookup = (raw & kRowLookup) != 0;
     s.start = raw & kRowOffsetMask;
-    s.end = row == 0 ? static_cast<std::uint16_t>(page_.size()) : (RawOffset(row - 1) & kRowOffsetMask);
+    s.end =
+        row == 0 ? static_cast<std::uint16_t>(page_.size()) : (RawOffset(row - 1) & kRowOffsetMask);
     std::size_t tableEnd = format_.dataFirstRowOffset + 2u * RowCount();
     if (s.deleted && (s.start > s.end || s.start < tableEnd || s.end > page_.size())) {
         // A deleted row's bounds are never used; report it empty rather than damaged.
@@ -27,8 +29,8 @@ RowSlot DataPage::Slot(std::uint16_t row) const {
         return s;
     }
     if (s.start < tableEnd || s.end > page_.size() || s.start > s.end)
-        ThrowDamaged("row " + std::to_string(row) + " has offsets " + std::to_string(s.start) + ".." +
-                     std::to_string(s.end) + " outside its data page");
+        ThrowDamaged("row " + std::to_string(row) + " has offsets " + std::to_string(s.start) +
+                     ".." + std::to_string(s.end) + " outside its data page");
     return s;
 }
 

@@ -33,7 +33,9 @@ class DataPage {
     // Bounds and flags of row `row`; throws Damaged for offsets outside the page or rows whose
     // end lies before their start.
     RowSlot Slot(std::uint16_t row) const;
-    Bytes RowBytes(const RowSlot& slot) const { return page_.subspan(slot.start, slot.end - slot.start); }
+    Bytes RowBytes(const RowSlot& slot) const {
+        return page_.subspan(slot.start, slot.end - slot.start);
+    }
 
   private:
     std::uint16_t RawOffset(std::uint16_t row) const {

@@ -25,7 +25,8 @@ DatabaseInfo ReadDatabaseInfo(const std::string& path) {
     return info;
 }
 
-Database::Database(std::unique_ptr<PageFile> pages, OpenMode mode) : pages_(std::move(pages)), mode_(mode) {}
+Database::Database(std::unique_ptr<PageFile> pages, OpenMode mode)
+    : pages_(std::move(pages)), mode_(mode) {}
 
 Database::~Database() {
     try {
@@ -35,22 +36,31 @@ Database::~Database() {
     }
 }
 
-std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password, OpenMode mode) {
+std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password,
+                                         OpenMode mode) {
     // A read-only file is refused for writing before anything is written, and a statement a
     // crash cut off is rolled back before anything is read.
-    if (mode == OpenMode::ReadWrite) RequireWritableFile(path);
-    else RecoverInterruptedStatement(path);
+    if (mode == OpenMode::ReadWrite) {
+        // What the format forbids is said first; then whether the file may be written.
+        if (PageFile(path, OpenMode::ReadOnly).format().jet3)
+            RefuseJet3Writing(path);
+        RequireWritableFile(path);
+    } else {
+        RecoverInterruptedStatement(path);
+    }
     auto pages = std::make_unique<PageFile>(path, mode);
     const DatabaseHeader& h = pages->Header();
     if (IsOfficeEncryption(h.encryption)) {
         throw Error(ErrorKind::Encrypted, "The database '" + path + "' is encrypted with " +
-                                              EncryptionName(h.encryption) + " encryption (version " +
-                                              h.encryptionVersion +
+                                              EncryptionName(h.encryption) +
+                                              " encryption (version " + h.encryptionVersion +
                                               "); encrypted .accdb files cannot be opened yet.");
     }
-    if (!h.password.empty() && h.password != password) throw Error(ErrorKind::WrongPassword, "Not a valid password.");
+    if (!h.password.empty() && h.password != password)
+        throw Error(ErrorKind::WrongPassword, "Not a valid password.");
     std::unique_ptr<Database> db(new Database(std::move(pages), mode));
-    if (mode == OpenMode::ReadWrite) db->PrepareForWriting();
+    if (mode == OpenMode::ReadWrite)
+        db->PrepareForWriting();
     db->Guard([&] { return db->GetCatalog(), 0; });
     return db;
 }
@@ -62,16 +72,20 @@ DatabaseInfo Database::Info() const {
 }
 
 Catalog& Database::GetCatalog() {
-    if (!catalog_) catalog_ = Guard([&] { return Catalog::Load(*pages_); });
+    if (!catalog_)
+        catalog_ = Guard([&] { return Catalog::Load(*pages_); });
     return *catalog_;
 }
 
-std::vector<SchemaRow> Database::SchemaRows() { return GetCatalog().SchemaRows(); }
+std::vector<SchemaRow> Database::SchemaRows() {
+    return GetCatalog().SchemaRows();
+}
 
 std::vector<std::string> Database::UserTableNames() {
     std::vector<std::string> names;
     for (const auto& row : SchemaRows())
-        if (row.tableType == "TABLE") names.push_back(row.tableName);
+        if (row.tableType == "TABLE")
+            names.push_back(row.tableName);
     return names;
 }
 
@@ -79,11 +93,12 @@ std::shared_ptr<const TableDef> Database::Table(const std::string& name) {
     const CatalogObject* o = GetCatalog().Find(name);
     if (!o) {
         throw Error(ErrorKind::TableNotFound,
-                    "The Microsoft Access database engine cannot find the input table or query '" + name +
-                        "'. Make sure it exists and that its name is spelled correctly.");
+                    "The Microsoft Access database engine cannot find the input table or query '" +
+                        name + "'. Make sure it exists and that its name is spelled correctly.");
     }
     if (o->type == kObjectQuery)
-        throw Error(ErrorKind::NotSupported, "'" + o->name + "' is a query; only tables can be read.");
+        throw Error(ErrorKind::NotSupported,
+                    "'" + o->name + "' is a query; only tables can be read.");
     if (o->type != kObjectLocalTable) {
         throw Error(ErrorKind::NotSupported, "'" + o->name + "' is a table linked to " +
                                                  (o->database.empty() ? o->connect : o->database) +
@@ -91,8 +106,10 @@ std::shared_ptr<const TableDef> Database::Table(const std::string& name) {
     }
     std::uint32_t page = o->TableDefPage();
     auto it = tables_.find(page);
-    if (it != tables_.end()) return it->second;
-    auto def = Guard([&] { return std::make_shared<const TableDef>(TableDef::Load(*pages_, page, o->name)); });
+    if (it != tables_.end())
+        return it->second;
+    auto def = Guard(
+        [&] { return std::make_shared<const TableDef>(TableDef::Load(*pages_, page, o->name)); });
     tables_[page] = def;
     return def;
 }
@@ -102,7 +119,9 @@ std::unique_ptr<TableCursor> Database::OpenTable(const std::string& name) {
     return Guard([&] { return std::make_unique<TableCursor>(*pages_, def); });
 }
 
-std::unique_ptr<TableCursor> Database::OpenQuery(const std::string& sql) { return OpenTable(ParseSelectAll(sql)); }
+std::unique_ptr<TableCursor> Database::OpenQuery(const std::string& sql) {
+    return OpenTable(ParseSelectAll(sql));
+}
 
 void Database::InvalidateCatalog() {
     catalog_.reset();
@@ -113,7 +132,8 @@ void Database::Close() {
     if (mode_ == OpenMode::ReadWrite && pages_) {
         pages_->Flush();
         pages_->Sync();
-        if (writer_) writer_->Close();
+        if (writer_)
+            writer_->Close();
     }
 }
 

@@ -27,17 +27,17 @@ class Writer;
 
 struct DatabaseInfo {
     std::string path;
-    std::string engineName;      // "Standard Jet DB" / "Standard ACE DB"
-    std::string formatName;      // "Jet 3", "Jet 4", "ACE 12", ...
+    std::string engineName;  // "Standard Jet DB" / "Standard ACE DB"
+    std::string formatName;  // "Jet 3", "Jet 4", "ACE 12", ...
     int versionByte = 0;
     std::uint32_t pageSize = 0;
     std::uint32_t pageCount = 0;
     SortOrder sortOrder;
-    std::string sortOrderName;   // "General Legacy", "General", ...
+    std::string sortOrderName;  // "General Legacy", "General", ...
     std::uint16_t codePage = 0;
     Encryption encryption = Encryption::None;
     std::string encryptionVersion;
-    bool hasPassword = false;    // a stored Jet database password (.mdb)
+    bool hasPassword = false;  // a stored Jet database password (.mdb)
 };
 
 // Header facts of a file without opening it as a database (no password needed, encrypted files
@@ -87,8 +87,11 @@ class Database {
         try {
             return fn();
         } catch (const Error& e) {
-            if (e.Kind() != ErrorKind::Damaged || std::string(e.what()).rfind("The database '", 0) == 0) throw;
-            throw Error(ErrorKind::Damaged, "The database '" + Path() + "' is damaged: " + e.what() + ".");
+            if (e.Kind() != ErrorKind::Damaged ||
+                std::string(e.what()).rfind("The database '", 0) == 0)
+                throw;
+            throw Error(ErrorKind::Damaged,
+                        "The database '" + Path() + "' is damaged: " + e.what() + ".");
         }
     }
 
@@ -107,6 +110,8 @@ class Database {
 // Rolls back a statement that a crash cut off in the database at `path`, if its journal says
 // so (the database must be writable then). Called before a database is opened.
 void RecoverInterruptedStatement(const std::string& path);
+// Throws the ReadOnly error for writing into an Access 97 file.
+[[noreturn]] void RefuseJet3Writing(const std::string& path);
 
 // Parses "SELECT * FROM name" and returns the table name; throws Syntax or NotSupported.
 std::string ParseSelectAll(const std::string& sql);

@@ -8,18 +8,18 @@
 namespace accessdb {
 
 enum class ErrorKind {
-    FileNotFound,       // no file at the path
-    NotDatabase,        // not an Access file, unknown version, cut short before the catalog
-    Damaged,            // a structure inside the file is inconsistent
-    WrongPassword,      // database password missing or different
-    Encrypted,          // Office-encrypted .accdb (not readable yet)
-    TableNotFound,      // no table or query of that name
-    NotSupported,       // a statement or feature this engine does not handle
-    ReadOnly,           // a write was attempted where writing is impossible
-    Syntax,             // a statement could not be parsed
-    Io,                 // the operating system refused a read or write
-    Constraint,         // a value or name breaks a rule of the database
-    InUse,              // another program has the database open for writing
+    FileNotFound,   // no file at the path
+    NotDatabase,    // not an Access file, unknown version, cut short before the catalog
+    Damaged,        // a structure inside the file is inconsistent
+    WrongPassword,  // database password missing or different
+    Encrypted,      // Office-encrypted .accdb (not readable yet)
+    TableNotFound,  // no table or query of that name
+    NotSupported,   // a statement or feature this engine does not handle
+    ReadOnly,       // a write was attempted where writing is impossible
+    Syntax,         // a statement could not be parsed
+    Io,             // the operating system refused a read or write
+    Constraint,     // a value or name breaks a rule of the database
+    InUse,          // another program has the database open for writing
 };
 
 class Error : public std::runtime_error {

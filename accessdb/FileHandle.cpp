@@ -40,7 +40,9 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
     }
     handle_ = h;
 }
-FileHandle::~FileHandle() { CloseHandle(static_cast<HANDLE>(handle_)); }
+FileHandle::~FileHandle() {
+    CloseHandle(static_cast<HANDLE>(handle_));
+}
 std::uint64_t FileHandle::Size() const {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(static_cast<HANDLE>(handle_), &size))
@@ -52,8 +54,10 @@ std::size_t FileHandle::ReadAt(std::uint64_t offset, std::span<std::uint8_t> byt
     ov.Offset = static_cast<DWORD>(offset);
     ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (!ReadFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &got, &ov)) {
-        if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+    if (!ReadFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+                  &got, &ov)) {
+        if (GetLastError() == ERROR_HANDLE_EOF)
+            return 0;
         throw Error(ErrorKind::Io, "Cannot read from '" + path_ + "'.");
     }
     return got;
@@ -63,7 +67,8 @@ void FileHandle::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> byt
     ov.Offset = static_cast<DWORD>(offset);
     ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD put = 0;
-    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &put, &ov) ||
+    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+                   &put, &ov) ||
         put != bytes.size())
         throw Error(ErrorKind::Io, "Cannot write to '" + path_ + "'.");
 }
@@ -88,31 +93,40 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
         if (e == ENOENT || e == ENOTDIR)
             throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
         if ((e == EACCES || e == EROFS) && writable)
-            throw Error(ErrorKind::ReadOnly, "The file '" + path + "' is read-only: " + std::strerror(e) + ".");
-        throw Error(ErrorKind::Io, "Cannot open the file '" + path + "': " + std::strerror(e) + ".");
+            throw Error(ErrorKind::ReadOnly,
+                        "The file '" + path + "' is read-only: " + std::strerror(e) + ".");
+        throw Error(ErrorKind::Io,
+                    "Cannot open the file '" + path + "': " + std::strerror(e) + ".");
     }
     struct stat st {};
     if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd_);
-        throw Error(ErrorKind::NotDatabase,
-                    "Unrecognized database format '" + path + "': not an Access database (it is a folder).");
+        throw Error(ErrorKind::NotDatabase, "Unrecognized database format '" + path +
+                                                "': not an Access database (it is a folder).");
     }
 }
-FileHandle::~FileHandle() { ::close(fd_); }
+FileHandle::~FileHandle() {
+    ::close(fd_);
+}
 std::uint64_t FileHandle::Size() const {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) throw Error(ErrorKind::Io, "Cannot read the size of '" + path_ + "'.");
+    if (::fstat(fd_, &st) != 0)
+        throw Error(ErrorKind::Io, "Cannot read the size of '" + path_ + "'.");
     return static_cast<std::uint64_t>(st.st_size);
 }
 std::size_t FileHandle::ReadAt(std::uint64_t offset, std::span<std::uint8_t> bytes) const {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
+                            static_cast<off_t>(offset + done));
         if (n < 0) {
-            if (errno == EINTR) continue;
-            throw Error(ErrorKind::Io, "Cannot read from '" + path_ + "': " + std::strerror(errno) + ".");
+            if (errno == EINTR)
+                continue;
+            throw Error(ErrorKind::Io,
+                        "Cannot read from '" + path_ + "': " + std::strerror(errno) + ".");
         }
-        if (n == 0) break;
+        if (n == 0)
+            break;
         done += static_cast<std::size_t>(n);
     }
     return done;
@@ -120,21 +134,26 @@ std::size_t FileHandle::ReadAt(std::uint64_t offset, std::span<std::uint8_t> byt
 void FileHandle::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                             static_cast<off_t>(offset + done));
         if (n < 0) {
-            if (errno == EINTR) continue;
-            throw Error(ErrorKind::Io, "Cannot write to '" + path_ + "': " + std::strerror(errno) + ".");
+            if (errno == EINTR)
+                continue;
+            throw Error(ErrorKind::Io,
+                        "Cannot write to '" + path_ + "': " + std::strerror(errno) + ".");
         }
         done += static_cast<std::size_t>(n);
     }
 }
 void FileHandle::Truncate(std::uint64_t size) {
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
-        throw Error(ErrorKind::Io, "Cannot change the size of '" + path_ + "': " + std::strerror(errno) + ".");
+        throw Error(ErrorKind::Io,
+                    "Cannot change the size of '" + path_ + "': " + std::strerror(errno) + ".");
 }
 void FileHandle::Sync() {
     if (::fsync(fd_) != 0)
-        throw Error(ErrorKind::Io, "Cannot flush '" + path_ + "' to disk: " + std::strerror(errno) + ".");
+        throw Error(ErrorKind::Io,
+                    "Cannot flush '" + path_ + "' to disk: " + std::strerror(errno) + ".");
 }
 
 #endif

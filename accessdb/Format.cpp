@@ -26,7 +26,7 @@ Format MakeJet3() {
     f.maxRowSize = 2012;
     f.maxLongValueRowSize = 2032;
     f.tdefRowCount = 12;
-    f.tdefAutoNumber = 20;
+    f.tdefAutoNumber = 16;
     f.tdefComplexAutoNumber = 0;
     f.tdefTableType = 20;
     f.tdefMaxColumns = 21;
@@ -153,7 +153,8 @@ const std::array<Format, 7>& Formats() {
 }  // namespace
 
 const Format* FormatForVersionByte(std::uint8_t versionByte) {
-    if (versionByte >= Formats().size()) return nullptr;
+    if (versionByte >= Formats().size())
+        return nullptr;
     return &Formats()[versionByte];
 }
 

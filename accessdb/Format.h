@@ -19,9 +19,9 @@ struct Format {
     std::uint32_t pageSize;
 
     // Page 0.
-    std::size_t headerMaskLength;   // masked bytes from 0x18
-    std::size_t passwordLength;     // bytes at 0x42
-    std::size_t sortOrderOffset;    // default sort order (J3: LCID only)
+    std::size_t headerMaskLength;  // masked bytes from 0x18
+    std::size_t passwordLength;    // bytes at 0x42
+    std::size_t sortOrderOffset;   // default sort order (J3: LCID only)
 
     // Data pages.
     std::size_t dataRowCountOffset;

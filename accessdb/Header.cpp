@@ -10,20 +10,28 @@ namespace accessdb {
 
 std::string EncryptionName(Encryption e) {
     switch (e) {
-    case Encryption::None: return "none";
-    case Encryption::JetPageEncoding: return "Jet page encoding (RC4)";
-    case Encryption::OfficeRc4CryptoApi: return "Office RC4 CryptoAPI";
-    case Encryption::OfficeStandard: return "Office Standard (AES)";
-    case Encryption::OfficeAgile: return "Office Agile";
-    case Encryption::OfficeRc4: return "Office binary RC4";
-    case Encryption::OfficeOther: return "Office (unknown scheme)";
+        case Encryption::None:
+            return "none";
+        case Encryption::JetPageEncoding:
+            return "Jet page encoding (RC4)";
+        case Encryption::OfficeRc4CryptoApi:
+            return "Office RC4 CryptoAPI";
+        case Encryption::OfficeStandard:
+            return "Office Standard (AES)";
+        case Encryption::OfficeAgile:
+            return "Office Agile";
+        case Encryption::OfficeRc4:
+            return "Office binary RC4";
+        case Encryption::OfficeOther:
+            return "Office (unknown scheme)";
     }
     return "unknown";
 }
 
 std::string SortOrderName(const SortOrder& s, const Format& format) {
     if (s.lcid == 1033 || s.lcid == 0) {
-        if (format.jet3) return "General 97";
+        if (format.jet3)
+            return "General 97";
         return s.version == 0 ? "General Legacy" : "General";
     }
     return "LCID " + std::to_string(s.lcid) + " version " + std::to_string(s.version);
@@ -63,7 +71,8 @@ const Format* RecogniseFormat(Bytes start, std::string& reason) {
 void ApplyHeaderMask(MutableBytes page0, const Format& format) {
     const std::uint8_t* mask = HeaderMask();
     std::size_t end = std::min(page0.size(), kHeaderMaskStart + format.headerMaskLength);
-    for (std::size_t i = kHeaderMaskStart; i < end; ++i) page0[i] ^= mask[i - kHeaderMaskStart];
+    for (std::size_t i = kHeaderMaskStart; i < end; ++i)
+        page0[i] ^= mask[i - kHeaderMaskStart];
 }
 
 namespace {
@@ -73,19 +82,23 @@ std::string ReadPassword(Bytes page0, const Format& format, double date) {
     std::memcpy(pw, page0.data() + kHeaderPasswordOffset, format.passwordLength);
     if (!format.jet3) {
         double whole = std::isfinite(date) ? std::trunc(date) : 0.0;
-        if (whole > 2147483647.0 || whole < -2147483648.0) whole = 0;
+        if (whole > 2147483647.0 || whole < -2147483648.0)
+            whole = 0;
         std::uint8_t m[4];
         StoreU32(m, static_cast<std::uint32_t>(static_cast<std::int32_t>(whole)));
-        for (std::size_t i = 0; i < format.passwordLength; ++i) pw[i] ^= m[i % 4];
+        for (std::size_t i = 0; i < format.passwordLength; ++i)
+            pw[i] ^= m[i % 4];
     }
     Bytes bytes(pw, format.passwordLength);
     if (format.jet3) {
         std::size_t n = 0;
-        while (n < bytes.size() && bytes[n] != 0) ++n;
+        while (n < bytes.size() && bytes[n] != 0)
+            ++n;
         return DecodeCodePage(bytes.first(n), 1252);
     }
     std::size_t n = 0;
-    while (n + 1 < bytes.size() && (bytes[n] | bytes[n + 1]) != 0) n += 2;
+    while (n + 1 < bytes.size() && (bytes[n] | bytes[n + 1]) != 0)
+        n += 2;
     return DecodeText(bytes.first(n));
 }
 
@@ -124,9 +137,11 @@ DatabaseHeader ParseHeader(Bytes page0) {
     DatabaseHeader h;
     std::string reason;
     h.format = RecogniseFormat(page0, reason);
-    if (!h.format) throw Error(ErrorKind::NotDatabase, reason);
+    if (!h.format)
+        throw Error(ErrorKind::NotDatabase, reason);
     const Format& f = *h.format;
-    if (page0.size() < f.pageSize) throw Error(ErrorKind::NotDatabase, "the file is cut short inside its header page");
+    if (page0.size() < f.pageSize)
+        throw Error(ErrorKind::NotDatabase, "the file is cut short inside its header page");
     h.engineName.assign(reinterpret_cast<const char*>(page0.data() + 4), 15);
     h.codePage = LoadU16(page0.data() + kHeaderCodePageOffset);
     h.databaseKey = LoadU32(page0.data() + kHeaderKeyOffset);
@@ -139,9 +154,11 @@ DatabaseHeader ParseHeader(Bytes page0) {
         std::memcpy(&h.creationDate, &bits, sizeof bits);
     }
     if (f.ace) {
-        if (h.databaseKey != 0) ReadOfficeEncryption(page0, h);
+        if (h.databaseKey != 0)
+            ReadOfficeEncryption(page0, h);
     } else {
-        if (h.databaseKey != 0) h.encryption = Encryption::JetPageEncoding;
+        if (h.databaseKey != 0)
+            h.encryption = Encryption::JetPageEncoding;
         h.password = ReadPassword(page0, f, h.creationDate);
     }
     return h;

@@ -7,11 +7,14 @@
 
 namespace accessdb {
 
+void RefuseJet3Writing(const std::string& path) {
+    throw Error(ErrorKind::ReadOnly, "The database '" + path +
+                                         "' is an Access 97 (Jet 3) file, which can only be read.");
+}
+
 void Database::PrepareForWriting() {
     if (format().jet3)
-        throw Error(
-            ErrorKind::ReadOnly,
-            "The database '" + Path() + "' is an Access 97 (Jet 3) file, which can only be read.");
+        RefuseJet3Writing(Path());
     if (pages_->Header().encryption != Encryption::None)
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
                                              EncryptionName(pages_->Header().encryption) +

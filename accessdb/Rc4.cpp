@@ -8,7 +8,8 @@
 namespace accessdb {
 
 Rc4::Rc4(std::span<const std::uint8_t> key) {
-    for (int k = 0; k < 256; ++k) state_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k);
+    for (int k = 0; k < 256; ++k)
+        state_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(k);
     std::uint8_t j = 0;
     for (std::size_t k = 0; k < 256; ++k) {
         j = static_cast<std::uint8_t>(j + state_[k] + key[k % key.size()]);
@@ -25,7 +26,8 @@ void Rc4::Apply(std::span<std::uint8_t> bytes) {
     }
 }
 
-void ApplyJetPageCipher(std::uint32_t databaseKey, std::uint32_t page, std::span<std::uint8_t> bytes) {
+void ApplyJetPageCipher(std::uint32_t databaseKey, std::uint32_t page,
+                        std::span<std::uint8_t> bytes) {
     std::uint8_t key[4];
     StoreU32(key, databaseKey ^ page);
     Rc4 rc4(key);

@@ -19,6 +19,7 @@ class Rc4 {
 };
 
 // Jet page encoding: RC4 keyed with (database key XOR page number), little-endian.
-void ApplyJetPageCipher(std::uint32_t databaseKey, std::uint32_t page, std::span<std::uint8_t> bytes);
+void ApplyJetPageCipher(std::uint32_t databaseKey, std::uint32_t page,
+                        std::span<std::uint8_t> bytes);
 
 }  // namespace accessdb

@@ -11,7 +11,10 @@ namespace {
 
 // Header: magic (8), page size (4), page count before the statement or kNoGrowth (4), record
 // count (4), statement number (4), reserved (8); then the records; then a trailer repeating
-// the magic, the record count and the statement number. The journal goes out in one write,
+// the magic, the record count and the statement number. A record is a page number (4) and a
+// count of ranges (2), each range an offset (2), a length (2) and the original bytes: only what
+// the statement changed is kept, which keeps the journal small (a row insert changes a few
+// hundred bytes of two pages). The journal goes out in one write,
 // front to back, so a journal cut short has no matching trailer and is ignored (the database
 // was not touched yet); MarkDone clears the header's magic.
 constexpr char kMagic[8] = {'Q', 'M', 'J', 'R', 'N', 'L', '1', '\0'};
@@ -40,8 +43,29 @@ bool ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
     }
     const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
-    const std::size_t length = kHeaderSize + static_cast<std::size_t>(records) * (4 + pageSize);
-    if (pageSize == 0 || bytes.size() < length + kTrailerSize) {
+    if (pageSize == 0 || pageSize > 65536) {
+        return false;
+    }
+    std::size_t length = kHeaderSize;
+    for (std::uint32_t r = 0; r < records; ++r) {
+        if (length + 6 > bytes.size()) {
+            return false;
+        }
+        const std::uint16_t ranges = LoadU16(bytes.data() + length + 4);
+        length += 6;
+        for (std::uint16_t k = 0; k < ranges; ++k) {
+            if (length + 4 > bytes.size()) {
+                return false;
+            }
+            const std::size_t offset = LoadU16(bytes.data() + length);
+            const std::size_t size = LoadU16(bytes.data() + length + 2);
+            if (offset + size > pageSize) {
+                return false;
+            }
+            length += 4 + size;
+        }
+    }
+    if (bytes.size() < length + kTrailerSize) {
         return false;
     }
     const std::uint8_t* trailer = bytes.data() + length;
@@ -76,10 +100,8 @@ void RollbackJournal::Start() {
 }
 
 void RollbackJournal::BeforeFirstChange(std::uint32_t page, Bytes original) {
-    std::uint8_t number[4];
-    StoreU32(number, page);
-    buffer_.insert(buffer_.end(), number, number + 4);
-    buffer_.insert(buffer_.end(), original.begin(), original.end());
+    originalPages_.push_back(page);
+    originals_.insert(originals_.end(), original.begin(), original.end());
     ++records_;
 }
 
@@ -88,7 +110,36 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
     pageCountBefore_ = pageCountBefore;
 }
 
-void RollbackJournal::Write() {
+void RollbackJournal::Write(PageFile& pages) {
+    // Each changed page as the ranges where it now differs from its original (32-byte steps).
+    constexpr std::size_t kStep = 32;
+    buffer_.assign(kHeaderSize, 0);
+    for (std::size_t r = 0; r < originalPages_.size(); ++r) {
+        const std::uint8_t* before = originals_.data() + r * pageSize_;
+        const std::uint8_t* now = pages.Read(originalPages_[r])->bytes.data();
+        const std::size_t recordStart = buffer_.size();
+        buffer_.resize(recordStart + 6);
+        StoreU32(buffer_.data() + recordStart, originalPages_[r]);
+        std::uint16_t ranges = 0;
+        for (std::size_t offset = 0; offset < pageSize_;) {
+            if (std::memcmp(before + offset, now + offset, kStep) == 0) {
+                offset += kStep;
+                continue;
+            }
+            std::size_t end = offset + kStep;
+            while (end < pageSize_ && std::memcmp(before + end, now + end, kStep) != 0) {
+                end += kStep;
+            }
+            const std::size_t at = buffer_.size();
+            buffer_.resize(at + 4);
+            StoreU16(buffer_.data() + at, static_cast<std::uint16_t>(offset));
+            StoreU16(buffer_.data() + at + 2, static_cast<std::uint16_t>(end - offset));
+            buffer_.insert(buffer_.end(), before + offset, before + end);
+            ++ranges;
+            offset = end;
+        }
+        StoreU16(buffer_.data() + recordStart + 4, ranges);
+    }
     std::uint8_t* header = buffer_.data();
     std::memcpy(header, kMagic, sizeof(kMagic));
     StoreU32(header + 8, pageSize_);
@@ -113,7 +164,8 @@ void RollbackJournal::MarkDone() {
 }
 
 void RollbackJournal::Forget() {
-    buffer_.assign(kHeaderSize, 0);
+    originals_.clear();
+    originalPages_.clear();
     records_ = 0;
     grew_ = false;
     pageCountBefore_ = 0;
@@ -145,11 +197,18 @@ bool RollbackJournal::Recover(PageFile& pages, bool removeJournal) {
     const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
     const std::uint8_t* record = bytes.data() + kHeaderSize;
-    for (std::uint32_t i = 0; i < records; ++i, record += 4 + pageSize) {
+    for (std::uint32_t i = 0; i < records; ++i) {
         const std::uint32_t page = LoadU32(record);
-        if (page < pages.PageCount()) {
-            MutablePageRef target = pages.Modify(page);
-            std::memcpy(target->bytes.data(), record + 4, pageSize);
+        const std::uint16_t ranges = LoadU16(record + 4);
+        record += 6;
+        MutablePageRef target = page < pages.PageCount() ? pages.Modify(page) : nullptr;
+        for (std::uint16_t k = 0; k < ranges; ++k) {
+            const std::size_t offset = LoadU16(record);
+            const std::size_t size = LoadU16(record + 2);
+            if (target) {
+                std::memcpy(target->bytes.data() + offset, record + 4, size);
+            }
+            record += 4 + size;
         }
     }
     pages.Flush();

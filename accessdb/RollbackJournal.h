@@ -33,8 +33,9 @@ class RollbackJournal : public PageJournal {
 
     // Whether the current statement has journaled anything.
     bool HasChanges() const { return records_ != 0 || grew_; }
-    // Writes the journal for the current statement; call before the pages are written.
-    void Write();
+    // Writes the journal for the current statement (what `pages` now holds tells which bytes
+    // changed); call before the pages are written.
+    void Write(PageFile& pages);
     // Marks the journal empty after the statement's pages are written.
     void MarkDone();
     // Forgets the current statement's images (the statement was abandoned before any write).
@@ -55,7 +56,9 @@ class RollbackJournal : public PageJournal {
     std::string path_;
     std::uint32_t pageSize_;
     std::unique_ptr<FileHandle> file_;
-    std::vector<std::uint8_t> buffer_;  // header, then (page number, image) records
+    std::vector<std::uint8_t> originals_;       // original images, one page each
+    std::vector<std::uint32_t> originalPages_;  // their page numbers
+    std::vector<std::uint8_t> buffer_;          // the journal as written
     std::uint32_t records_ = 0;
     bool grew_ = false;
     std::uint32_t pageCountBefore_ = 0;

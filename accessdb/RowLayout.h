@@ -14,14 +14,20 @@
 
 namespace accessdb {
 
-inline std::size_t NullMaskSize(std::size_t columns) { return (columns + 7) / 8; }
+inline std::size_t NullMaskSize(std::size_t columns) {
+    return (columns + 7) / 8;
+}
 // Bytes the column count takes at the start of a row.
-inline std::size_t RowCountFieldSize(const Format& f) { return f.jet3 ? 1 : 2; }
+inline std::size_t RowCountFieldSize(const Format& f) {
+    return f.jet3 ? 1 : 2;
+}
 // Size of a fixed column's value in the fixed area.
 std::size_t FixedColumnSize(const ColumnDef& c);
 // Whether the row of `table` has the variable-offset section (it has when the table has
 // variable columns, deleted ones included).
-inline bool HasVariableSection(const TableDef& t) { return t.varColumns > 0; }
+inline bool HasVariableSection(const TableDef& t) {
+    return t.varColumns > 0;
+}
 
 // One column's stored form in one row.
 struct FieldSlice {
@@ -39,8 +45,9 @@ class RowDecoder {
   private:
     void SplitJet4(Bytes row, std::vector<FieldSlice>& out) const;
     void SplitJet3(Bytes row, std::vector<FieldSlice>& out) const;
-    void Assign(Bytes row, std::size_t rowColumns, Bytes nullMask, std::size_t fixedStart, std::size_t dataEnd,
-                const std::vector<std::size_t>& varOffsets, std::vector<FieldSlice>& out) const;
+    void Assign(Bytes row, std::size_t rowColumns, Bytes nullMask, std::size_t fixedStart,
+                std::size_t dataEnd, const std::vector<std::size_t>& varOffsets,
+                std::vector<FieldSlice>& out) const;
 
     const TableDef& table_;
     const Format& format_;

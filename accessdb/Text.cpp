@@ -54,7 +54,8 @@ std::string DecodeText(Bytes stored) {
                 units.push_back(stored[i]);
                 ++i;
             } else {
-                if (i + 1 >= stored.size()) break;
+                if (i + 1 >= stored.size())
+                    break;
                 units.push_back(static_cast<char16_t>(stored[i] | (stored[i + 1] << 8)));
                 i += 2;
             }
@@ -72,10 +73,10 @@ std::string DecodeText(Bytes stored) {
 
 std::string DecodeCodePage(Bytes stored, std::uint16_t) {
     // Windows-1252's 0x80..0x9F; the rest of the page is Latin-1.
-    static const char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string out;
     out.reserve(stored.size());
     for (std::uint8_t b : stored) {
@@ -109,7 +110,8 @@ std::u16string Utf8ToUtf16(const std::string& s) {
             char32_t v = c & (0x7F >> len);
             for (std::size_t k = 1; ok && k < len; ++k) {
                 auto cc = static_cast<unsigned char>(s[i + k]);
-                if ((cc & 0xC0) != 0x80) ok = false;
+                if ((cc & 0xC0) != 0x80)
+                    ok = false;
                 v = (v << 6) | (cc & 0x3F);
             }
             if (ok && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF) &&
@@ -145,7 +147,8 @@ std::vector<std::uint8_t> EncodeText(const std::string& utf8, bool allowCompress
         out.reserve(units.size() + 2);
         out.push_back(0xFF);
         out.push_back(0xFE);
-        for (char16_t u : units) out.push_back(static_cast<std::uint8_t>(u));
+        for (char16_t u : units)
+            out.push_back(static_cast<std::uint8_t>(u));
         return out;
     }
     out.reserve(units.size() * 2);

@@ -4,6 +4,7 @@
 // pages (type 5), each covering (page size - 4) * 8 pages. Used for a table's owned and
 // free-space pages, index pages, long-value pages and the file's global free-page map.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "accessdb/Bytes.h"
@@ -36,7 +37,20 @@ class UsageMap {
     // the writer then moves the window or promotes the map to a reference map.
     bool Set(PageFile& pages, std::uint32_t page, bool present);
 
+    // Adds or removes a page wherever it lies: an inline map whose window cannot cover the page
+    // moves its window when all its pages still fit, or else becomes a reference map; a
+    // reference map gets the bitmap page it lacks. New bitmap pages come from `allocate`
+    // (by default appended to the file; the writer passes its own allocator so that the free
+    // page map stays right). Throws Constraint when a reference map has no slot left.
+    using PageAllocator = std::function<MutablePageRef()>;
+    void Update(PageFile& pages, std::uint32_t page, bool present,
+                const PageAllocator& allocate = {});
+
   private:
+    std::vector<std::uint32_t> InlineSetPages() const;  // every set bit, beyond the file's end too
+    void WriteInline(PageFile& pages);
+    void AddBitmapPage(PageFile& pages, std::size_t slot, const PageAllocator& allocate);
+
     RowPointer where_;
     Kind kind_ = Kind::Inline;
     std::uint16_t rowStart_ = 0;  // byte range of the declaration row on its page

@@ -26,7 +26,8 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
 }  // namespace
 
 std::string FormatDateTime(double days, bool milliseconds) {
-    if (!std::isfinite(days) || std::fabs(days) > 1e7) return FormatDouble(days);
+    if (!std::isfinite(days) || std::fabs(days) > 1e7)
+        return FormatDouble(days);
     double whole = std::trunc(days);
     double frac = std::fabs(days - whole);
     std::int64_t day = static_cast<std::int64_t>(whole);
@@ -42,24 +43,27 @@ std::string FormatDateTime(double days, bool milliseconds) {
     std::int64_t secs = milliseconds ? units / 1000 : units;
     char buf[64];
     if (milliseconds) {
-        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld.%03lld", static_cast<long long>(y), m,
-                      d, static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
-                      static_cast<long long>(secs % 60), static_cast<long long>(units % 1000));
+        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld.%03lld",
+                      static_cast<long long>(y), m, d, static_cast<long long>(secs / 3600),
+                      static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60),
+                      static_cast<long long>(units % 1000));
     } else {
-        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(y), m, d,
-                      static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),
-                      static_cast<long long>(secs % 60));
+        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                      static_cast<long long>(y), m, d, static_cast<long long>(secs / 3600),
+                      static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
     }
     return buf;
 }
 
 std::string FormatDecimal(const std::vector<std::uint8_t>& stored, std::uint8_t scale) {
-    if (stored.size() != 17) return "";
+    if (stored.size() != 17)
+        return "";
     // Four little-endian 32-bit words, most significant first.
     std::uint32_t words[4];
     for (int i = 0; i < 4; ++i) {
         const std::uint8_t* p = stored.data() + 1 + 4 * i;
-        words[i] = static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<std::uint32_t>(p[3]) << 24);
+        words[i] = static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) |
+                   (static_cast<std::uint32_t>(p[3]) << 24);
     }
     std::string digits;
     bool zero = false;
@@ -70,12 +74,14 @@ std::string FormatDecimal(const std::vector<std::uint8_t>& stored, std::uint8_t 
             std::uint64_t cur = (rem << 32) | w;
             w = static_cast<std::uint32_t>(cur / 10);
             rem = cur % 10;
-            if (w) zero = false;
+            if (w)
+                zero = false;
         }
         digits.insert(digits.begin(), static_cast<char>('0' + rem));
     }
     if (scale > 0) {
-        if (digits.size() <= scale) digits = std::string(scale + 1 - digits.size(), '0') + digits;
+        if (digits.size() <= scale)
+            digits = std::string(scale + 1 - digits.size(), '0') + digits;
         std::size_t point = digits.size() - scale;
         digits = digits.substr(0, point) + '.' + digits.substr(point);
     }
@@ -86,18 +92,23 @@ std::string FormatDecimal(const std::vector<std::uint8_t>& stored, std::uint8_t 
 
 std::string FormatCurrency(std::int64_t scaled) {
     bool negative = scaled < 0;
-    std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+    std::uint64_t mag =
+        negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
     char buf[48];
     std::snprintf(buf, sizeof buf, "%s%llu.%04llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(mag / 10000), static_cast<unsigned long long>(mag % 10000));
+                  static_cast<unsigned long long>(mag / 10000),
+                  static_cast<unsigned long long>(mag % 10000));
     return buf;
 }
 
 std::string FormatGuid(const std::vector<std::uint8_t>& b) {
-    if (b.size() != 16) return "";
+    if (b.size() != 16)
+        return "";
     char buf[64];
-    std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],
-                  b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
+    std::snprintf(buf, sizeof buf,
+                  "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],
+                  b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13],
+                  b[14], b[15]);
     return buf;
 }
 
@@ -115,20 +126,22 @@ std::string FormatHex(const std::vector<std::uint8_t>& bytes) {
 std::string FormatExtendedDateTime(const std::string& stored) {
     // "<days since 0001-01-01, 19 digits>:<seconds of the day, 12 digits><7 digits of 100 ns>:7"
     std::size_t colon = stored.find(':');
-    if (colon == std::string::npos || stored.size() < colon + 20) return stored;
+    if (colon == std::string::npos || stored.size() < colon + 20)
+        return stored;
     std::int64_t days = 0, seconds = 0, ticks = 0;
     auto parse = [&](std::size_t from, std::size_t len, std::int64_t& out) {
         auto r = std::from_chars(stored.data() + from, stored.data() + from + len, out);
         return r.ec == std::errc() && r.ptr == stored.data() + from + len;
     };
-    if (!parse(0, colon, days) || !parse(colon + 1, 12, seconds) || !parse(colon + 13, 7, ticks)) return stored;
+    if (!parse(0, colon, days) || !parse(colon + 1, 12, seconds) || !parse(colon + 13, 7, ticks))
+        return stored;
     std::int64_t y;
     unsigned m, d;
     CivilFromDays(days - 719162, y, m, d);  // 0001-01-01 is 719162 days before 1970-01-01
     char buf[80];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(y), m, d,
-                  static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
-                  static_cast<long long>(seconds % 60));
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
+                  static_cast<long long>(y), m, d, static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
     std::string out = buf;
     if (ticks != 0) {
         std::snprintf(buf, sizeof buf, ".%07lld", static_cast<long long>(ticks));
@@ -138,43 +151,61 @@ std::string FormatExtendedDateTime(const std::string& stored) {
 }
 
 std::string FormatDouble(double d) {
-    if (std::isnan(d)) return "NaN";
-    if (std::isinf(d)) return d > 0 ? "Infinity" : "-Infinity";
+    if (std::isnan(d))
+        return "NaN";
+    if (std::isinf(d))
+        return d > 0 ? "Infinity" : "-Infinity";
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed);
-    if (r.ec != std::errc()) return std::to_string(d);
+    if (r.ec != std::errc())
+        return std::to_string(d);
     return std::string(buf, r.ptr);
 }
 
 std::string FormatSingle(float f) {
-    if (std::isnan(f)) return "NaN";
-    if (std::isinf(f)) return f > 0 ? "Infinity" : "-Infinity";
+    if (std::isnan(f))
+        return "NaN";
+    if (std::isinf(f))
+        return f > 0 ? "Infinity" : "-Infinity";
     char buf[100];
     auto r = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::fixed);
-    if (r.ec != std::errc()) return std::to_string(f);
+    if (r.ec != std::errc())
+        return std::to_string(f);
     return std::string(buf, r.ptr);
 }
 
 std::string FormatValue(const Value& v) {
-    if (v.null) return "";
+    if (v.null)
+        return "";
     switch (v.type) {
-    case ColumnType::Boolean: return v.boolean ? "1" : "0";
-    case ColumnType::Byte:
-    case ColumnType::Integer:
-    case ColumnType::Long:
-    case ColumnType::BigInt:
-    case ColumnType::Complex: return std::to_string(v.integer);
-    case ColumnType::Currency: return FormatCurrency(v.integer);
-    case ColumnType::Single: return FormatSingle(static_cast<float>(v.real));
-    case ColumnType::Double: return FormatDouble(v.real);
-    case ColumnType::DateTime: return FormatDateTime(v.real);
-    case ColumnType::Text:
-    case ColumnType::Memo: return v.text;
-    case ColumnType::DateTimeExtended: return FormatExtendedDateTime(v.text);
-    case ColumnType::Guid: return FormatGuid(v.bytes);
-    case ColumnType::Numeric: return FormatDecimal(v.bytes, v.scale);
-    case ColumnType::Binary:
-    case ColumnType::Ole: return FormatHex(v.bytes);
+        case ColumnType::Boolean:
+            return v.boolean ? "1" : "0";
+        case ColumnType::Byte:
+        case ColumnType::Integer:
+        case ColumnType::Long:
+        case ColumnType::BigInt:
+        case ColumnType::Complex:
+            return std::to_string(v.integer);
+        case ColumnType::Currency:
+            return FormatCurrency(v.integer);
+        case ColumnType::Single:
+            return FormatSingle(static_cast<float>(v.real));
+        case ColumnType::Double:
+            return FormatDouble(v.real);
+        case ColumnType::DateTime:
+            return FormatDateTime(v.real);
+        case ColumnType::Text:
+        case ColumnType::Memo:
+            return v.text;
+        case ColumnType::DateTimeExtended:
+            return FormatExtendedDateTime(v.text);
+        case ColumnType::Guid:
+            return FormatGuid(v.bytes);
+        case ColumnType::Numeric:
+            return FormatDecimal(v.bytes, v.scale);
+        case ColumnType::Binary:
+        case ColumnType::Ole:
+            return FormatHex(v.bytes);
     }
     return FormatHex(v.bytes);
 }

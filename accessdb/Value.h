@@ -12,12 +12,12 @@ namespace accessdb {
 struct Value {
     ColumnType type = ColumnType::Text;
     bool null = true;
-    bool boolean = false;                // Boolean
-    std::int64_t integer = 0;            // Byte, Integer, Long, BigInt, Complex; Currency x 10,000
-    double real = 0;                     // Single, Double, DateTime (days since 1899-12-30)
-    std::string text;                    // Text, Memo, DateTimeExtended (stored ASCII form)
-    std::vector<std::uint8_t> bytes;     // Binary, OLE, GUID (16), Decimal (17: sign + magnitude)
-    std::uint8_t scale = 0;              // Decimal
+    bool boolean = false;             // Boolean
+    std::int64_t integer = 0;         // Byte, Integer, Long, BigInt, Complex; Currency x 10,000
+    double real = 0;                  // Single, Double, DateTime (days since 1899-12-30)
+    std::string text;                 // Text, Memo, DateTimeExtended (stored ASCII form)
+    std::vector<std::uint8_t> bytes;  // Binary, OLE, GUID (16), Decimal (17: sign + magnitude)
+    std::uint8_t scale = 0;           // Decimal
 
     static Value Null(ColumnType t) {
         Value v;

@@ -11,7 +11,8 @@ namespace accessdb {
 namespace {
 
 std::string DecodeStoredText(PageFile& pages, Bytes bytes) {
-    if (pages.format().jet3) return DecodeCodePage(bytes, pages.Header().codePage);
+    if (pages.format().jet3)
+        return DecodeCodePage(bytes, pages.Header().codePage);
     return DecodeText(bytes);
 }
 
@@ -24,8 +25,8 @@ double LoadDouble(const std::uint8_t* p) {
 
 void NeedSize(const ColumnDef& c, Bytes data, std::size_t size) {
     if (data.size() < size)
-        ThrowDamaged("the value of column '" + c.name + "' is " + std::to_string(data.size()) + " bytes, not " +
-                     std::to_string(size));
+        ThrowDamaged("the value of column '" + c.name + "' is " + std::to_string(data.size()) +
+                     " bytes, not " + std::to_string(size));
 }
 
 }  // namespace
@@ -38,47 +39,73 @@ Value DecodeValue(PageFile& pages, const ColumnDef& c, const FieldSlice& slice) 
         v.boolean = slice.present;
         return v;
     }
-    if (!slice.present) return v;
+    if (!slice.present)
+        return v;
     v.null = false;
     Bytes d = slice.data;
     switch (c.type) {
-    case ColumnType::Byte: NeedSize(c, d, 1); v.integer = d[0]; break;
-    case ColumnType::Integer: NeedSize(c, d, 2); v.integer = static_cast<std::int16_t>(LoadU16(d.data())); break;
-    case ColumnType::Long:
-    case ColumnType::Complex: NeedSize(c, d, 4); v.integer = static_cast<std::int32_t>(LoadU32(d.data())); break;
-    case ColumnType::Currency:
-    case ColumnType::BigInt: NeedSize(c, d, 8); v.integer = static_cast<std::int64_t>(LoadU64(d.data())); break;
-    case ColumnType::Single: {
-        NeedSize(c, d, 4);
-        std::uint32_t bits = LoadU32(d.data());
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        v.real = f;
-        break;
-    }
-    case ColumnType::Double:
-    case ColumnType::DateTime: NeedSize(c, d, 8); v.real = LoadDouble(d.data()); break;
-    case ColumnType::Guid: NeedSize(c, d, 16); v.bytes.assign(d.begin(), d.begin() + 16); break;
-    case ColumnType::Numeric:
-        NeedSize(c, d, 17);
-        v.bytes.assign(d.begin(), d.begin() + 17);
-        v.scale = c.scale;
-        break;
-    case ColumnType::Text: v.text = DecodeStoredText(pages, d); break;
-    case ColumnType::Memo: {
-        std::vector<std::uint8_t> bytes = ReadLongValue(pages, d);
-        v.text = DecodeStoredText(pages, bytes);
-        break;
-    }
-    case ColumnType::Ole: v.bytes = ReadLongValue(pages, d); break;
-    case ColumnType::DateTimeExtended: {
-        std::size_t n = 0;
-        while (n < d.size() && d[n] != 0) ++n;
-        v.text.assign(reinterpret_cast<const char*>(d.data()), n);
-        break;
-    }
-    case ColumnType::Binary:
-    default: v.bytes.assign(d.begin(), d.end()); break;
+        case ColumnType::Byte:
+            NeedSize(c, d, 1);
+            v.integer = d[0];
+            break;
+        case ColumnType::Integer:
+            NeedSize(c, d, 2);
+            v.integer = static_cast<std::int16_t>(LoadU16(d.data()));
+            break;
+        case ColumnType::Long:
+        case ColumnType::Complex:
+            NeedSize(c, d, 4);
+            v.integer = static_cast<std::int32_t>(LoadU32(d.data()));
+            break;
+        case ColumnType::Currency:
+        case ColumnType::BigInt:
+            NeedSize(c, d, 8);
+            v.integer = static_cast<std::int64_t>(LoadU64(d.data()));
+            break;
+        case ColumnType::Single: {
+            NeedSize(c, d, 4);
+            std::uint32_t bits = LoadU32(d.data());
+            float f;
+            std::memcpy(&f, &bits, sizeof f);
+            v.real = f;
+            break;
+        }
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            NeedSize(c, d, 8);
+            v.real = LoadDouble(d.data());
+            break;
+        case ColumnType::Guid:
+            NeedSize(c, d, 16);
+            v.bytes.assign(d.begin(), d.begin() + 16);
+            break;
+        case ColumnType::Numeric:
+            NeedSize(c, d, 17);
+            v.bytes.assign(d.begin(), d.begin() + 17);
+            v.scale = c.scale;
+            break;
+        case ColumnType::Text:
+            v.text = DecodeStoredText(pages, d);
+            break;
+        case ColumnType::Memo: {
+            std::vector<std::uint8_t> bytes = ReadLongValue(pages, d);
+            v.text = DecodeStoredText(pages, bytes);
+            break;
+        }
+        case ColumnType::Ole:
+            v.bytes = ReadLongValue(pages, d);
+            break;
+        case ColumnType::DateTimeExtended: {
+            std::size_t n = 0;
+            while (n < d.size() && d[n] != 0)
+                ++n;
+            v.text.assign(reinterpret_cast<const char*>(d.data()), n);
+            break;
+        }
+        case ColumnType::Binary:
+        default:
+            v.bytes.assign(d.begin(), d.end());
+            break;
     }
     return v;
 }

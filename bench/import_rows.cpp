@@ -87,7 +87,11 @@ int main(int argc, char** argv) {
     std::printf("rows                 %ld\n", rows);
     std::printf("CSV                  %.1f MiB\n", csvBytes / 1048576.0);
     std::printf("time                 %.2f s\n", seconds);
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     std::printf("rows per second      %.0f   (target >= 200000)\n", rows / seconds);
+    std::printf("rows per CPU second  %.0f   (%.2f s user + system; the machine may be shared)\n",
+                rows / cpu, cpu);
     std::printf("database / CSV       %.3f   (target <= 1.4; %.3f without the empty database)\n",
                 dbBytes / csvBytes, (dbBytes - static_cast<double>(emptySize)) / csvBytes);
     std::printf("peak memory          %.1f MiB   (target <= CSV + 64 MiB = %.1f MiB)\n",

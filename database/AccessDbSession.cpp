@@ -9,7 +9,9 @@ namespace quillmere {
 
 namespace {
 
-[[noreturn]] void ThrowClosed() { throw DatabaseError(3704, "Operation is not allowed when the object is closed."); }
+[[noreturn]] void ThrowClosed() {
+    throw DatabaseError(3704, "Operation is not allowed when the object is closed.");
+}
 
 // Rows held as text: the schema rowset.
 class TextRecordset : public Recordset {
@@ -17,27 +19,39 @@ class TextRecordset : public Recordset {
     TextRecordset(std::vector<std::string> fields, std::vector<std::vector<std::string>> rows)
         : fields_(std::move(fields)), rows_(std::move(rows)) {}
     int FieldCount() const override { return static_cast<int>(fields_.size()); }
-    std::string FieldName(int index) const override { return fields_.at(static_cast<std::size_t>(index)); }
+    std::string FieldName(int index) const override {
+        return fields_.at(static_cast<std::size_t>(index));
+    }
     bool AtEnd() const override { return closed_ || row_ >= rows_.size(); }
     void MoveNext() override {
-        if (closed_) ThrowClosed();
-        if (row_ < rows_.size()) ++row_;
+        if (closed_)
+            ThrowClosed();
+        if (row_ < rows_.size())
+            ++row_;
     }
     std::string Value(int index) const override { return Cell(index); }
     std::string Value(const std::string& fieldName) const override {
         for (std::size_t i = 0; i < fields_.size(); ++i)
-            if (accessdb::EqualsIgnoreCase(fields_[i], fieldName)) return Cell(static_cast<int>(i));
-        throw DatabaseError(3265, "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+            if (accessdb::EqualsIgnoreCase(fields_[i], fieldName))
+                return Cell(static_cast<int>(i));
+        throw DatabaseError(3265,
+                            "Item cannot be found in the collection corresponding to the requested "
+                            "name or ordinal.");
     }
     bool IsNull(int index) const override { return Cell(index).empty(); }
     void Close() override { closed_ = true; }
 
   private:
     std::string Cell(int index) const {
-        if (closed_) ThrowClosed();
-        if (row_ >= rows_.size()) throw DatabaseError(3021, "Either BOF or EOF is True, or the current record has been deleted.");
+        if (closed_)
+            ThrowClosed();
+        if (row_ >= rows_.size())
+            throw DatabaseError(
+                3021, "Either BOF or EOF is True, or the current record has been deleted.");
         if (index < 0 || static_cast<std::size_t>(index) >= fields_.size())
-            throw DatabaseError(3265, "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+            throw DatabaseError(3265,
+                                "Item cannot be found in the collection corresponding to the "
+                                "requested name or ordinal.");
         return rows_[row_][static_cast<std::size_t>(index)];
     }
     std::vector<std::string> fields_;
@@ -61,21 +75,28 @@ class AccessDbRecordset : public Recordset {
 
     int FieldCount() const override { return columns_; }
     std::string FieldName(int index) const override {
-        if (!cursor_) ThrowClosed();
+        if (!cursor_)
+            ThrowClosed();
         return Column(index).name;
     }
     bool AtEnd() const override { return !cursor_ || atEnd_; }
     void MoveNext() override {
-        if (!cursor_) ThrowClosed();
-        if (!atEnd_) Advance();
+        if (!cursor_)
+            ThrowClosed();
+        if (!atEnd_)
+            Advance();
     }
     std::string Value(int index) const override { return accessdb::FormatValue(Current(index)); }
     std::string Value(const std::string& fieldName) const override {
-        if (!cursor_) ThrowClosed();
+        if (!cursor_)
+            ThrowClosed();
         const auto& columns = cursor_->Table().columns;
         for (std::size_t i = 0; i < columns.size(); ++i)
-            if (accessdb::EqualsIgnoreCase(columns[i].name, fieldName)) return Value(static_cast<int>(i));
-        throw DatabaseError(3265, "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+            if (accessdb::EqualsIgnoreCase(columns[i].name, fieldName))
+                return Value(static_cast<int>(i));
+        throw DatabaseError(3265,
+                            "Item cannot be found in the collection corresponding to the requested "
+                            "name or ordinal.");
     }
     bool IsNull(int index) const override { return Current(index).null; }
     void Close() override {
@@ -92,13 +113,18 @@ class AccessDbRecordset : public Recordset {
     const accessdb::ColumnDef& Column(int index) const {
         const auto& columns = cursor_->Table().columns;
         if (index < 0 || static_cast<std::size_t>(index) >= columns.size())
-            throw DatabaseError(3265, "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+            throw DatabaseError(3265,
+                                "Item cannot be found in the collection corresponding to the "
+                                "requested name or ordinal.");
         return columns[static_cast<std::size_t>(index)];
     }
     const accessdb::Value& Current(int index) const {
-        if (!cursor_) ThrowClosed();
+        if (!cursor_)
+            ThrowClosed();
         Column(index);
-        if (atEnd_) throw DatabaseError(3021, "Either BOF or EOF is True, or the current record has been deleted.");
+        if (atEnd_)
+            throw DatabaseError(
+                3021, "Either BOF or EOF is True, or the current record has been deleted.");
         return cursor_->Row()[static_cast<std::size_t>(index)];
     }
 
@@ -118,15 +144,19 @@ AccessDbSession::~AccessDbSession() {
 }
 
 accessdb::Database& AccessDbSession::RequireOpen() const {
-    if (!db_) ThrowClosed();
+    if (!db_)
+        ThrowClosed();
     return *db_;
 }
 
 void AccessDbSession::Open(const std::string& connectionString) {
-    if (db_) throw DatabaseError(3705, "Operation is not allowed when the object is open.");
+    if (db_)
+        throw DatabaseError(3705, "Operation is not allowed when the object is open.");
     ConnectionTarget target = ParseConnectionString(connectionString);
-    auto mode = mode_ == kModeReadWrite ? accessdb::OpenMode::ReadWrite : accessdb::OpenMode::ReadOnly;
-    db_ = TranslateEngineErrors([&] { return accessdb::Database::Open(target.path, target.password, mode); });
+    auto mode =
+        mode_ == kModeReadWrite ? accessdb::OpenMode::ReadWrite : accessdb::OpenMode::ReadOnly;
+    db_ = TranslateEngineErrors(
+        [&] { return accessdb::Database::Open(target.path, target.password, mode); });
 }
 
 void AccessDbSession::Execute(const std::string& statement) {
@@ -143,14 +173,17 @@ void AccessDbSession::Execute(const std::string& statement) {
 std::unique_ptr<Recordset> AccessDbSession::OpenTableSchema(int schemaKind) {
     accessdb::Database& db = RequireOpen();
     if (schemaKind != kSchemaTables)
-        throw DatabaseError(3251, "Object or provider is not capable of performing requested operation (schema " +
-                                      std::to_string(schemaKind) + ").");
+        throw DatabaseError(
+            3251, "Object or provider is not capable of performing requested operation (schema " +
+                      std::to_string(schemaKind) + ").");
     auto rows = TranslateEngineErrors([&] { return db.SchemaRows(); });
     std::vector<std::vector<std::string>> table;
     table.reserve(rows.size());
-    for (auto& r : rows) table.push_back({"", "", r.tableName, r.tableType});
+    for (auto& r : rows)
+        table.push_back({"", "", r.tableName, r.tableType});
     return std::make_unique<TextRecordset>(
-        std::vector<std::string>{"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"}, std::move(table));
+        std::vector<std::string>{"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_NAME", "TABLE_TYPE"},
+        std::move(table));
 }
 
 std::unique_ptr<Recordset> AccessDbSession::OpenRecordset(const std::string& query, int, int) {
@@ -161,8 +194,10 @@ std::unique_ptr<Recordset> AccessDbSession::OpenRecordset(const std::string& que
 
 void AccessDbSession::Close() {
     auto open = recordsets_->list;
-    for (AccessDbRecordset* r : open) r->Close();
-    if (!db_) return;
+    for (AccessDbRecordset* r : open)
+        r->Close();
+    if (!db_)
+        return;
     auto db = std::move(db_);
     TranslateEngineErrors([&] {
         db->Close();

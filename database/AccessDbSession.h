@@ -23,7 +23,8 @@ class AccessDbSession : public DatabaseSession {
     void Open(const std::string& connectionString) override;
     void Execute(const std::string& statement) override;
     std::unique_ptr<Recordset> OpenTableSchema(int schemaKind) override;
-    std::unique_ptr<Recordset> OpenRecordset(const std::string& query, int cursorType, int lockType) override;
+    std::unique_ptr<Recordset> OpenRecordset(const std::string& query, int cursorType,
+                                             int lockType) override;
     void Close() override;
 
     // The open engine database (for tools and tests); nullptr when closed.

@@ -8,10 +8,14 @@ namespace quillmere {
 namespace {
 class EngineFactory : public SessionFactory {
   public:
-    std::unique_ptr<DatabaseSession> Create() override { return std::make_unique<AccessDbSession>(); }
+    std::unique_ptr<DatabaseSession> Create() override {
+        return std::make_unique<AccessDbSession>();
+    }
 };
 }  // namespace
 
-std::unique_ptr<SessionFactory> MakeEngineSessionFactory() { return std::make_unique<EngineFactory>(); }
+std::unique_ptr<SessionFactory> MakeEngineSessionFactory() {
+    return std::make_unique<EngineFactory>();
+}
 
 }  // namespace quillmere

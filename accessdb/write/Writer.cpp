@@ -90,7 +90,7 @@ void Writer::RunStatement(Fn&& body) {
     }
     try {
         if (journal_.HasChanges()) {
-            journal_.Write();
+            journal_.Write(pages);
             pages.Flush();
             journal_.MarkDone();
         }

@@ -13,7 +13,7 @@ struct Outcome {
     bool opened = false;
     std::size_t rows = 0;
     std::size_t textBytes = 0;  // of every formatted value
-    std::string error;  // the engine's message, empty when everything was read
+    std::string error;          // the engine's message, empty when everything was read
     accessdb::ErrorKind kind = accessdb::ErrorKind::Damaged;
 };
 
@@ -24,12 +24,14 @@ inline Outcome ReadEverything(const std::string& path, const std::string& passwo
         auto db = accessdb::Database::Open(path, password);
         out.opened = true;
         for (const auto& row : db->SchemaRows()) {
-            if (row.object->type != accessdb::kObjectLocalTable) continue;
+            if (row.object->type != accessdb::kObjectLocalTable)
+                continue;
             try {
                 auto cursor = db->OpenTable(row.tableName);
                 db->Guard([&] {
                     while (cursor->Next()) {
-                        for (const auto& v : cursor->Row()) out.textBytes += accessdb::FormatValue(v).size();
+                        for (const auto& v : cursor->Row())
+                            out.textBytes += accessdb::FormatValue(v).size();
                         ++out.rows;
                     }
                     return 0;

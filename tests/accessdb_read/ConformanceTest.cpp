@@ -21,9 +21,9 @@
 #include <cmath>
 #include <set>
 
-#include "accessdb/Database.h"
-#include "JsonLite.h"
 #include "Fixtures.h"
+#include "JsonLite.h"
+#include "accessdb/Database.h"
 
 namespace {
 
@@ -31,55 +31,92 @@ using accessdb::ColumnType;
 
 std::string MdbReaderTypeName(ColumnType t) {
     switch (t) {
-    case ColumnType::Boolean: return "boolean";
-    case ColumnType::Byte: return "byte";
-    case ColumnType::Integer: return "integer";
-    case ColumnType::Long: return "long";
-    case ColumnType::Currency: return "currency";
-    case ColumnType::Single: return "float";
-    case ColumnType::Double: return "double";
-    case ColumnType::DateTime: return "datetime";
-    case ColumnType::Binary: return "binary";
-    case ColumnType::Text: return "text";
-    case ColumnType::Ole: return "ole";
-    case ColumnType::Memo: return "memo";
-    case ColumnType::Guid: return "repid";
-    case ColumnType::Numeric: return "numeric";
-    case ColumnType::Complex: return "complex";
-    case ColumnType::BigInt: return "bigint";
-    case ColumnType::DateTimeExtended: return "datetimextended";
+        case ColumnType::Boolean:
+            return "boolean";
+        case ColumnType::Byte:
+            return "byte";
+        case ColumnType::Integer:
+            return "integer";
+        case ColumnType::Long:
+            return "long";
+        case ColumnType::Currency:
+            return "currency";
+        case ColumnType::Single:
+            return "float";
+        case ColumnType::Double:
+            return "double";
+        case ColumnType::DateTime:
+            return "datetime";
+        case ColumnType::Binary:
+            return "binary";
+        case ColumnType::Text:
+            return "text";
+        case ColumnType::Ole:
+            return "ole";
+        case ColumnType::Memo:
+            return "memo";
+        case ColumnType::Guid:
+            return "repid";
+        case ColumnType::Numeric:
+            return "numeric";
+        case ColumnType::Complex:
+            return "complex";
+        case ColumnType::BigInt:
+            return "bigint";
+        case ColumnType::DateTimeExtended:
+            return "datetimextended";
     }
     return "?";
 }
 
 std::string JackcessTypeName(ColumnType t) {
     switch (t) {
-    case ColumnType::Boolean: return "BOOLEAN";
-    case ColumnType::Byte: return "BYTE";
-    case ColumnType::Integer: return "INT";
-    case ColumnType::Long: return "LONG";
-    case ColumnType::Currency: return "MONEY";
-    case ColumnType::Single: return "FLOAT";
-    case ColumnType::Double: return "DOUBLE";
-    case ColumnType::DateTime: return "SHORT_DATE_TIME";
-    case ColumnType::Binary: return "BINARY";
-    case ColumnType::Text: return "TEXT";
-    case ColumnType::Ole: return "OLE";
-    case ColumnType::Memo: return "MEMO";
-    case ColumnType::Guid: return "GUID";
-    case ColumnType::Numeric: return "NUMERIC";
-    case ColumnType::Complex: return "COMPLEX_TYPE";
-    case ColumnType::BigInt: return "BIG_INT";
-    case ColumnType::DateTimeExtended: return "EXT_DATE_TIME";
+        case ColumnType::Boolean:
+            return "BOOLEAN";
+        case ColumnType::Byte:
+            return "BYTE";
+        case ColumnType::Integer:
+            return "INT";
+        case ColumnType::Long:
+            return "LONG";
+        case ColumnType::Currency:
+            return "MONEY";
+        case ColumnType::Single:
+            return "FLOAT";
+        case ColumnType::Double:
+            return "DOUBLE";
+        case ColumnType::DateTime:
+            return "SHORT_DATE_TIME";
+        case ColumnType::Binary:
+            return "BINARY";
+        case ColumnType::Text:
+            return "TEXT";
+        case ColumnType::Ole:
+            return "OLE";
+        case ColumnType::Memo:
+            return "MEMO";
+        case ColumnType::Guid:
+            return "GUID";
+        case ColumnType::Numeric:
+            return "NUMERIC";
+        case ColumnType::Complex:
+            return "COMPLEX_TYPE";
+        case ColumnType::BigInt:
+            return "BIG_INT";
+        case ColumnType::DateTimeExtended:
+            return "EXT_DATE_TIME";
     }
     return "?";
 }
 
 // "1.500" and "1.5" are the same Decimal.
 std::string TrimDecimal(std::string s) {
-    if (s.find('.') == std::string::npos) return s;
-    while (!s.empty() && s.back() == '0') s.pop_back();
-    if (!s.empty() && s.back() == '.') s.pop_back();
+    if (s.find('.') == std::string::npos)
+        return s;
+    while (!s.empty() && s.back() == '0')
+        s.pop_back();
+    if (!s.empty() && s.back() == '.')
+        s.pop_back();
     return s == "-0" ? "0" : s;
 }
 
@@ -91,8 +128,10 @@ std::string NormaliseExtendedDate(std::string s) {
     }
     std::size_t dot = s.find('.', 11);
     if (dot != std::string::npos) {
-        while (s.back() == '0') s.pop_back();
-        if (s.back() == '.') s.pop_back();
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.')
+            s.pop_back();
     }
     return s;
 }
@@ -106,46 +145,62 @@ std::string MdbReaderDate(double days) {
     double wholeDays = std::floor(ms / 86400000.0);
     auto rest = static_cast<long long>(ms - wholeDays * 86400000.0);
     char time[32];
-    std::snprintf(time, sizeof time, "T%02lld:%02lld:%02lld.%03lldZ", rest / 3600000, rest / 60000 % 60,
-                  rest / 1000 % 60, rest % 1000);
+    std::snprintf(time, sizeof time, "T%02lld:%02lld:%02lld.%03lldZ", rest / 3600000,
+                  rest / 60000 % 60, rest / 1000 % 60, rest % 1000);
     return accessdb::FormatDateTime(wholeDays, true).substr(0, 10) + time;
 }
 
 // Both readers' values in one canonical text, so rows can be compared whole.
 std::string Canonical(const accessdb::Value& v) {
-    if (v.null && v.type != ColumnType::Boolean) return "<null>";
+    if (v.null && v.type != ColumnType::Boolean)
+        return "<null>";
     switch (v.type) {
-    case ColumnType::Boolean: return v.boolean ? "true" : "false";
-    case ColumnType::Single:
-    case ColumnType::Double: return accessdb::FormatDouble(v.real);
-    case ColumnType::Numeric: return TrimDecimal(accessdb::FormatDecimal(v.bytes, v.scale));
-    case ColumnType::DateTime: return MdbReaderDate(v.real);
-    case ColumnType::Ole:
-    case ColumnType::Binary:
-        return accessdb::FormatHex(std::vector<std::uint8_t>(v.bytes.begin(), v.bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(v.bytes.size(), 64)))) +
-               "/" + std::to_string(v.bytes.size());
-    default: return accessdb::FormatValue(v);
+        case ColumnType::Boolean:
+            return v.boolean ? "true" : "false";
+        case ColumnType::Single:
+        case ColumnType::Double:
+            return accessdb::FormatDouble(v.real);
+        case ColumnType::Numeric:
+            return TrimDecimal(accessdb::FormatDecimal(v.bytes, v.scale));
+        case ColumnType::DateTime:
+            return MdbReaderDate(v.real);
+        case ColumnType::Ole:
+        case ColumnType::Binary:
+            return accessdb::FormatHex(std::vector<std::uint8_t>(
+                       v.bytes.begin(),
+                       v.bytes.begin() + static_cast<std::ptrdiff_t>(
+                                             std::min<std::size_t>(v.bytes.size(), 64)))) +
+                   "/" + std::to_string(v.bytes.size());
+        default:
+            return accessdb::FormatValue(v);
     }
 }
 
 std::string Canonical(const testjson::Value& v, ColumnType type) {
     using K = testjson::Value::Kind;
-    if (v.kind == K::Null) return "<null>";
+    if (v.kind == K::Null)
+        return "<null>";
     switch (type) {
-    case ColumnType::Boolean: return v.boolean ? "true" : "false";
-    case ColumnType::Single:
-    case ColumnType::Double: return accessdb::FormatDouble(v.Number());
-    case ColumnType::Numeric: return TrimDecimal(v.text);
-    case ColumnType::DateTimeExtended: return NormaliseExtendedDate(v.text);
-    case ColumnType::Ole:
-    case ColumnType::Binary:
-        if (v.kind == K::Object) {
-            std::string hex = v["hex"].text;
-            if (hex.size() > 3 && hex.compare(hex.size() - 3, 3, "...") == 0) hex.resize(hex.size() - 3);
-            return hex.substr(0, 128) + "/" + v["length"].text;
-        }
-        return v.text.substr(0, 128) + "/" + std::to_string(v.text.size() / 2);
-    default: return v.text;
+        case ColumnType::Boolean:
+            return v.boolean ? "true" : "false";
+        case ColumnType::Single:
+        case ColumnType::Double:
+            return accessdb::FormatDouble(v.Number());
+        case ColumnType::Numeric:
+            return TrimDecimal(v.text);
+        case ColumnType::DateTimeExtended:
+            return NormaliseExtendedDate(v.text);
+        case ColumnType::Ole:
+        case ColumnType::Binary:
+            if (v.kind == K::Object) {
+                std::string hex = v["hex"].text;
+                if (hex.size() > 3 && hex.compare(hex.size() - 3, 3, "...") == 0)
+                    hex.resize(hex.size() - 3);
+                return hex.substr(0, 128) + "/" + v["length"].text;
+            }
+            return v.text.substr(0, 128) + "/" + std::to_string(v.text.size() / 2);
+        default:
+            return v.text;
     }
 }
 
@@ -153,7 +208,7 @@ struct JackcessTable {
     std::string name;
     long storedRows = -1;
     std::vector<std::pair<std::string, std::string>> columns;  // name, type
-    std::vector<std::string> indexes;                           // "name (cols) FLAGS"
+    std::vector<std::string> indexes;                          // "name (cols) FLAGS"
 };
 
 std::vector<JackcessTable> ReadJackcessListing(const std::string& text) {
@@ -163,18 +218,21 @@ std::vector<JackcessTable> ReadJackcessListing(const std::string& text) {
     while (std::getline(in, line)) {
         if (line.rfind("TABLE ", 0) == 0) {
             std::size_t rc = line.rfind(" storedRowCount=");
-            if (rc == std::string::npos) continue;
+            if (rc == std::string::npos)
+                continue;
             JackcessTable t;
             t.name = line.substr(6, rc - 6);
             t.storedRows = std::stol(line.substr(rc + 16));
             tables.push_back(t);
         } else if (!tables.empty() && line.rfind("  COL ", 0) == 0) {
-            // "  COL <name> <TYPE> [len=n] [sortOrder=...] [precision=p scale=s]" (no blanks in names)
+            // "  COL <name> <TYPE> [len=n] [sortOrder=...] [precision=p scale=s]" (no blanks in
+            // names)
             std::istringstream fields(line.substr(6));
             std::string name, type, extra;
             fields >> name >> type;
             while (fields >> extra)
-                if (extra.rfind("precision=", 0) == 0 || extra.rfind("scale=", 0) == 0) type += " " + extra;
+                if (extra.rfind("precision=", 0) == 0 || extra.rfind("scale=", 0) == 0)
+                    type += " " + extra;
             tables.back().columns.emplace_back(name, type);
         } else if (!tables.empty() && line.rfind("  INDEX ", 0) == 0) {
             std::size_t data = line.rfind(" indexData#");
@@ -191,15 +249,22 @@ std::string DescribeIndex(const accessdb::TableDef& t, const accessdb::LogicalIn
     for (std::size_t k = 0; k < ri.columns.size(); ++k) {
         const accessdb::ColumnDef* c = nullptr;
         for (const auto& col : t.columns)
-            if (col.number == ri.columns[k].columnNumber) c = &col;
-        s += (k ? ", " : "") + (c ? c->name : std::string("?")) + (ri.columns[k].ascending ? "" : " DESC");
+            if (col.number == ri.columns[k].columnNumber)
+                c = &col;
+        s += (k ? ", " : "") + (c ? c->name : std::string("?")) +
+             (ri.columns[k].ascending ? "" : " DESC");
     }
     s += ")";
-    if (li.IsPrimaryKey()) s += " PRIMARY";
-    if (ri.Unique()) s += " UNIQUE";
-    if (li.IsForeignKey()) s += " FOREIGNKEY";
-    if (ri.IgnoreNulls()) s += " IGNORENULLS";
-    if (ri.Required()) s += " REQUIRED";
+    if (li.IsPrimaryKey())
+        s += " PRIMARY";
+    if (ri.Unique())
+        s += " UNIQUE";
+    if (li.IsForeignKey())
+        s += " FOREIGNKEY";
+    if (ri.IgnoreNulls())
+        s += " IGNORENULLS";
+    if (ri.Required())
+        s += " REQUIRED";
     return s;
 }
 
@@ -220,7 +285,8 @@ TEST_P(Conformance, AgreesWithTheIndependentReaders) {
             FAIL() << relative << " opened although it is encrypted";
         } catch (const accessdb::Error& e) {
             EXPECT_EQ(e.Kind(), accessdb::ErrorKind::Encrypted);
-            EXPECT_NE(std::string(e.what()).find(accessdb::EncryptionName(info.encryption)), std::string::npos);
+            EXPECT_NE(std::string(e.what()).find(accessdb::EncryptionName(info.encryption)),
+                      std::string::npos);
         }
         return;
     }
@@ -228,25 +294,33 @@ TEST_P(Conformance, AgreesWithTheIndependentReaders) {
     auto db = accessdb::Database::Open(path.string(), fixtures::PasswordFor(relative));
     std::set<std::string> ourTables, ourLinks, theirTables, theirLinks;
     for (const auto& row : db->SchemaRows()) {
-        if (row.tableType == "TABLE") ourTables.insert(row.tableName);
-        if (row.tableType == "LINK") ourLinks.insert(row.tableName);
+        if (row.tableType == "TABLE")
+            ourTables.insert(row.tableName);
+        if (row.tableType == "LINK")
+            ourLinks.insert(row.tableName);
     }
-    for (const auto& t : expected["userTables"].items) theirTables.insert(t.text);
-    for (const auto& t : expected["linkedTables"].items) theirLinks.insert(t.text);
+    for (const auto& t : expected["userTables"].items)
+        theirTables.insert(t.text);
+    for (const auto& t : expected["linkedTables"].items)
+        theirLinks.insert(t.text);
     EXPECT_EQ(ourTables, theirTables) << relative;
-    // mdb-reader lists linked tables among its user tables and again as links; we list them as LINK.
-    for (const auto& l : theirLinks) EXPECT_TRUE(ourLinks.count(l) || ourTables.count(l)) << relative << ": " << l;
+    // mdb-reader lists linked tables among its user tables and again as links; we list them as
+    // LINK.
+    for (const auto& l : theirLinks)
+        EXPECT_TRUE(ourLinks.count(l) || ourTables.count(l)) << relative << ": " << l;
 
     for (const auto& table : expected["tables"].items) {
         const std::string name = table["name"].text;
-        if (theirLinks.count(name)) continue;
+        if (theirLinks.count(name))
+            continue;
         SCOPED_TRACE(relative + " table " + name);
         auto def = db->Table(name);
         const auto& columns = table["columns"].items;
         ASSERT_EQ(def->columns.size(), columns.size());
         for (std::size_t i = 0; i < columns.size(); ++i) {
             EXPECT_EQ(def->columns[i].name, columns[i]["name"].text);
-            EXPECT_EQ(MdbReaderTypeName(def->columns[i].type), columns[i]["type"].text) << def->columns[i].name;
+            EXPECT_EQ(MdbReaderTypeName(def->columns[i].type), columns[i]["type"].text)
+                << def->columns[i].name;
         }
         EXPECT_EQ(std::to_string(def->rowCount), table["rowCount"].text);
         // Rows are compared as sorted lists: mdb-reader returns rows that moved to another page
@@ -255,7 +329,8 @@ TEST_P(Conformance, AgreesWithTheIndependentReaders) {
         auto cursor = db->OpenTable(name);
         while (cursor->Next()) {
             std::string line;
-            for (const auto& v : cursor->Row()) line += Canonical(v) + " | ";
+            for (const auto& v : cursor->Row())
+                line += Canonical(v) + " | ";
             ours.push_back(line);
         }
         for (const auto& row : table["rows"].items) {
@@ -270,13 +345,16 @@ TEST_P(Conformance, AgreesWithTheIndependentReaders) {
         std::sort(ours.begin(), ours.end());
         std::sort(theirs.begin(), theirs.end());
         ASSERT_EQ(ours.size(), theirs.size());
-        for (std::size_t i = 0; i < ours.size(); ++i) EXPECT_EQ(ours[i], theirs[i]);
+        for (std::size_t i = 0; i < ours.size(); ++i)
+            EXPECT_EQ(ours[i], theirs[i]);
     }
 
     // Stored row counts, column types and indexes as Jackcess lists them.
-    std::string jackcessName = expectedName.substr(0, expectedName.size() - std::string(".mdbreader.json").size()) +
-                               ".jackcess.txt";
-    if (!std::filesystem::exists(expectedDir / jackcessName)) return;
+    std::string jackcessName =
+        expectedName.substr(0, expectedName.size() - std::string(".mdbreader.json").size()) +
+        ".jackcess.txt";
+    if (!std::filesystem::exists(expectedDir / jackcessName))
+        return;
     for (const auto& jt : ReadJackcessListing(fixtures::ReadText(expectedDir / jackcessName))) {
         SCOPED_TRACE(relative + " table " + jt.name + " (Jackcess)");
         auto def = db->Table(jt.name);
@@ -291,7 +369,8 @@ TEST_P(Conformance, AgreesWithTheIndependentReaders) {
             EXPECT_EQ(type, jt.columns[i].second);
         }
         std::multiset<std::string> ours, theirs(jt.indexes.begin(), jt.indexes.end());
-        for (const auto& li : def->logicalIndexes) ours.insert(DescribeIndex(*def, li));
+        for (const auto& li : def->logicalIndexes)
+            ours.insert(DescribeIndex(*def, li));
         EXPECT_EQ(ours, theirs);
     }
 }
@@ -299,10 +378,12 @@ TEST_P(Conformance, AgreesWithTheIndependentReaders) {
 std::vector<std::string> ExpectedFiles() {
     std::vector<std::string> names;
     auto dir = fixtures::Dir();
-    if (dir.empty()) return {"(no fixtures)"};
+    if (dir.empty())
+        return {"(no fixtures)"};
     for (const auto& e : std::filesystem::directory_iterator(dir / "expected")) {
         std::string n = e.path().filename().string();
-        if (n.size() > 15 && n.compare(n.size() - 15, 15, ".mdbreader.json") == 0) names.push_back(n);
+        if (n.size() > 15 && n.compare(n.size() - 15, 15, ".mdbreader.json") == 0)
+            names.push_back(n);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -311,7 +392,8 @@ std::vector<std::string> ExpectedFiles() {
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
     std::string s = info.param;
     for (auto& c : s)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
     return s;
 }
 

@@ -17,14 +17,15 @@ namespace fs = std::filesystem;
 // $QUILLMERE_SHARED_DIR/fixtures, or "" when absent (tests then skip).
 inline fs::path Dir() {
     const char* shared = std::getenv("QUILLMERE_SHARED_DIR");
-    if (!shared) return {};
+    if (!shared)
+        return {};
     fs::path dir = fs::path(shared) / "fixtures";
     return fs::is_directory(dir) ? dir : fs::path();
 }
 
-#define REQUIRE_FIXTURES()                                                                  \
-    do {                                                                                    \
-        if (fixtures::Dir().empty())                                                        \
+#define REQUIRE_FIXTURES()                                                                 \
+    do {                                                                                   \
+        if (fixtures::Dir().empty())                                                       \
             GTEST_SKIP() << "the shared fixtures folder is absent (QUILLMERE_SHARED_DIR)"; \
     } while (0)
 
@@ -42,7 +43,8 @@ inline std::string PasswordFor(const std::string& relative) {
 
 // A fresh temporary folder for one test.
 inline fs::path TempDir(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("quillmere_" + name + "_" + std::to_string(::getpid()));
+    fs::path dir =
+        fs::temp_directory_path() / ("quillmere_" + name + "_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

@@ -18,12 +18,14 @@ struct Value {
 
     const Value* Find(const std::string& key) const {
         for (const auto& m : members)
-            if (m.first == key) return &m.second;
+            if (m.first == key)
+                return &m.second;
         return nullptr;
     }
     const Value& operator[](const std::string& key) const {
         const Value* v = Find(key);
-        if (!v) throw std::runtime_error("missing JSON member " + key);
+        if (!v)
+            throw std::runtime_error("missing JSON member " + key);
         return *v;
     }
     double Number() const { return std::stod(text); }
@@ -35,21 +37,26 @@ class Parser {
     Value Parse() {
         Value v = ParseValue();
         Skip();
-        if (p_ != s_.size()) throw std::runtime_error("trailing JSON text");
+        if (p_ != s_.size())
+            throw std::runtime_error("trailing JSON text");
         return v;
     }
 
   private:
     void Skip() {
-        while (p_ < s_.size() && (s_[p_] == ' ' || s_[p_] == '\n' || s_[p_] == '\r' || s_[p_] == '\t')) ++p_;
+        while (p_ < s_.size() &&
+               (s_[p_] == ' ' || s_[p_] == '\n' || s_[p_] == '\r' || s_[p_] == '\t'))
+            ++p_;
     }
     char Peek() {
         Skip();
-        if (p_ >= s_.size()) throw std::runtime_error("unexpected end of JSON");
+        if (p_ >= s_.size())
+            throw std::runtime_error("unexpected end of JSON");
         return s_[p_];
     }
     void Expect(char c) {
-        if (Peek() != c) throw std::runtime_error(std::string("JSON: expected ") + c);
+        if (Peek() != c)
+            throw std::runtime_error(std::string("JSON: expected ") + c);
         ++p_;
     }
     static void Utf8(std::string& out, unsigned cp) {
@@ -85,22 +92,33 @@ class Parser {
             }
             char e = s_[p_++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'u': {
-                unsigned cp = Hex4();
-                if (cp >= 0xD800 && cp <= 0xDBFF && s_.compare(p_, 2, "\\u") == 0) {
-                    p_ += 2;
-                    unsigned lo = Hex4();
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
+                case 'u': {
+                    unsigned cp = Hex4();
+                    if (cp >= 0xD800 && cp <= 0xDBFF && s_.compare(p_, 2, "\\u") == 0) {
+                        p_ += 2;
+                        unsigned lo = Hex4();
+                        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                    }
+                    Utf8(out, cp);
+                    break;
                 }
-                Utf8(out, cp);
-                break;
-            }
-            default: out += e;
+                default:
+                    out += e;
             }
         }
         ++p_;
@@ -166,10 +184,12 @@ class Parser {
             return v;
         }
         std::size_t start = p_;
-        while (p_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[p_])) || s_[p_] == '-' ||
-                                  s_[p_] == '+' || s_[p_] == '.' || s_[p_] == 'e' || s_[p_] == 'E'))
+        while (p_ < s_.size() &&
+               (std::isdigit(static_cast<unsigned char>(s_[p_])) || s_[p_] == '-' ||
+                s_[p_] == '+' || s_[p_] == '.' || s_[p_] == 'e' || s_[p_] == 'E'))
             ++p_;
-        if (start == p_) throw std::runtime_error("bad JSON value");
+        if (start == p_)
+            throw std::runtime_error("bad JSON value");
         v.kind = Value::Kind::Number;
         v.text = s_.substr(start, p_ - start);
         return v;
@@ -178,6 +198,8 @@ class Parser {
     std::size_t p_ = 0;
 };
 
-inline Value Parse(const std::string& text) { return Parser(text).Parse(); }
+inline Value Parse(const std::string& text) {
+    return Parser(text).Parse();
+}
 
 }  // namespace testjson

@@ -34,14 +34,17 @@ TEST_F(Robustness, NotADatabaseIsNamedAsSuch) {
     EXPECT_NE(outcome.error.find(text.string()), std::string::npos) << outcome.error;
 
     WriteBytes(dir_ / "empty.accdb", "");
-    EXPECT_EQ(accessdb_fuzz::ReadEverything((dir_ / "empty.accdb").string()).kind, accessdb::ErrorKind::NotDatabase);
+    EXPECT_EQ(accessdb_fuzz::ReadEverything((dir_ / "empty.accdb").string()).kind,
+              accessdb::ErrorKind::NotDatabase);
 
     std::mt19937 random(7);
     std::string noise(65536, '\0');
-    for (auto& c : noise) c = static_cast<char>(random());
+    for (auto& c : noise)
+        c = static_cast<char>(random());
     noise[0] = 0;  // get past the first test
     WriteBytes(dir_ / "noise.mdb", noise);
-    EXPECT_EQ(accessdb_fuzz::ReadEverything((dir_ / "noise.mdb").string()).kind, accessdb::ErrorKind::NotDatabase);
+    EXPECT_EQ(accessdb_fuzz::ReadEverything((dir_ / "noise.mdb").string()).kind,
+              accessdb::ErrorKind::NotDatabase);
 
     EXPECT_EQ(accessdb_fuzz::ReadEverything(dir_.string()).kind, accessdb::ErrorKind::NotDatabase);
 }
@@ -58,10 +61,12 @@ TEST_F(Robustness, UnknownVersionIsRefused) {
 
 TEST_F(Robustness, FilesCutShortFailClearly) {
     REQUIRE_FIXTURES();
-    for (const char* name : {"jackcess/test2V2003.mdb", "jackcess/testV1997.mdb", "mdb-reader/longtext.accdb"}) {
+    for (const char* name :
+         {"jackcess/test2V2003.mdb", "jackcess/testV1997.mdb", "mdb-reader/longtext.accdb"}) {
         std::string bytes = fixtures::ReadText(fixtures::Dir() / name);
-        for (std::size_t size : {std::size_t{0}, std::size_t{20}, std::size_t{2047}, std::size_t{4096},
-                                 std::size_t{3 * 4096 - 1}, bytes.size() / 3, bytes.size() / 2, bytes.size() - 4096}) {
+        for (std::size_t size :
+             {std::size_t{0}, std::size_t{20}, std::size_t{2047}, std::size_t{4096},
+              std::size_t{3 * 4096 - 1}, bytes.size() / 3, bytes.size() / 2, bytes.size() - 4096}) {
             SCOPED_TRACE(std::string(name) + " cut to " + std::to_string(size));
             const fs::path cut = dir_ / "cut.mdb";
             WriteBytes(cut, bytes.substr(0, size));
@@ -86,8 +91,9 @@ TEST_F(Robustness, FlippedBytesGiveEngineErrorsOnly) {
 #endif
     std::mt19937 random(20261208);
     int damaged = 0;
-    for (const char* name : {"jackcess/testV1997.mdb", "jackcess/test2V2003.mdb", "jackcess/extDateTestV2019.accdb",
-                             "jackcess-encrypt/db-enc.mdb", "mdb-reader/longtext.accdb"}) {
+    for (const char* name :
+         {"jackcess/testV1997.mdb", "jackcess/test2V2003.mdb", "jackcess/extDateTestV2019.accdb",
+          "jackcess-encrypt/db-enc.mdb", "mdb-reader/longtext.accdb"}) {
         const std::string original = fixtures::ReadText(fixtures::Dir() / name);
         const std::size_t pageSize = original[0x14] == 0 ? 2048 : 4096;
         for (int round = 0; round < rounds; ++round) {
@@ -102,7 +108,8 @@ TEST_F(Robustness, FlippedBytesGiveEngineErrorsOnly) {
             const fs::path p = dir_ / "flipped.mdb";
             WriteBytes(p, bytes);
             auto outcome = accessdb_fuzz::ReadEverything(p.string());
-            if (!outcome.error.empty()) ++damaged;
+            if (!outcome.error.empty())
+                ++damaged;
         }
     }
     // Some flips must have been noticed, or the test exercises nothing.

@@ -2,26 +2,30 @@
 // SELECT * recordsets, Close, and the Jet error numbers callers see.
 #include <gtest/gtest.h>
 
+#include "Fixtures.h"
 #include "database/ConnectionString.h"
 #include "database/DatabaseSession.h"
-#include "Fixtures.h"
 
 namespace {
 
 using quillmere::DatabaseError;
 
-std::unique_ptr<quillmere::DatabaseSession> OpenSession(const std::string& relative, const std::string& password) {
+std::unique_ptr<quillmere::DatabaseSession> OpenSession(const std::string& relative,
+                                                        const std::string& password) {
     auto session = quillmere::MakeEngineSessionFactory()->Create();
-    session->Open(quillmere::BuildConnectionString((fixtures::Dir() / relative).string(), password));
+    session->Open(
+        quillmere::BuildConnectionString((fixtures::Dir() / relative).string(), password));
     return session;
 }
 
-long ErrorNumberOfOpen(const std::string& path, const std::string& password, std::string* message = nullptr) {
+long ErrorNumberOfOpen(const std::string& path, const std::string& password,
+                       std::string* message = nullptr) {
     auto session = quillmere::MakeEngineSessionFactory()->Create();
     try {
         session->Open(quillmere::BuildConnectionString(path, password));
     } catch (const DatabaseError& e) {
-        if (message) *message = e.Description();
+        if (message)
+            *message = e.Description();
         EXPECT_EQ(session->State(), 0);
         return e.Number();
     }
@@ -34,17 +38,22 @@ TEST(AccessDbSession, SchemaRowsetListsTablesByTypeThenName) {
     EXPECT_NE(session->State(), 0);
     auto rows = session->OpenTableSchema(quillmere::kSchemaTables);
     std::vector<std::pair<std::string, std::string>> seen;
-    for (; !rows->AtEnd(); rows->MoveNext()) seen.emplace_back(rows->Value("TABLE_TYPE"), rows->Value("TABLE_NAME"));
+    for (; !rows->AtEnd(); rows->MoveNext())
+        seen.emplace_back(rows->Value("TABLE_TYPE"), rows->Value("TABLE_NAME"));
     rows->Close();
     ASSERT_FALSE(seen.empty());
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const auto& a, const auto& b) { return a.first < b.first; }));
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(),
+                               [](const auto& a, const auto& b) { return a.first < b.first; }));
     std::vector<std::string> user;
     for (const auto& [type, name] : seen)
-        if (type == "TABLE") user.push_back(name);
+        if (type == "TABLE")
+            user.push_back(name);
     EXPECT_EQ(user, (std::vector<std::string>{"Table1", "Table2", "Table3"}));
-    EXPECT_NE(std::find(seen.begin(), seen.end(), std::make_pair(std::string("VIEW"), std::string("SelectQuery"))),
+    EXPECT_NE(std::find(seen.begin(), seen.end(),
+                        std::make_pair(std::string("VIEW"), std::string("SelectQuery"))),
               seen.end());
-    EXPECT_NE(std::find(seen.begin(), seen.end(), std::make_pair(std::string("SYSTEM TABLE"), std::string("MSysObjects"))),
+    EXPECT_NE(std::find(seen.begin(), seen.end(),
+                        std::make_pair(std::string("SYSTEM TABLE"), std::string("MSysObjects"))),
               seen.end());
     session->Close();
     EXPECT_EQ(session->State(), 0);
@@ -57,8 +66,10 @@ TEST(AccessDbSession, LinkedTablesAreNotUserTables) {
     auto rows = session->OpenTableSchema(quillmere::kSchemaTables);
     std::vector<std::string> user, links;
     for (; !rows->AtEnd(); rows->MoveNext()) {
-        if (rows->Value("TABLE_TYPE") == "TABLE") user.push_back(rows->Value("TABLE_NAME"));
-        if (rows->Value("TABLE_TYPE") == "LINK") links.push_back(rows->Value("TABLE_NAME"));
+        if (rows->Value("TABLE_TYPE") == "TABLE")
+            user.push_back(rows->Value("TABLE_NAME"));
+        if (rows->Value("TABLE_TYPE") == "LINK")
+            links.push_back(rows->Value("TABLE_NAME"));
     }
     EXPECT_EQ(user, std::vector<std::string>{"Table1"});
     EXPECT_EQ(links, std::vector<std::string>{"Table2"});
@@ -67,7 +78,8 @@ TEST(AccessDbSession, LinkedTablesAreNotUserTables) {
 TEST(AccessDbSession, RecordsetGivesFieldsAndRowsAndClosesWithTheSession) {
     REQUIRE_FIXTURES();
     auto session = OpenSession("jackcess/testV1997.mdb", "");
-    auto rs = session->OpenRecordset("SELECT * FROM `Table1`", quillmere::kCursorStatic, quillmere::kLockUnspecified);
+    auto rs = session->OpenRecordset("SELECT * FROM `Table1`", quillmere::kCursorStatic,
+                                     quillmere::kLockUnspecified);
     EXPECT_EQ(rs->FieldCount(), 9);
     EXPECT_EQ(rs->FieldName(0), "A");
     ASSERT_FALSE(rs->AtEnd());
@@ -96,12 +108,14 @@ TEST(AccessDbSession, ErrorsCarryJetNumbersAndNames) {
 
     auto session = OpenSession("jackcess/testV1997.mdb", "");
     try {
-        session->OpenRecordset("SELECT * FROM `NoSuchTable`", quillmere::kCursorStatic, quillmere::kLockUnspecified);
+        session->OpenRecordset("SELECT * FROM `NoSuchTable`", quillmere::kCursorStatic,
+                               quillmere::kLockUnspecified);
         FAIL() << "opened a missing table";
     } catch (const DatabaseError& e) {
         EXPECT_EQ(e.Number(), 3078);
         EXPECT_EQ(e.Description(),
-                  "The Microsoft Access database engine cannot find the input table or query 'NoSuchTable'. "
+                  "The Microsoft Access database engine cannot find the input table or query "
+                  "'NoSuchTable'. "
                   "Make sure it exists and that its name is spelled correctly.");
     }
     EXPECT_THROW(session->Execute("CREATE TABLE `X` (`a` VARCHAR)"), DatabaseError);
@@ -110,11 +124,17 @@ TEST(AccessDbSession, ErrorsCarryJetNumbersAndNames) {
 TEST(AccessDbSession, EncryptedDatabasesFailNamingTheScheme) {
     REQUIRE_FIXTURES();
     std::string message;
-    EXPECT_NE(ErrorNumberOfOpen((fixtures::Dir() / "mdb-reader/office-agile-4.4.accdb").string(), "password", &message), 0);
+    EXPECT_NE(ErrorNumberOfOpen((fixtures::Dir() / "mdb-reader/office-agile-4.4.accdb").string(),
+                                "password", &message),
+              0);
     EXPECT_NE(message.find("encrypted with Office Agile"), std::string::npos) << message;
-    EXPECT_NE(ErrorNumberOfOpen((fixtures::Dir() / "mdb-reader/office-agile-4.2.accdb").string(), "password", &message), 0);
+    EXPECT_NE(ErrorNumberOfOpen((fixtures::Dir() / "mdb-reader/office-agile-4.2.accdb").string(),
+                                "password", &message),
+              0);
     EXPECT_NE(message.find("encrypted with Office RC4 CryptoAPI"), std::string::npos) << message;
-    EXPECT_NE(ErrorNumberOfOpen((fixtures::Dir() / "jackcess-encrypt/db2007-enc.accdb").string(), "Test123", &message), 0);
+    EXPECT_NE(ErrorNumberOfOpen((fixtures::Dir() / "jackcess-encrypt/db2007-enc.accdb").string(),
+                                "Test123", &message),
+              0);
     EXPECT_NE(message.find("encrypted with Office Agile"), std::string::npos) << message;
 }
 
@@ -124,7 +144,8 @@ TEST(AccessDbSession, OpeningForWritingFailsClearlyOnJet3) {
     session->SetMode(quillmere::kModeReadWrite);
     EXPECT_EQ(session->Mode(), quillmere::kModeReadWrite);
     try {
-        session->Open(quillmere::BuildConnectionString((fixtures::Dir() / "jackcess/testV1997.mdb").string(), ""));
+        session->Open(quillmere::BuildConnectionString(
+            (fixtures::Dir() / "jackcess/testV1997.mdb").string(), ""));
         FAIL() << "a Jet 3 database opened for writing";
     } catch (const DatabaseError& e) {
         EXPECT_NE(e.Description().find("Access 97"), std::string::npos) << e.Description();

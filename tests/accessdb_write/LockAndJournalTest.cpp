@@ -66,7 +66,7 @@ TEST(RollbackJournal, InterruptedStatementIsRolledBack) {
             std::memset(pages.Modify(n)->bytes.data() + 100, 0xEE, 50);  // damage three pages
         }
         pages.Append();  // and grow the file
-        journal.Write();
+        journal.Write(pages);
         pages.Flush();  // the "crash": the journal is never marked done
         pages.SetJournal(nullptr);
     }
@@ -92,7 +92,7 @@ TEST(RollbackJournal, IncompleteJournalIsIgnored) {
         pages.SetJournal(&journal);
         pages.BeginStatement();
         pages.Modify(3);
-        journal.Write();
+        journal.Write(pages);
         pages.SetJournal(nullptr);
     }
     const std::string journalPath = path + "-journal";

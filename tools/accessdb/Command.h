@@ -9,8 +9,8 @@
 namespace accessdb_tool {
 
 struct Invocation {
-    std::vector<std::string> args;  // after the subcommand, options removed
-    std::vector<std::string> flags; // "--all" and other switches; valued options as "--name=value"
+    std::vector<std::string> args;   // after the subcommand, options removed
+    std::vector<std::string> flags;  // "--all" and other switches; valued options as "--name=value"
     std::string password;
     std::ostream& out;
     std::ostream& err;
@@ -22,8 +22,8 @@ struct Invocation {
 
 struct Command {
     const char* name;
-    const char* usage;    // "FILE [TABLE]"
-    const char* summary;  // one line for the help text
+    const char* usage;               // "FILE [TABLE]"
+    const char* summary;             // one line for the help text
     std::vector<std::string> flags;  // switches it accepts, e.g. "--all"; "--format=" takes a value
     int (*run)(Invocation&);
 };

@@ -14,19 +14,22 @@ void WriteField(std::ostream& out, const std::string& text) {
     }
     out << '"';
     for (char c : text) {
-        if (c == '"') out << '"';
+        if (c == '"')
+            out << '"';
         out << c;
     }
     out << '"';
 }
 
 int RunExport(Invocation& inv) {
-    if (inv.args.size() != 2) throw accessdb::Error(accessdb::ErrorKind::Syntax, "usage: accessdb export FILE TABLE");
+    if (inv.args.size() != 2)
+        throw accessdb::Error(accessdb::ErrorKind::Syntax, "usage: accessdb export FILE TABLE");
     auto db = accessdb::Database::Open(inv.args[0], inv.password);
     auto cursor = db->OpenTable(inv.args[1]);
     const auto& columns = cursor->Table().columns;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (i) inv.out << ',';
+        if (i)
+            inv.out << ',';
         WriteField(inv.out, columns[i].name);
     }
     inv.out << "\r\n";
@@ -34,7 +37,8 @@ int RunExport(Invocation& inv) {
         while (cursor->Next()) {
             const auto& row = cursor->Row();
             for (std::size_t i = 0; i < row.size(); ++i) {
-                if (i) inv.out << ',';
+                if (i)
+                    inv.out << ',';
                 WriteField(inv.out, accessdb::FormatValue(row[i]));
             }
             inv.out << "\r\n";
@@ -45,7 +49,11 @@ int RunExport(Invocation& inv) {
 }
 
 const RegisterCommand registration{
-    Command{"export", "FILE TABLE", "The rows of a table as CSV (UTF-8, header line, RFC 4180).", {}, RunExport}};
+    Command{"export",
+            "FILE TABLE",
+            "The rows of a table as CSV (UTF-8, header line, RFC 4180).",
+            {},
+            RunExport}};
 
 }  // namespace
 }  // namespace accessdb_tool

@@ -8,7 +8,8 @@ namespace accessdb_tool {
 namespace {
 
 int RunTables(Invocation& inv) {
-    if (inv.args.size() != 1) throw accessdb::Error(accessdb::ErrorKind::Syntax, "usage: accessdb tables [--all] FILE");
+    if (inv.args.size() != 1)
+        throw accessdb::Error(accessdb::ErrorKind::Syntax, "usage: accessdb tables [--all] FILE");
     auto db = accessdb::Database::Open(inv.args[0], inv.password);
     for (const auto& row : db->SchemaRows()) {
         if (inv.HasFlag("--all"))
@@ -20,8 +21,11 @@ int RunTables(Invocation& inv) {
 }
 
 const RegisterCommand registration{
-    Command{"tables", "FILE", "User tables, one a line; --all: every schema row as TABLE_TYPE<tab>TABLE_NAME.",
-            {"--all"}, RunTables}};
+    Command{"tables",
+            "FILE",
+            "User tables, one a line; --all: every schema row as TABLE_TYPE<tab>TABLE_NAME.",
+            {"--all"},
+            RunTables}};
 
 }  // namespace
 }  // namespace accessdb_tool

@@ -23,7 +23,8 @@ struct UsageError : std::runtime_error {
 void PrintHelp(std::ostream& os) {
     os << "Usage: accessdb COMMAND [--password TEXT] ARGUMENTS\n\nCommands:\n";
     std::vector<Command> sorted = Commands();
-    std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
     for (const auto& c : sorted) {
         std::string line = std::string(c.name);
         for (const auto& f : c.flags)
@@ -41,13 +42,18 @@ bool Invocation::HasFlag(const std::string& flag) const {
 std::optional<std::string> Invocation::OptionValue(const std::string& name) const {
     const std::string prefix = name + "=";
     for (const auto& f : flags)
-        if (f.rfind(prefix, 0) == 0) return f.substr(prefix.size());
+        if (f.rfind(prefix, 0) == 0)
+            return f.substr(prefix.size());
     return std::nullopt;
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+    return Registry();
+}
 
-RegisterCommand::RegisterCommand(Command command) { Registry().push_back(std::move(command)); }
+RegisterCommand::RegisterCommand(Command command) {
+    Registry().push_back(std::move(command));
+}
 
 }  // namespace accessdb_tool
 
@@ -60,7 +66,8 @@ int main(int argc, char** argv) {
     }
     const Command* command = nullptr;
     for (const auto& c : Commands())
-        if (raw[0] == c.name) command = &c;
+        if (raw[0] == c.name)
+            command = &c;
     if (!command) {
         std::cerr << "accessdb: unknown command '" << raw[0] << "'\n";
         PrintHelp(std::cerr);
@@ -71,20 +78,24 @@ int main(int argc, char** argv) {
         for (std::size_t i = 1; i < raw.size(); ++i) {
             const std::string& a = raw[i];
             if (a == "--password") {
-                if (i + 1 >= raw.size()) throw UsageError("--password needs a value");
+                if (i + 1 >= raw.size())
+                    throw UsageError("--password needs a value");
                 inv.password = raw[++i];
             } else if (a.rfind("--password=", 0) == 0) {
                 inv.password = a.substr(11);
             } else if (a.size() > 2 && a.rfind("--", 0) == 0 && a.find('=') == std::string::npos &&
-                       std::find(command->flags.begin(), command->flags.end(), a + "=") != command->flags.end()) {
-                if (i + 1 >= raw.size()) throw UsageError(a + " needs a value");
+                       std::find(command->flags.begin(), command->flags.end(), a + "=") !=
+                           command->flags.end()) {
+                if (i + 1 >= raw.size())
+                    throw UsageError(a + " needs a value");
                 inv.flags.push_back(a + "=" + raw[++i]);
             } else if (a.size() > 2 && a.rfind("--", 0) == 0 && a.find('=') != std::string::npos &&
-                       std::find(command->flags.begin(), command->flags.end(), a.substr(0, a.find('=') + 1)) !=
-                           command->flags.end()) {
+                       std::find(command->flags.begin(), command->flags.end(),
+                                 a.substr(0, a.find('=') + 1)) != command->flags.end()) {
                 inv.flags.push_back(a);
             } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
-                if (std::find(command->flags.begin(), command->flags.end(), a) == command->flags.end())
+                if (std::find(command->flags.begin(), command->flags.end(), a) ==
+                    command->flags.end())
                     throw UsageError("unknown option '" + a + "' for " + command->name);
                 inv.flags.push_back(a);
             } else {
