@@ -336,3 +336,33 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
 }
 
 }  // namespace
+
+namespace {
+
+// A statement may dirty more pages than the cache keeps: dirty pages stay, clean ones go, and
+// the page being loaded is never the one evicted.
+TEST(PageFile, KeepsDirtyPagesBeyondItsCacheLimit) {
+    REQUIRE_FIXTURES();
+    auto dir = fixtures::TempDir("pagecache");
+    const auto copy = dir / "empty.mdb";
+    std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::uint32_t before = 0;
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
+        pages.SetCacheLimit(8);
+        before = pages.PageCount();
+        for (int i = 0; i < 40; ++i)
+            pages.Append()->bytes[0] = accessdb::kPageData;
+        for (std::uint32_t p = 1; p < before; ++p)
+            pages.Read(p);
+        pages.Modify(before + 3)->bytes[1] = 0x01;
+        pages.Flush();
+    }
+    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+    EXPECT_EQ(pages.PageCount(), before + 40);
+    EXPECT_EQ(pages.Read(before + 3)->bytes[1], 0x01);
+    EXPECT_EQ(pages.Read(before + 39)->bytes[0], accessdb::kPageData);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
