@@ -1,6 +1,7 @@
 // Per-type decoding of stored column bytes.
 #include "accessdb/ValueDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "accessdb/LongValue.h"
@@ -9,6 +10,8 @@
 namespace accessdb {
 
 namespace {
+
+constexpr std::size_t kCalculatedHeaderSize = 20;
 
 std::string DecodeStoredText(PageFile& pages, Bytes bytes) {
     if (pages.format().jet3)
@@ -43,6 +46,19 @@ Value DecodeValue(PageFile& pages, const ColumnDef& c, const FieldSlice& slice) 
         return v;
     v.null = false;
     Bytes d = slice.data;
+    if (c.IsCalculated()) {
+        // Calculated columns (ACE 14+) wrap their value: 16 bytes, the value's length (4), the
+        // value, padding.
+        if (d.size() < kCalculatedHeaderSize)
+            ThrowDamaged("the value of calculated column '" + c.name + "' is too short");
+        std::size_t n =
+            std::min<std::size_t>(LoadU32(d.data() + 16), d.size() - kCalculatedHeaderSize);
+        d = d.subspan(kCalculatedHeaderSize, n);
+        if (d.empty()) {  // an expression over Null values
+            v.null = true;
+            return v;
+        }
+    }
     switch (c.type) {
         case ColumnType::Byte:
             NeedSize(c, d, 1);
