@@ -82,6 +82,10 @@ TEST(AccessDbSession, RecordsetGivesFieldsAndRowsAndClosesWithTheSession) {
                                      quillmere::kLockUnspecified);
     EXPECT_EQ(rs->FieldCount(), 9);
     EXPECT_EQ(rs->FieldName(0), "A");
+    EXPECT_EQ(rs->FieldType(0), 202);  // adVarWChar
+    EXPECT_EQ(rs->FieldType(4), 3);    // adInteger
+    EXPECT_EQ(rs->FieldType(6), 7);    // adDate
+    EXPECT_EQ(rs->FieldType(8), 11);   // adBoolean
     ASSERT_FALSE(rs->AtEnd());
     EXPECT_EQ(rs->Value("B"), "b");
     EXPECT_EQ(rs->Value(6), "1981-12-12 00:00:00");

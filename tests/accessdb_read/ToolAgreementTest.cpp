@@ -3,7 +3,8 @@
 // we in schema-rowset order), and rows as sorted lists (mdbtools returns overflow rows after the
 // rest of their page). Numbers are compared by value (mdb-export prints fewer digits), and
 // columns mdbtools cannot decode (Large Number, Date/Time Extended: it prints nothing) are left
-// out, and so are dates before 1900, which mdb-export cannot print.
+// out, and so are dates before 1900, which mdb-export cannot print, and calculated columns,
+// whose wrapped values mdbtools does not unwrap.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -158,7 +159,8 @@ TEST(ToolAgreement, TablesAndExportMatchMdbtools) {
                 for (std::size_t c = 0; c < def->columns.size(); ++c) {
                     auto type = def->columns[c].type;
                     if (type == accessdb::ColumnType::BigInt ||
-                        type == accessdb::ColumnType::DateTimeExtended)
+                        type == accessdb::ColumnType::DateTimeExtended ||
+                        def->columns[c].IsCalculated())
                         continue;
                     // mdb-export prints dates before 1900 as "1900-01-00 00:00:00".
                     if (type == accessdb::ColumnType::DateTime &&
