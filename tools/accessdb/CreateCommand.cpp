@@ -35,8 +35,8 @@ int RunCreate(Invocation& inv) {
 const RegisterCommand registration{Command{
     "create",
     "FILE",
-    "Writes a new, empty database: Jet 4 for .mdb (default format 2003), ACE for .accdb (default "
-    "2010).",
+    "Writes a new, empty database: Jet 4 for .mdb (--format 2000 or 2003, default 2003), ACE for "
+    ".accdb (2007, 2010, 2016 or 2019, default 2010); --password for .mdb only.",
     {"--format="},
     RunCreate}};
 
