@@ -18,6 +18,11 @@ namespace accessdb {
 
 namespace {
 
+// UTF-8 text to a path (u8path is deprecated in C++20).
+std::filesystem::path FsPath(const std::string& utf8) {
+    return std::u8string(utf8.begin(), utf8.end());
+}
+
 struct FormatChoice {
     JetVersion version;
     const char* accessVersion;  // the AccessVersion property
@@ -67,7 +72,7 @@ std::uint8_t VersionByte(JetVersion version) {
 void Validate(const std::string& path, const NewDatabaseOptions& options,
               const FormatChoice& choice, const Format& format) {
     std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::u8path(path), ec)) {
+    if (std::filesystem::exists(FsPath(path), ec)) {
         throw Error(ErrorKind::Constraint, "The database '" + path +
                                                "' already exists; a new database is never written "
                                                "over an existing file.");
@@ -91,7 +96,7 @@ void Validate(const std::string& path, const NewDatabaseOptions& options,
 }
 
 void WritePages(const std::string& path, const std::vector<std::vector<std::uint8_t>>& pages) {
-    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
     for (const std::vector<std::uint8_t>& page : pages) {
         out.write(reinterpret_cast<const char*>(page.data()),
                   static_cast<std::streamsize>(page.size()));
@@ -104,12 +109,12 @@ void WritePages(const std::string& path, const std::vector<std::vector<std::uint
 
 // Moves the finished file to its name unless something appeared there meanwhile.
 void Publish(const std::string& temporary, const std::string& path) {
-    const std::filesystem::path target = std::filesystem::u8path(path);
+    const std::filesystem::path target = FsPath(path);
     std::error_code ec;
     if (std::filesystem::exists(target, ec)) {
         throw Error(ErrorKind::Constraint, "The database '" + path + "' already exists.");
     }
-    std::filesystem::rename(std::filesystem::u8path(temporary), target, ec);
+    std::filesystem::rename(FsPath(temporary), target, ec);
     if (ec) {
         throw Error(ErrorKind::Io,
                     "Could not write the new database '" + path + "': " + ec.message() + ".");
@@ -165,7 +170,7 @@ void CreateDatabase(const std::string& path, const NewDatabaseOptions& options) 
         Publish(temporary, path);
     } catch (...) {
         std::error_code ec;
-        std::filesystem::remove(std::filesystem::u8path(temporary), ec);
+        std::filesystem::remove(FsPath(temporary), ec);
         throw;
     }
 }
