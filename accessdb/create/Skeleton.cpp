@@ -1,5 +1,8 @@
 #include "accessdb/create/Skeleton.h"
 
+#include <algorithm>
+#include <map>
+
 #include "accessdb/create/HeaderPage.h"
 #include "accessdb/index/IndexPage.h"
 #include "accessdb/write/DataPageWriter.h"
@@ -67,14 +70,28 @@ Skeleton BuildSkeleton(const Format& format, const TargetFacts& facts, SortOrder
     MapPages maps(format, s.pages);
     for (std::size_t t = 0; t < s.tables.size(); ++t) {
         TablePlacement& placement = s.placements[t];
+        // In the engine's order: the table's maps, its long-value columns' maps by column
+        // number, then its indexes' maps. (The definition lists long-value maps in block order.)
         placement.ownedMap = maps.Add();
         placement.freeMap = maps.Add();
+        const std::vector<SystemColumn>& columns = s.tables[t]->columns;
+        std::vector<std::size_t> byNumber;
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (IsLongValueType(columns[c].type))
+                byNumber.push_back(c);
+        }
+        std::sort(byNumber.begin(), byNumber.end(), [&](std::size_t a, std::size_t b) {
+            return columns[a].number < columns[b].number;
+        });
+        std::map<std::size_t, std::pair<RowPointer, RowPointer>> longValueMaps;
+        for (const std::size_t c : byNumber) {
+            const RowPointer owned = maps.Add();
+            longValueMaps[c] = {owned, maps.Add()};
+        }
+        for (const auto& [column, pair] : longValueMaps)
+            placement.longValueMaps.push_back(pair);
         for (std::size_t i = 0; i < s.tables[t]->realIndexes.size(); ++i) {
             placement.indexMaps.push_back(maps.Add());
-        }
-        for (std::size_t i = 0; i < LongValueColumnCount(*s.tables[t]); ++i) {
-            const RowPointer owned = maps.Add();
-            placement.longValueMaps.emplace_back(owned, maps.Add());
         }
     }
 

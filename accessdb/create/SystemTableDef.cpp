@@ -1,94 +1,89 @@
 #include "accessdb/create/SystemTableDef.h"
 
 #include "accessdb/Error.h"
-#include "accessdb/Text.h"
+#include "accessdb/TableDef.h"
 
 namespace accessdb::create {
 
 namespace {
 
-constexpr std::uint32_t kUnknownConstant = 1625;  // in every TDEF the engine writes
-constexpr std::uint32_t kIndexConstant = 1923;    // at the start of every real index block
+constexpr std::uint32_t kUnknownConstant = 1625;  // in every column and logical index block
 constexpr std::uint8_t kNoCascade = 0x04;         // what the engine writes for plain indexes
-constexpr std::size_t kIndexColumnSlots = 10;
+constexpr std::size_t kTdefPageHeader = 8;
 
-class Out {
-  public:
-    void U8(std::uint8_t v) { bytes.push_back(v); }
-    void U16(std::uint16_t v) {
-        U8(static_cast<std::uint8_t>(v));
-        U8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v) {
-        U16(static_cast<std::uint16_t>(v));
-        U16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void Pointer(RowPointer where) {
-        U8(where.row);
-        U8(static_cast<std::uint8_t>(where.page));
-        U16(static_cast<std::uint16_t>(where.page >> 8));
-    }
-    void Zeros(std::size_t n) { bytes.insert(bytes.end(), n, 0); }
-    void Name(const char* name) {
-        const std::u16string text = Utf8ToUtf16(name);
-        U16(static_cast<std::uint16_t>(text.size() * 2));
-        for (const char16_t c : text)
-            U16(static_cast<std::uint16_t>(c));
-    }
-    std::vector<std::uint8_t> bytes;
-};
-
-void ColumnBlock(Out& out, const SystemColumn& column, SortOrder sortOrder) {
-    out.U8(static_cast<std::uint8_t>(column.type));
-    out.U32(kUnknownConstant);
-    out.U16(column.number);
-    out.U16(column.varIndex);
-    out.U16(0);
-    if (column.type == ColumnType::Numeric) {
-        out.U8(column.precision);
-        out.U8(column.scale);
-        out.U16(0);
-    } else {
-        out.U16(sortOrder.lcid);
-        out.U8(0);
-        out.U8(sortOrder.version);
-    }
-    out.U8(column.flags);
-    out.U8(column.extFlags);
-    out.U32(0);
-    out.U16(column.fixedOffset);
-    out.U16(column.length);
+// The bytes of a column block the table definition writer keeps as given: the engine's
+// constant, and the sort order, which the engine writes for columns of every type.
+std::vector<std::uint8_t> ColumnBlockBase(const Format& format, SortOrder sortOrder) {
+    std::vector<std::uint8_t> block(format.columnBlockSize, 0);
+    StoreU32(block.data() + 1, kUnknownConstant);
+    StoreU16(block.data() + format.colSortOrder, sortOrder.lcid);
+    block[format.colSortOrder + 3] = sortOrder.version;
+    return block;
 }
 
-void RealIndexBlock(Out& out, const SystemRealIndex& index, RowPointer map, std::uint32_t root) {
-    out.U32(kIndexConstant);
-    for (std::size_t slot = 0; slot < kIndexColumnSlots; ++slot) {
-        if (slot < index.columns.size()) {
-            out.U16(index.columns[slot].number);
-            out.U8(index.columns[slot].flags);
-        } else {
-            out.U16(0xFFFF);
-            out.U8(0);
+std::vector<std::uint8_t> LogicalIndexBlockBase(const Format& format) {
+    std::vector<std::uint8_t> block(format.logicalIndexBlockSize, 0);
+    StoreU32(block.data(), kUnknownConstant);
+    block[format.logicalIndexCascadeUpdates] = kNoCascade;
+    block[format.logicalIndexCascadeDeletes] = kNoCascade;
+    return block;
+}
+
+TableDef DefinitionOf(const SystemTable& table, const Format& format, SortOrder sortOrder,
+                      const TablePlacement& where) {
+    TableDef def;
+    def.name = table.name;
+    def.page = where.tdefPage;
+    def.tableType = table.tableType;
+    def.maxColumns = table.maxColumns;
+    def.varColumns = table.varColumns;
+    def.ownedMap = where.ownedMap;
+    def.freeMap = where.freeMap;
+    std::size_t longValue = 0;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const SystemColumn& spec = table.columns[i];
+        ColumnDef column;
+        column.name = spec.name;
+        column.type = spec.type;
+        column.number = spec.number;
+        column.varIndex = spec.varIndex;
+        column.fixedOffset = spec.fixedOffset;
+        column.length = spec.length;
+        column.flags = spec.flags;
+        column.extFlags = spec.extFlags;
+        column.sortOrder = sortOrder;
+        column.precision = spec.precision;
+        column.scale = spec.scale;
+        column.blockIndex = i;
+        column.rawBlock = ColumnBlockBase(format, sortOrder);
+        if (IsLongValueType(spec.type)) {
+            column.longValueOwnedMap = where.longValueMaps.at(longValue).first;
+            column.longValueFreeMap = where.longValueMaps.at(longValue).second;
+            ++longValue;
         }
+        def.columns.push_back(std::move(column));
     }
-    out.Pointer(map);
-    out.U32(root);
-    out.U32(0);
-    out.U8(index.flags);
-    out.Zeros(5);
-}
-
-void LogicalIndexBlock(Out& out, const SystemLogicalIndex& index) {
-    out.U32(kUnknownConstant);
-    out.U32(index.number);
-    out.U32(index.realIndex);
-    out.U8(0);            // not a foreign key: no related side,
-    out.U32(0xFFFFFFFF);  // no related index,
-    out.U32(0);           // no related table
-    out.U8(kNoCascade);
-    out.U8(kNoCascade);
-    out.U8(index.type);
-    out.U32(0);
+    for (std::size_t i = 0; i < table.realIndexes.size(); ++i) {
+        RealIndex index;
+        index.number = static_cast<std::uint32_t>(i);
+        for (const SystemIndexColumn& column : table.realIndexes[i].columns) {
+            index.columns.push_back(IndexColumn{column.number, (column.flags & 0x01) != 0});
+        }
+        index.ownedMap = where.indexMaps.at(i);
+        index.rootPage = where.indexRoots.at(i);
+        index.flags = table.realIndexes[i].flags;
+        def.realIndexes.push_back(std::move(index));
+    }
+    for (const SystemLogicalIndex& spec : table.logicalIndexes) {
+        LogicalIndex index;
+        index.name = spec.name;
+        index.number = spec.number;
+        index.realIndex = spec.realIndex;
+        index.type = spec.type;
+        index.rawBlock = LogicalIndexBlockBase(format);
+        def.logicalIndexes.push_back(std::move(index));
+    }
+    return def;
 }
 
 }  // namespace
@@ -102,55 +97,15 @@ std::size_t LongValueColumnCount(const SystemTable& table) {
 
 std::vector<std::uint8_t> BuildSystemTableDef(const SystemTable& table, const Format& format,
                                               SortOrder sortOrder, const TablePlacement& where) {
-    Out out;
-    out.U8(kPageTableDef);
-    out.U8(0x01);
-    out.U16(0);  // free space, below
-    out.U32(0);  // no continuation page
-    out.U32(0);  // definition length, below
-    out.U32(kUnknownConstant);
-    out.U32(0);  // rows
-    out.U32(0);  // last autonumber
-    out.U8(0x01);
-    out.Zeros(15);
-    out.U8(table.tableType);
-    out.U16(table.maxColumns);
-    out.U16(table.varColumns);
-    out.U16(static_cast<std::uint16_t>(table.columns.size()));
-    out.U32(static_cast<std::uint32_t>(table.logicalIndexes.size()));
-    out.U32(static_cast<std::uint32_t>(table.realIndexes.size()));
-    out.Pointer(where.ownedMap);
-    out.Pointer(where.freeMap);
-    out.Zeros(format.indexCountBlockSize * table.realIndexes.size());
-    for (const SystemColumn& column : table.columns)
-        ColumnBlock(out, column, sortOrder);
-    for (const SystemColumn& column : table.columns)
-        out.Name(column.name);
-    for (std::size_t i = 0; i < table.realIndexes.size(); ++i) {
-        RealIndexBlock(out, table.realIndexes[i], where.indexMaps.at(i), where.indexRoots.at(i));
-    }
-    for (const SystemLogicalIndex& index : table.logicalIndexes)
-        LogicalIndexBlock(out, index);
-    for (const SystemLogicalIndex& index : table.logicalIndexes)
-        out.Name(index.name);
-    std::size_t longValue = 0;
-    for (const SystemColumn& column : table.columns) {
-        if (!IsLongValueType(column.type))
-            continue;
-        out.U16(column.number);
-        out.Pointer(where.longValueMaps.at(longValue).first);
-        out.Pointer(where.longValueMaps.at(longValue).second);
-        ++longValue;
-    }
-    out.U16(0xFFFF);
-
-    std::vector<std::uint8_t> page = std::move(out.bytes);
-    if (page.size() + 8 > format.pageSize) {
+    std::vector<std::uint8_t> page =
+        DefinitionOf(table, format, sortOrder, where).Serialize(format);
+    if (page.size() + kTdefPageHeader > format.pageSize) {
         throw Error(ErrorKind::NotSupported, std::string("The definition of system table ") +
                                                  table.name + " does not fit one page.");
     }
-    StoreU32(page.data() + 8, static_cast<std::uint32_t>(page.size()));
-    StoreU16(page.data() + 2, static_cast<std::uint16_t>(format.pageSize - page.size() - 8));
+    StoreU16(page.data() + 2,
+             static_cast<std::uint16_t>(format.pageSize - page.size() - kTdefPageHeader));
+    StoreU32(page.data() + 4, 0);  // no continuation page
     page.resize(format.pageSize, 0);
     return page;
 }
