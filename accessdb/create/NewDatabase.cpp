@@ -1,6 +1,8 @@
 #include "accessdb/create/NewDatabase.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -95,15 +97,21 @@ void Validate(const std::string& path, const NewDatabaseOptions& options,
     }
 }
 
-void WritePages(const std::string& path, const std::vector<std::vector<std::uint8_t>>& pages) {
-    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
+void WritePages(const std::string& temporary, const std::string& path,
+                const std::vector<std::vector<std::uint8_t>>& pages) {
+    errno = 0;
+    std::ofstream out(FsPath(temporary), std::ios::binary | std::ios::trunc);
     for (const std::vector<std::uint8_t>& page : pages) {
         out.write(reinterpret_cast<const char*>(page.data()),
                   static_cast<std::streamsize>(page.size()));
     }
     out.close();
     if (!out) {
-        throw Error(ErrorKind::Io, "Could not write the new database '" + path + "'.");
+        const int error = errno;
+        throw Error(ErrorKind::Io,
+                    "Could not write the new database '" + path + "'" +
+                        (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) +
+                        ".");
     }
 }
 
@@ -160,7 +168,7 @@ void CreateDatabase(const std::string& path, const NewDatabaseOptions& options) 
     try {
         const create::Skeleton skeleton =
             create::BuildSkeleton(format, facts, sortOrder, options.password);
-        WritePages(temporary, skeleton.pages);
+        WritePages(temporary, path, skeleton.pages);
         {
             PageFile pages(temporary, OpenMode::ReadWrite);
             create::WriteCatalogRows(pages, skeleton, facts, choice.accessVersion);
