@@ -141,6 +141,7 @@ TEST(NewDatabaseRefusals, ExistingFilesWrongFormatsAndAccdbPasswords) {
         {(dir / "x.accdb").string(),
          {accessdb::NewDatabaseFormat::Access2003, ""},
          accessdb::ErrorKind::Constraint},
+        {(dir / "no such folder" / "x.mdb").string(), {}, accessdb::ErrorKind::Io},
         {(dir / "x.mdb").string(),
          {accessdb::NewDatabaseFormat::Access2003, std::string(21, 'p')},
          accessdb::ErrorKind::Constraint},
