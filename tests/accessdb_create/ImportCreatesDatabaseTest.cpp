@@ -84,6 +84,11 @@ TEST_F(ImportIntoNewDatabase, PasswordGoesIntoANewMdbAndARunThatCannotCreateFail
     EXPECT_NE(refused.out.find("cannot be created"), std::string::npos) << refused.out;
     EXPECT_FALSE(fs::exists(accdb));
 
+    // Appending needs an existing database: none is made for it.
+    const std::string append = (dir / "append.accdb").string();
+    EXPECT_EQ(Import(dir, {"--database", append, "--append", "People", csv}).status, 1);
+    EXPECT_FALSE(fs::exists(append));
+
     // A dry run writes nothing.
     const std::string dry = (dir / "dry.accdb").string();
     Import(dir, {"--database", dry, "--dry-run", csv});

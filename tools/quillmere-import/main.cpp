@@ -51,9 +51,9 @@ int Run(const CommandLine& line) {
     std::error_code error;
     bool databaseExists = std::filesystem::exists(PathFromUtf8(line.database), error);
     // A database that is not there yet is made (empty, Access 2003 .mdb or 2010 .accdb, with
-    // the password given) so that a script needs no Access to start from; a dry run changes
-    // nothing.
-    if (!databaseExists && !line.dryRun) {
+    // the password given) so that a script needs no Access to start from. A dry run changes
+    // nothing, and appending needs a table that only an existing database can have.
+    if (!databaseExists && !line.dryRun && line.options.mode != ImportMode::AppendToTable) {
         try {
             accessdb::CreateDatabase(line.database, {accessdb::NewDatabaseFormat::Default, line.password});
         } catch (const std::exception& failure) {
