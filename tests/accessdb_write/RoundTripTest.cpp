@@ -120,3 +120,42 @@ TEST(WriteRoundTrip, EveryColumnTypeWithItsOwnLiterals) {
     }
     fs::remove_all(dir);
 }
+
+// Rows appended to tables Access made (no indexes): its data and long-value pages are reused
+// where they have room, its rows stay as they were.
+TEST(WriteRoundTrip, AppendToTablesAccessMade) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("append");
+    const std::string numeric = CopyFixture("jackcess/fixedNumericTestV2000.mdb", dir);
+    const std::string memo(3000, 'x');
+    Execute(numeric, {"INSERT INTO test (col1) VALUES ('hello from us')",
+                      "INSERT INTO test (col1, col2) VALUES ('" + memo + "', NULL)"});
+    ExpectClean(numeric);
+    auto rows = ReadRows(numeric, "test");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][0], "some data");  // Access's own row
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"hello from us", "<null>", "<null>", "<null>",
+                                                 "<null>", "<null>", "<null>"}));
+    EXPECT_EQ(rows[2][0], memo);
+
+    const std::string queries = CopyFixture("jackcess/queryTestV2003.mdb", dir);
+    std::vector<std::string> statements;
+    for (int i = 0; i < 300; ++i) {
+        statements.push_back("INSERT INTO Table2 VALUES ('" + std::to_string(i) +
+                             "', 'zwei', 'drei')");
+    }
+    Execute(queries, statements);
+    ExpectClean(queries);
+    EXPECT_EQ(ReadRows(queries, "Table2").size(), 300u);
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(queries, "Table2").size(), 300u);
+        EXPECT_EQ(MdbExportRows(numeric, "test").size(), 3u);
+    }
+    if (HaveMdbReader()) {
+        EXPECT_EQ(MdbReaderTable(queries, "Table2")["tables"].items.at(0)["rows"].items.size(),
+                  300u);
+        const auto dump = MdbReaderTable(numeric, "test");
+        EXPECT_EQ(dump["tables"].items.at(0)["rows"].items.at(2)["col1"].text, memo);
+    }
+    fs::remove_all(dir);
+}
