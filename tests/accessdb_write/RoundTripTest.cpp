@@ -159,3 +159,24 @@ TEST(WriteRoundTrip, AppendToTablesAccessMade) {
     }
     fs::remove_all(dir);
 }
+
+// A Jet 4 database with RC4 page encoding: pages are encoded again as they are written.
+TEST(WriteRoundTrip, JetPageEncodedDatabase) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("encoded");
+    const std::string path = CopyFixture("jackcess-encrypt/db-enc.mdb", dir);
+    const std::string memo(5000, 'y');
+    Execute(path, {"CREATE TABLE t (a VARCHAR, m MEMO)",
+                   "INSERT INTO t VALUES ('encoded', '" + memo + "')"});
+    ExpectClean(path);
+    EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"encoded", memo}}));
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(path, "t"),
+                  (std::vector<std::vector<std::string>>{{"encoded", memo}}));
+    }
+    if (HaveMdbReader()) {
+        EXPECT_EQ(MdbReaderTable(path, "t")["tables"].items.at(0)["rows"].items.at(0)["m"].text,
+                  memo);
+    }
+    fs::remove_all(dir);
+}
