@@ -180,3 +180,31 @@ TEST(WriteRoundTrip, JetPageEncodedDatabase) {
     }
     fs::remove_all(dir);
 }
+
+// One row into a table Access made changes only the pages that must change (its data page and
+// its definition's row count), and nothing else in the file.
+TEST(WriteRoundTrip, OneInsertTouchesOnlyItsPages) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("touch");
+    const std::string path = CopyFixture("jackcess/queryTestV2003.mdb", dir);
+    Execute(path, {"INSERT INTO Table1 VALUES ('a', 'b', 'c')"});
+    const std::string before = fixtures::ReadText(path);
+    Execute(path, {"INSERT INTO Table1 VALUES ('d', 'e', 'f')"});
+    const std::string after = fixtures::ReadText(path);
+    ASSERT_EQ(before.size(), after.size());
+    int changedPages = 0;
+    std::size_t changedBytes = 0;
+    for (std::size_t page = 0; page < before.size() / 4096; ++page) {
+        bool changed = false;
+        for (std::size_t i = page * 4096; i < (page + 1) * 4096; ++i) {
+            if (before[i] != after[i]) {
+                changed = true;
+                ++changedBytes;
+            }
+        }
+        changedPages += changed ? 1 : 0;
+    }
+    EXPECT_EQ(changedPages, 2);    // the data page and the definition
+    EXPECT_LT(changedBytes, 40u);  // the row (compressed text), its slot, free space, counts
+    fs::remove_all(dir);
+}
