@@ -6,6 +6,7 @@
 #include <string>
 
 #include "accessdb/Database.h"
+#include "accessdb/IndexPage.h"
 
 namespace accessdb_fuzz {
 
@@ -13,7 +14,8 @@ struct Outcome {
     bool opened = false;
     std::size_t rows = 0;
     std::size_t textBytes = 0;  // of every formatted value
-    std::string error;          // the engine's message, empty when everything was read
+    std::size_t indexEntries = 0;
+    std::string error;  // the engine's message, empty when everything was read
     accessdb::ErrorKind kind = accessdb::ErrorKind::Damaged;
 };
 
@@ -27,6 +29,10 @@ inline Outcome ReadEverything(const std::string& path, const std::string& passwo
             if (row.object->type != accessdb::kObjectLocalTable)
                 continue;
             try {
+                auto def = db->Table(row.tableName);
+                for (const auto& index : def->realIndexes)
+                    out.indexEntries += db->Guard(
+                        [&] { return accessdb::ReadIndexEntries(db->Pages(), index).size(); });
                 auto cursor = db->OpenTable(row.tableName);
                 db->Guard([&] {
                     while (cursor->Next()) {
