@@ -2,8 +2,8 @@
 // The reader's whole surface in one call, for the fuzz target, the mutation driver and the
 // robustness tests: header facts, open, the schema rowset, every table's definition and every
 // row of every local table (system tables included), each value formatted, every index tree
-// walked. Engine errors are
-// the expected outcome for damaged input and are returned; anything else escapes.
+// walked. Engine errors are the expected outcome for damaged input and are returned; anything
+// else escapes.
 #include <string>
 
 #include "accessdb/Database.h"
