@@ -80,10 +80,10 @@ void PageFile::Remember(const MutablePageRef& page) {
     cache_[page->number] = page;
     order_.push_back(page->number);
     if (cache_.size() > cacheLimit_)
-        EvictClean();
+        EvictClean(page->number);
 }
 
-void PageFile::EvictClean() {
+void PageFile::EvictClean(std::uint32_t keep) {
     // Drop the oldest clean pages until the cache is down to three quarters of its limit;
     // holders of a PageRef keep their copy alive.
     std::size_t target = cacheLimit_ - cacheLimit_ / 4;
@@ -91,7 +91,7 @@ void PageFile::EvictClean() {
     while (cache_.size() > target && it != order_.end()) {
         std::uint32_t n = *it;
         auto c = cache_.find(n);
-        if (c == cache_.end() || (dirty_.count(n) == 0 && n != 0)) {
+        if (c == cache_.end() || (dirty_.count(n) == 0 && n != 0 && n != keep)) {
             if (c != cache_.end())
                 cache_.erase(c);
             it = order_.erase(it);
@@ -108,6 +108,10 @@ void PageFile::EvictClean() {
 }
 
 PageRef PageFile::Read(std::uint32_t page) {
+    return Fetch(page);
+}
+
+MutablePageRef PageFile::Fetch(std::uint32_t page) {
     auto it = cache_.find(page);
     if (it != cache_.end())
         return it->second;
@@ -126,8 +130,7 @@ PageRef PageFile::Read(std::uint32_t page) {
 MutablePageRef PageFile::Modify(std::uint32_t page) {
     if (!Writable())
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is open for reading only.");
-    Read(page);
-    MutablePageRef p = cache_.at(page);
+    MutablePageRef p = Fetch(page);
     if (journal_ && inStatement_ && page < pageCountOnDisk_ && journaled_.insert(page).second)
         journal_->BeforeFirstChange(page, p->bytes);
     dirty_.insert(page);
@@ -146,8 +149,8 @@ MutablePageRef PageFile::Append() {
     auto p = std::make_shared<Page>();
     p->number = pageCount_++;
     p->bytes.assign(PageSize(), 0);
-    Remember(p);
     dirty_.insert(p->number);
+    Remember(p);
     return p;
 }
 

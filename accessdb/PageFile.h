@@ -78,8 +78,10 @@ class PageFile {
   private:
     std::vector<std::uint8_t> Load(std::uint32_t page);
     void Store(const Page& page);
+    // The cached page, loaded when needed; never evicted by its own loading.
+    MutablePageRef Fetch(std::uint32_t page);
     void Remember(const MutablePageRef& page);
-    void EvictClean();
+    void EvictClean(std::uint32_t keep);
 
     FileHandle file_;
     DatabaseHeader header_;

@@ -6,7 +6,7 @@
 namespace accessdb {
 
 std::size_t FixedColumnSize(const ColumnDef& c) {
-    if (c.type == ColumnType::Boolean)
+    if (c.type == ColumnType::Boolean && !c.IsCalculated())
         return 0;
     std::size_t size = FixedSizeOf(c.type);
     return size ? size : c.length;  // fixed-length Text/Binary use the declared length
@@ -97,7 +97,7 @@ void RowDecoder::Assign(Bytes row, std::size_t rowColumns, Bytes nullMask, std::
         if (c.number >= rowColumns)
             continue;  // written before the column existed: Null
         bool bit = (nullMask[c.number / 8] >> (c.number % 8)) & 1;
-        if (c.type == ColumnType::Boolean) {
+        if (c.type == ColumnType::Boolean && !c.IsCalculated()) {
             s.present = bit;
             continue;
         }

@@ -9,6 +9,50 @@ namespace quillmere {
 
 namespace {
 
+// ADO DataTypeEnum values, as the Jet and ACE providers report the column types.
+constexpr int kAdVarWChar = 202;
+
+int AdoType(const accessdb::ColumnDef& c) {
+    using accessdb::ColumnType;
+    switch (c.type) {
+        case ColumnType::Boolean:
+            return 11;  // adBoolean
+        case ColumnType::Byte:
+            return 17;  // adUnsignedTinyInt
+        case ColumnType::Integer:
+            return 2;  // adSmallInt
+        case ColumnType::Long:
+            return 3;  // adInteger
+        case ColumnType::Currency:
+            return 6;  // adCurrency
+        case ColumnType::Single:
+            return 4;  // adSingle
+        case ColumnType::Double:
+            return 5;  // adDouble
+        case ColumnType::DateTime:
+            return 7;  // adDate
+        case ColumnType::Binary:
+            return 128;  // adBinary
+        case ColumnType::Text:
+            return kAdVarWChar;  // adVarWChar
+        case ColumnType::Ole:
+            return 205;  // adLongVarBinary
+        case ColumnType::Memo:
+            return 203;  // adLongVarWChar
+        case ColumnType::Guid:
+            return 72;  // adGUID
+        case ColumnType::Numeric:
+            return 131;  // adNumeric
+        case ColumnType::BigInt:
+            return 20;  // adBigInt
+        case ColumnType::Complex:
+            return 3;  // the complex value's id
+        case ColumnType::DateTimeExtended:
+            return kAdVarWChar;
+    }
+    return 0;
+}
+
 [[noreturn]] void ThrowClosed() {
     throw DatabaseError(3704, "Operation is not allowed when the object is closed.");
 }
@@ -68,8 +112,8 @@ class AccessDbRecordset : public Recordset {
     AccessDbRecordset(accessdb::Database& db, std::unique_ptr<accessdb::TableCursor> cursor,
                       std::shared_ptr<AccessDbSession::OpenRecordsets> registry)
         : db_(db), cursor_(std::move(cursor)), registry_(std::move(registry)) {
+        Advance();  // may throw: register only a recordset that exists
         registry_->list.push_back(this);
-        Advance();
     }
     ~AccessDbRecordset() override { Close(); }
 
@@ -78,6 +122,11 @@ class AccessDbRecordset : public Recordset {
         if (!cursor_)
             ThrowClosed();
         return Column(index).name;
+    }
+    int FieldType(int index) const override {
+        if (!cursor_)
+            ThrowClosed();
+        return AdoType(Column(index));
     }
     bool AtEnd() const override { return !cursor_ || atEnd_; }
     void MoveNext() override {

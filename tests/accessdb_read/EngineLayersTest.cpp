@@ -9,6 +9,7 @@
 #include "accessdb/Text.h"
 #include "accessdb/UsageMap.h"
 #include "accessdb/Value.h"
+#include "accessdb/ValueDecoder.h"
 
 namespace {
 
@@ -24,6 +25,13 @@ TEST(Text, CompressedTextTogglesBetweenOneAndTwoByteRuns) {
                                   0x00, 0xD8, 'x',  0};  // U+1F600, lone surrogate, x
     EXPECT_EQ(accessdb::DecodeText(Bytes(utf16)), "\xF0\x9F\x98\x80\xEF\xBF\xBDx");
     const std::uint8_t cp[] = {0x80, 'A', 0xE9};
+#ifndef _WIN32
+    const std::uint8_t cyrillic[] = {0xCF, 0xF0, 0xE8, 0xE2, 0xE5, 0xF2, 0xB9};
+    EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cyrillic), 1251), "Привет№");
+#endif
+    EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cp), 0),
+              "\xE2\x82\xAC"
+              "A\xC3\xA9");
     EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cp), 1252),
               "\xE2\x82\xAC"
               "A\xC3\xA9");
@@ -333,6 +341,88 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
                   back.raw.begin(), back.raw.begin() + static_cast<std::ptrdiff_t>(
                                                            back.Serialize(pages.format()).size())));
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A statement may dirty more pages than the cache keeps: dirty pages stay, clean ones go, and
+// the page being loaded is never the one evicted.
+TEST(PageFile, KeepsDirtyPagesBeyondItsCacheLimit) {
+    REQUIRE_FIXTURES();
+    auto dir = fixtures::TempDir("pagecache");
+    const auto copy = dir / "empty.mdb";
+    std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::uint32_t before = 0;
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
+        pages.SetCacheLimit(8);
+        before = pages.PageCount();
+        for (int i = 0; i < 40; ++i)
+            pages.Append()->bytes[0] = accessdb::kPageData;
+        for (std::uint32_t p = 1; p < before; ++p)
+            pages.Read(p);
+        pages.Modify(before + 3)->bytes[1] = 0x01;
+        pages.Flush();
+    }
+    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+    EXPECT_EQ(pages.PageCount(), before + 40);
+    EXPECT_EQ(pages.Read(before + 3)->bytes[1], 0x01);
+    EXPECT_EQ(pages.Read(before + 39)->bytes[0], accessdb::kPageData);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::uint8_t> WrapCalculated(const std::vector<std::uint8_t>& value) {
+    std::vector<std::uint8_t> wrapped(20 + value.size() + 3, 0);
+    accessdb::StoreU32(wrapped.data() + 16, static_cast<std::uint32_t>(value.size()));
+    for (std::size_t i = 0; i < value.size(); ++i)
+        wrapped[20 + i] = value[i];
+    return wrapped;
+}
+
+// Calculated columns keep their last result inside a wrapper; Yes/No results are stored as
+// data, not in the null mask, and Decimal results in their own layout.
+TEST(ValueDecoder, UnwrapsCalculatedResults) {
+    REQUIRE_FIXTURES();
+    accessdb::PageFile pages((fixtures::Dir() / "jackcess/empty2010.accdb").string(),
+                             accessdb::OpenMode::ReadOnly);
+    accessdb::ColumnDef c;
+    c.name = "calc";
+    c.extFlags = accessdb::kColumnCalculated;
+
+    c.type = ColumnType::Boolean;
+    auto yes = WrapCalculated({0xFF});
+    EXPECT_TRUE(accessdb::DecodeValue(pages, c, {true, yes}).boolean);
+    auto no = WrapCalculated({0x00});
+    EXPECT_FALSE(accessdb::DecodeValue(pages, c, {true, no}).boolean);
+    EXPECT_TRUE(accessdb::DecodeValue(pages, c, {false, {}}).null);
+
+    c.type = ColumnType::Long;
+    auto empty = WrapCalculated({});
+    EXPECT_TRUE(accessdb::DecodeValue(pages, c, {true, empty}).null);
+    auto seven = WrapCalculated({7, 0, 0, 0});
+    EXPECT_EQ(accessdb::DecodeValue(pages, c, {true, seven}).integer, 7);
+
+    c.type = ColumnType::Numeric;
+    // 12.5: length 18, scale 1, positive, 16 magnitude bytes in two reversed 8-byte groups.
+    std::vector<std::uint8_t> decimal = {18, 0, 1,    0, 0, 0, 0, 0, 0, 0,
+                                         0,  0, 0x7D, 0, 0, 0, 0, 0, 0, 0};
+    auto wrapped = WrapCalculated(decimal);
+    EXPECT_EQ(accessdb::FormatValue(accessdb::DecodeValue(pages, c, {true, wrapped})), "12.5");
+    decimal[3] = 1;  // negative
+    wrapped = WrapCalculated(decimal);
+    EXPECT_EQ(accessdb::FormatValue(accessdb::DecodeValue(pages, c, {true, wrapped})), "-12.5");
+
+    c.type = ColumnType::Text;
+    auto text = WrapCalculated({'h', 0, 'i', 0});
+    EXPECT_EQ(accessdb::DecodeValue(pages, c, {true, text}).text, "hi");
+    std::vector<std::uint8_t> cut = {1, 2, 3};
+    EXPECT_THROW(accessdb::DecodeValue(pages, c, {true, cut}), accessdb::Error);
 }
 
 }  // namespace

@@ -69,8 +69,7 @@ TEST_F(Tool, ExportWritesRfc4180WithNullsAsEmptyFields) {
     EXPECT_EQ(longText.output.rfind("ID,LongText\r\n1,\"Lorem ipsum dolor sit amet, ", 0), 0u)
         << longText.output.substr(0, 80);
     auto dates = Run("export " + File("jackcess/extDateTestV2019.accdb") + " Table1");
-    EXPECT_NE(dates.output.find("\r\n5,row5,,,,1899-12-30 00:00:00\r\n"), std::string::npos)
-        << dates.output;
+    EXPECT_NE(dates.output.find("\r\n5,row5,,,,\r\n"), std::string::npos) << dates.output;
     EXPECT_NE(dates.output.find("6,row6,2021-06-14 22:45:12.3456789,2021-06-14 22:45:12,"),
               std::string::npos);
 }
