@@ -61,7 +61,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
     std::unique_ptr<Database> db(new Database(std::move(pages), mode));
     if (mode == OpenMode::ReadWrite)
         db->PrepareForWriting();
-    db->Guard([&] { return db->GetCatalog(), 0; });
+    db->GetCatalog();  // a database whose catalog cannot be read does not open
     return db;
 }
 

@@ -68,6 +68,7 @@ Format MakeJet3() {
     f.indexNextPage = 12;
     f.indexTailPage = 16;
     f.indexPrefixLength = 20;
+    f.indexPrefixLengthSize = 1;
     f.indexBitmap = 22;
     f.indexFirstEntry = 0xF8;
     return f;
@@ -132,6 +133,7 @@ Format MakeJet4(JetVersion version, std::uint8_t versionByte, const char* name) 
     f.indexNextPage = 16;
     f.indexTailPage = 20;
     f.indexPrefixLength = 24;
+    f.indexPrefixLengthSize = 2;
     f.indexBitmap = 27;
     f.indexFirstEntry = 0x1E0;
     return f;

@@ -77,7 +77,7 @@ void ApplyHeaderMask(MutableBytes page0, const Format& format) {
 
 namespace {
 
-std::string ReadPassword(Bytes page0, const Format& format, double date) {
+std::string ReadPassword(Bytes page0, const Format& format, double date, std::uint16_t codePage) {
     std::uint8_t pw[40] = {};
     std::memcpy(pw, page0.data() + kHeaderPasswordOffset, format.passwordLength);
     if (!format.jet3) {
@@ -94,7 +94,7 @@ std::string ReadPassword(Bytes page0, const Format& format, double date) {
         std::size_t n = 0;
         while (n < bytes.size() && bytes[n] != 0)
             ++n;
-        return DecodeCodePage(bytes.first(n), 1252);
+        return DecodeCodePage(bytes.first(n), codePage);
     }
     std::size_t n = 0;
     while (n + 1 < bytes.size() && (bytes[n] | bytes[n + 1]) != 0)
@@ -159,7 +159,7 @@ DatabaseHeader ParseHeader(Bytes page0) {
     } else {
         if (h.databaseKey != 0)
             h.encryption = Encryption::JetPageEncoding;
-        h.password = ReadPassword(page0, f, h.creationDate);
+        h.password = ReadPassword(page0, f, h.creationDate, h.codePage);
     }
     return h;
 }

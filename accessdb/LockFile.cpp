@@ -1,5 +1,6 @@
 #include "accessdb/LockFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 

@@ -1,5 +1,6 @@
-// What opening for writing requires: a format we can write, the lock file beside the database,
-// and the rollback of a statement a crash cut off.
+// What opening for writing requires: a format we can write (Jet 4 and ACE; Jet page encoding is
+// re-applied to every page written; Office-encrypted files stay read-only), the lock file beside
+// the database, and the rollback of a statement a crash cut off.
 #include "accessdb/Database.h"
 #include "accessdb/LockFile.h"
 #include "accessdb/RollbackJournal.h"
@@ -15,7 +16,7 @@ void RefuseJet3Writing(const std::string& path) {
 void Database::PrepareForWriting() {
     if (format().jet3)
         RefuseJet3Writing(Path());
-    if (pages_->Header().encryption != Encryption::None)
+    if (IsOfficeEncryption(pages_->Header().encryption))
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
                                              EncryptionName(pages_->Header().encryption) +
                                              "); encrypted databases can only be read.");

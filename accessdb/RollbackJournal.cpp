@@ -22,6 +22,21 @@ constexpr std::size_t kHeaderSize = 32;
 constexpr std::size_t kTrailerSize = 16;
 constexpr std::uint32_t kNoGrowth = 0xFFFFFFFFu;
 
+// Pages are compared in steps of 32 bytes, four 64-bit words at a time.
+constexpr std::size_t kStep = 32;
+
+bool SameStep(const std::uint8_t* a, const std::uint8_t* b) {
+    std::uint64_t difference = 0;
+    for (std::size_t i = 0; i < kStep; i += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        difference |= x ^ y;
+    }
+    return difference == 0;
+}
+
 bool FileExists(const std::string& path) {
     if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
         std::fclose(f);
@@ -112,7 +127,6 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
 
 void RollbackJournal::Write(PageFile& pages) {
     // Each changed page as the ranges where it now differs from its original (32-byte steps).
-    constexpr std::size_t kStep = 32;
     buffer_.assign(kHeaderSize, 0);
     for (std::size_t r = 0; r < originalPages_.size(); ++r) {
         const std::uint8_t* before = originals_.data() + r * pageSize_;
@@ -122,12 +136,12 @@ void RollbackJournal::Write(PageFile& pages) {
         StoreU32(buffer_.data() + recordStart, originalPages_[r]);
         std::uint16_t ranges = 0;
         for (std::size_t offset = 0; offset < pageSize_;) {
-            if (std::memcmp(before + offset, now + offset, kStep) == 0) {
+            if (SameStep(before + offset, now + offset)) {
                 offset += kStep;
                 continue;
             }
             std::size_t end = offset + kStep;
-            while (end < pageSize_ && std::memcmp(before + end, now + end, kStep) != 0) {
+            while (end < pageSize_ && !SameStep(before + end, now + end)) {
                 end += kStep;
             }
             const std::size_t at = buffer_.size();

@@ -63,7 +63,8 @@ namespace {
 
 class Reader {
   public:
-    Reader(Bytes b, const Format& f, std::string table) : b_(b), f_(f), table_(std::move(table)) {}
+    Reader(Bytes b, const Format& f, std::uint16_t codePage, std::string table)
+        : b_(b), f_(f), codePage_(codePage), table_(std::move(table)) {}
     std::size_t pos = 0;
     std::string Name() {
         std::size_t len = f_.nameLengthSize == 2 ? ReadU16(b_, pos, What("a name length"))
@@ -71,7 +72,7 @@ class Reader {
         pos += f_.nameLengthSize;
         Bytes bytes = Slice(b_, pos, len, What("a name"));
         pos += len;
-        return f_.Unicode() ? DecodeText(bytes) : DecodeCodePage(bytes, 1252);
+        return f_.Unicode() ? DecodeText(bytes) : DecodeCodePage(bytes, codePage_);
     }
     const char* What(const char* item) {
         what_ = std::string(item) + " in the definition of table '" + table_ + "'";
@@ -81,6 +82,7 @@ class Reader {
   private:
     Bytes b_;
     const Format& f_;
+    std::uint16_t codePage_;
     std::string table_;
     std::string what_;
 };
@@ -110,7 +112,7 @@ TableDef TableDef::Load(PageFile& pages, std::uint32_t page, const std::string& 
         next = LoadU32(bytes.data() + 4);
     }
     Bytes b = t.raw;
-    Reader r(b, f, name);
+    Reader r(b, f, pages.Header().codePage, name);
     CheckRange(b.size(), 0, f.tdefVariablePart, r.What("the header block"));
     t.rowCount = LoadU32(b.data() + f.tdefRowCount);
     t.autoNumber = LoadU32(b.data() + f.tdefAutoNumber);

@@ -1,6 +1,15 @@
 // UTF-16 / compressed text / code page conversions.
 #include "accessdb/Text.h"
 
+#include <map>
+
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
 namespace accessdb {
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -71,7 +80,9 @@ std::string DecodeText(Bytes stored) {
     return out;
 }
 
-std::string DecodeCodePage(Bytes stored, std::uint16_t) {
+namespace {
+
+std::string DecodeWindows1252(Bytes stored) {
     // Windows-1252's 0x80..0x9F; the rest of the page is Latin-1.
     static const char16_t high[32] = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -86,6 +97,65 @@ std::string DecodeCodePage(Bytes stored, std::uint16_t) {
             AppendUtf8(out, b);
     }
     return out;
+}
+
+bool IsAscii(Bytes stored) {
+    for (std::uint8_t b : stored)
+        if (b >= 0x80)
+            return false;
+    return true;
+}
+
+#ifdef _WIN32
+// The system's converter for Windows code pages.
+bool DecodeWithSystem(Bytes stored, std::uint16_t codePage, std::string& out) {
+    const char* in = reinterpret_cast<const char*>(stored.data());
+    int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in, static_cast<int>(stored.size()),
+                                nullptr, 0);
+    if (n <= 0)
+        return false;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, in, static_cast<int>(stored.size()), wide.data(), n);
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    out.assign(static_cast<std::size_t>(m), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, out.data(), m, nullptr, nullptr);
+    return true;
+}
+#else
+// iconv knows the Windows code pages as "CP<n>"; one converter per code page is kept.
+bool DecodeWithSystem(Bytes stored, std::uint16_t codePage, std::string& out) {
+    static thread_local std::map<std::uint16_t, iconv_t> converters;
+    auto it = converters.find(codePage);
+    if (it == converters.end()) {
+        std::string name = "CP" + std::to_string(codePage);
+        it = converters.emplace(codePage, iconv_open("UTF-8", name.c_str())).first;
+    }
+    iconv_t cd = it->second;
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string buffer(stored.size() * 4 + 8, '\0');
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(stored.data()));
+    std::size_t inLeft = stored.size();
+    char* o = buffer.data();
+    std::size_t outLeft = buffer.size();
+    if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1))
+        return false;
+    buffer.resize(buffer.size() - outLeft);
+    out = std::move(buffer);
+    return true;
+}
+#endif
+
+}  // namespace
+
+std::string DecodeCodePage(Bytes stored, std::uint16_t codePage) {
+    if (codePage == 0 || codePage == 1252 || IsAscii(stored))
+        return DecodeWindows1252(stored);
+    std::string out;
+    if (DecodeWithSystem(stored, codePage, out))
+        return out;
+    return DecodeWindows1252(stored);
 }
 
 std::u16string Utf8ToUtf16(const std::string& s) {

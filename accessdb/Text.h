@@ -12,8 +12,9 @@ namespace accessdb {
 
 // UTF-16LE or compressed text to UTF-8. Unpaired surrogates become U+FFFD.
 std::string DecodeText(Bytes stored);
-// Code-page bytes (Jet 3) to UTF-8. Windows-1252 for every code page this engine has no table
-// for (the same choice the other readers make).
+// Code-page bytes (Jet 3) to UTF-8, in the database's code page (header field) through the
+// system's converter; Windows-1252 (the other readers' choice) when the code page is 1252 or
+// unknown, or the bytes are not valid in it.
 std::string DecodeCodePage(Bytes stored, std::uint16_t codePage);
 
 // UTF-8 to UTF-16 code units; invalid UTF-8 bytes become U+FFFD.

@@ -112,8 +112,8 @@ class AccessDbRecordset : public Recordset {
     AccessDbRecordset(accessdb::Database& db, std::unique_ptr<accessdb::TableCursor> cursor,
                       std::shared_ptr<AccessDbSession::OpenRecordsets> registry)
         : db_(db), cursor_(std::move(cursor)), registry_(std::move(registry)) {
+        Advance();  // may throw: register only a recordset that exists
         registry_->list.push_back(this);
-        Advance();
     }
     ~AccessDbRecordset() override { Close(); }
 

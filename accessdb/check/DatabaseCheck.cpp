@@ -170,6 +170,20 @@ class Checker {
             Finding(owner + ": the definition counts " + std::to_string(def->columnCount) +
                     " columns and holds " + std::to_string(def->columns.size()));
         }
+        std::size_t variable = 0;
+        for (const ColumnDef& column : def->columns) {
+            variable += column.IsFixed() || column.type == ColumnType::Boolean ? 0 : 1;
+            if (column.number >= def->maxColumns) {
+                Finding(owner + ": column '" + column.name + "' has number " +
+                        std::to_string(column.number) + ", beyond the definition's " +
+                        std::to_string(def->maxColumns) + " columns");
+            }
+        }
+        if (variable > def->varColumns) {
+            Finding(owner + ": " + std::to_string(variable) +
+                    " variable-length columns, but the definition counts " +
+                    std::to_string(def->varColumns));
+        }
         const UsageMap owned = LoadMap(def->ownedMap, owner);
         const UsageMap freeSpace = LoadMap(def->freeMap, owner);
         for (const std::uint32_t p : owned.Pages()) {

@@ -48,6 +48,10 @@ IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
     content.prev = LoadU32(page.data() + format.indexPrevPage);
     content.next = LoadU32(page.data() + format.indexNextPage);
     content.tail = LoadU32(page.data() + format.indexTailPage);
+    if (!format.jet3) {
+        content.unknown8 = LoadU32(page.data() + 8);
+        content.unknown26 = page[26];
+    }
     const std::size_t prefixLength = LoadU16(page.data() + format.indexPrefixLength);
     const std::size_t bitmapBytes = format.indexFirstEntry - format.indexBitmap;
     const std::size_t pointerBytes = content.leaf ? 4 : 8;
@@ -99,6 +103,10 @@ void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const F
     StoreU32(page.data() + format.indexPrevPage, content.prev);
     StoreU32(page.data() + format.indexNextPage, content.next);
     StoreU32(page.data() + format.indexTailPage, content.leaf ? 0 : content.tail);
+    if (!format.jet3) {
+        StoreU32(page.data() + 8, content.unknown8);
+        page[26] = content.unknown26;
+    }
     std::size_t used = 0;
     for (const IndexEntry& entry : content.entries) {
         std::uint8_t* out = page.data() + format.indexFirstEntry + used;

@@ -31,6 +31,9 @@ struct IndexPageContent {
     std::uint32_t next = 0;
     std::uint32_t tail = 0;  // node pages: the last child when it has no stored entry
     std::vector<IndexEntry> entries;
+    // Header bytes of unknown meaning (J4+ offsets 8..11 and 26), kept as read.
+    std::uint32_t unknown8 = 0;
+    std::uint8_t unknown26 = 0;
 
     std::size_t EntryBytes() const;
 };

@@ -185,7 +185,11 @@ void IndexTree::NestRoot(IndexPageContent& root) {
     const std::optional<IndexEntry> left = SplitIfNeeded(movedPage, lower);
     Store(movedPage, lower);
 
+    const std::uint32_t unknown8 = root.unknown8;
+    const std::uint8_t unknown26 = root.unknown26;
     root = IndexPageContent{};
+    root.unknown8 = unknown8;
+    root.unknown26 = unknown26;
     root.leaf = false;
     root.owner = owner_;
     if (left) {

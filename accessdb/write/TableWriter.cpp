@@ -9,7 +9,6 @@
 #include "accessdb/index/IndexTree.h"
 #include "accessdb/index/RowKey.h"
 #include "accessdb/write/DataPageWriter.h"
-#include "accessdb/write/UsageMapWriter.h"
 
 namespace accessdb {
 
@@ -25,7 +24,8 @@ TableWriter::TableWriter(PageFile& pages, PageAllocator& allocator,
       allocator_(allocator),
       table_(std::make_shared<TableDef>(*table)),
       owned_(UsageMap::Load(pages, table->ownedMap)),
-      free_(UsageMap::Load(pages, table->freeMap)) {}
+      free_(UsageMap::Load(pages, table->freeMap)),
+      newPage_([&allocator] { return allocator.NewPage(); }) {}
 
 KeyBytes TableWriter::IndexKey(const RealIndex& index, const std::vector<Value>& values) const {
     return RowIndexKey(*table_, index, values);
@@ -53,13 +53,13 @@ std::uint32_t TableWriter::PageWithRoom(std::size_t length) {
         return current_;
     }
     if (current_ != 0) {
-        RemovePageFromMap(pages_, free_, current_);
+        free_.Update(pages_, current_, false);
     }
     MutablePageRef fresh = allocator_.NewPage();
     InitDataPage(fresh->Mutable(), format, table_->page);
     current_ = fresh->number;
-    AddPageToMap(pages_, allocator_, owned_, current_);
-    AddPageToMap(pages_, allocator_, free_, current_);
+    owned_.Update(pages_, current_, true, newPage_);
+    free_.Update(pages_, current_, true, newPage_);
     return current_;
 }
 
@@ -94,7 +94,7 @@ RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
         UsageMap indexMap = UsageMap::Load(pages_, index.ownedMap);
         IndexTree tree(pages_, index.rootPage, table_->page, [&] {
             MutablePageRef fresh = allocator_.NewPage();
-            AddPageToMap(pages_, allocator_, indexMap, fresh->number);
+            indexMap.Update(pages_, fresh->number, true, newPage_);
             return fresh;
         });
         const IndexTree::InsertResult result = tree.Insert(IndexKey(index, values), where, unique);
@@ -148,13 +148,13 @@ RowPointer TableWriter::AppendLongValueRow(LongValueState& state,
     }
     if (state.current == 0 || !RowFits(pages_.Read(state.current)->View(), format, row.size())) {
         if (state.current != 0) {
-            RemovePageFromMap(pages_, state.free, state.current);
+            state.free.Update(pages_, state.current, false);
         }
         MutablePageRef fresh = allocator_.NewPage();
         InitLongValuePage(fresh->Mutable(), format);
         state.current = fresh->number;
-        AddPageToMap(pages_, allocator_, state.owned, state.current);
-        AddPageToMap(pages_, allocator_, state.free, state.current);
+        state.owned.Update(pages_, state.current, true, newPage_);
+        state.free.Update(pages_, state.current, true, newPage_);
     }
     MutablePageRef page = pages_.Modify(state.current);
     return RowPointer{state.current, AppendRow(page->Mutable(), format, row)};

@@ -60,6 +60,7 @@ class TableWriter {
     UsageMap free_;
     std::uint32_t current_ = 0;
     bool searched_ = false;
+    UsageMap::PageAllocator newPage_;  // maps that grow take their bitmap pages from allocator_
     std::map<std::uint16_t, LongValueState> longValues_;
     std::vector<std::uint8_t> rowBuffer_;
 };

@@ -1,11 +1,13 @@
 #pragma once
 // The reader's whole surface in one call, for the fuzz target, the mutation driver and the
 // robustness tests: header facts, open, the schema rowset, every table's definition and every
-// row of every local table (system tables included), each value formatted. Engine errors are
-// the expected outcome for damaged input and are returned; anything else escapes.
+// row of every local table (system tables included), each value formatted, every index tree
+// walked. Engine errors are the expected outcome for damaged input and are returned; anything
+// else escapes.
 #include <string>
 
 #include "accessdb/Database.h"
+#include "accessdb/IndexPage.h"
 
 namespace accessdb_fuzz {
 
@@ -13,7 +15,8 @@ struct Outcome {
     bool opened = false;
     std::size_t rows = 0;
     std::size_t textBytes = 0;  // of every formatted value
-    std::string error;          // the engine's message, empty when everything was read
+    std::size_t indexEntries = 0;
+    std::string error;  // the engine's message, empty when everything was read
     accessdb::ErrorKind kind = accessdb::ErrorKind::Damaged;
 };
 
@@ -27,6 +30,10 @@ inline Outcome ReadEverything(const std::string& path, const std::string& passwo
             if (row.object->type != accessdb::kObjectLocalTable)
                 continue;
             try {
+                auto def = db->Table(row.tableName);
+                for (const auto& index : def->realIndexes)
+                    out.indexEntries += db->Guard(
+                        [&] { return accessdb::ReadIndexEntries(db->Pages(), index).size(); });
                 auto cursor = db->OpenTable(row.tableName);
                 db->Guard([&] {
                     while (cursor->Next()) {

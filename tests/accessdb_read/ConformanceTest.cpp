@@ -17,16 +17,20 @@
 // - Calculated columns (ACE 14+): their stored value sits inside a 20-byte wrapper. mdb-reader
 //   (and mdbtools) read the wrapper's first bytes as the value; we unwrap it as Jackcess does,
 //   so these columns are checked by CalculatedColumnsHoldTheirExpressionsValue instead.
+// - Jet 3 index pages: Jackcess cannot walk compIndexTestV1997's tree (see
+//   Jet3MultiLevelIndexHoldsEveryRow); we check that one against the table's rows.
 // - OLE values: the expected file holds the first 64 bytes in hex and the length; we compare those.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "Fixtures.h"
 #include "JsonLite.h"
 #include "accessdb/Database.h"
+#include "accessdb/IndexPage.h"
 
 namespace {
 
@@ -212,6 +216,7 @@ struct JackcessTable {
     long storedRows = -1;
     std::vector<std::pair<std::string, std::string>> columns;  // name, type
     std::vector<std::string> indexes;                          // "name (cols) FLAGS"
+    std::map<std::string, long> indexEntries;                  // index name -> leaf entries
 };
 
 std::vector<JackcessTable> ReadJackcessListing(const std::string& text) {
@@ -240,6 +245,11 @@ std::vector<JackcessTable> ReadJackcessListing(const std::string& text) {
         } else if (!tables.empty() && line.rfind("  INDEX ", 0) == 0) {
             std::size_t data = line.rfind(" indexData#");
             tables.back().indexes.push_back(line.substr(8, data - 8));
+        } else if (!tables.empty() && line.rfind("    entries=", 0) == 0 &&
+                   !tables.back().indexes.empty()) {
+            const std::string& last = tables.back().indexes.back();
+            tables.back().indexEntries[last.substr(0, last.find(" ("))] =
+                std::stol(line.substr(12));
         }
     }
     return tables;
@@ -396,6 +406,22 @@ TEST(ConformanceExtra, CalculatedColumnsHoldTheirExpressionsValue) {
         ++rows;
     }
     EXPECT_EQ(rows, 9);
+}
+
+// Jackcess reads the prefix length of Jet 3 index pages as two bytes and so rejects this
+// multi-level index; it is one byte (the next byte is 1 on node pages), and the tree holds one
+// entry per row, in descending key order of CD_AGENTE.
+TEST(ConformanceExtra, Jet3MultiLevelIndexHoldsEveryRow) {
+    REQUIRE_FIXTURES();
+    auto db = accessdb::Database::Open(
+        (fixtures::Dir() / "jackcess/compIndexTestV1997.mdb").string(), "");
+    auto def = db->Table("Table1");
+    ASSERT_EQ(def->logicalIndexes.size(), 1u);
+    auto entries =
+        accessdb::ReadIndexEntries(db->Pages(), def->realIndexes[def->logicalIndexes[0].realIndex]);
+    EXPECT_EQ(entries.size(), 512u);
+    EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end(),
+                               [](const auto& a, const auto& b) { return a.key < b.key; }));
 }
 
 std::vector<std::string> ExpectedFiles() {

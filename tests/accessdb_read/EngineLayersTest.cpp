@@ -25,6 +25,13 @@ TEST(Text, CompressedTextTogglesBetweenOneAndTwoByteRuns) {
                                   0x00, 0xD8, 'x',  0};  // U+1F600, lone surrogate, x
     EXPECT_EQ(accessdb::DecodeText(Bytes(utf16)), "\xF0\x9F\x98\x80\xEF\xBF\xBDx");
     const std::uint8_t cp[] = {0x80, 'A', 0xE9};
+#ifndef _WIN32
+    const std::uint8_t cyrillic[] = {0xCF, 0xF0, 0xE8, 0xE2, 0xE5, 0xF2, 0xB9};
+    EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cyrillic), 1251), "Привет№");
+#endif
+    EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cp), 0),
+              "\xE2\x82\xAC"
+              "A\xC3\xA9");
     EXPECT_EQ(accessdb::DecodeCodePage(Bytes(cp), 1252),
               "\xE2\x82\xAC"
               "A\xC3\xA9");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "Fixtures.h"
+#include "accessdb/Database.h"
+#include "accessdb/UsageMap.h"
 #include "database/ConnectionString.h"
 #include "database/DatabaseSession.h"
 
@@ -123,6 +125,36 @@ TEST(AccessDbSession, ErrorsCarryJetNumbersAndNames) {
                   "Make sure it exists and that its name is spelled correctly.");
     }
     EXPECT_THROW(session->Execute("CREATE TABLE `X` (`a` VARCHAR)"), DatabaseError);
+}
+
+// A table whose first row is damaged: opening the recordset fails, naming the file, and the
+// session still closes cleanly afterwards.
+TEST(AccessDbSession, DamagedRowsFailTheRecordsetNotTheSession) {
+    REQUIRE_FIXTURES();
+    auto dir = fixtures::TempDir("session_damaged");
+    const auto copy = dir / "damaged.mdb";
+    std::filesystem::copy_file(fixtures::Dir() / "jackcess/testV1997.mdb", copy);
+    {
+        auto db = accessdb::Database::Open(copy.string(), "");
+        auto def = db->Table("Table1");
+        auto first = accessdb::UsageMap::Load(db->Pages(), def->ownedMap).Pages().front();
+        std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(first) * 2048 + db->format().dataFirstRowOffset);
+        f.put(5).put(0);  // row 0 now starts inside the page header
+    }
+    auto session = quillmere::MakeEngineSessionFactory()->Create();
+    session->Open(quillmere::BuildConnectionString(copy.string(), ""));
+    try {
+        session->OpenRecordset("SELECT * FROM `Table1`", quillmere::kCursorStatic,
+                               quillmere::kLockUnspecified);
+        FAIL() << "a damaged row was read";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.Number(), 3049);
+        EXPECT_NE(e.Description().find(copy.string()), std::string::npos) << e.Description();
+    }
+    session->Close();
+    EXPECT_EQ(session->State(), 0);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(AccessDbSession, EncryptedDatabasesFailNamingTheScheme) {

@@ -120,3 +120,91 @@ TEST(WriteRoundTrip, EveryColumnTypeWithItsOwnLiterals) {
     }
     fs::remove_all(dir);
 }
+
+// Rows appended to tables Access made (no indexes): its data and long-value pages are reused
+// where they have room, its rows stay as they were.
+TEST(WriteRoundTrip, AppendToTablesAccessMade) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("append");
+    const std::string numeric = CopyFixture("jackcess/fixedNumericTestV2000.mdb", dir);
+    const std::string memo(3000, 'x');
+    Execute(numeric, {"INSERT INTO test (col1) VALUES ('hello from us')",
+                      "INSERT INTO test (col1, col2) VALUES ('" + memo + "', NULL)"});
+    ExpectClean(numeric);
+    auto rows = ReadRows(numeric, "test");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][0], "some data");  // Access's own row
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"hello from us", "<null>", "<null>", "<null>",
+                                                 "<null>", "<null>", "<null>"}));
+    EXPECT_EQ(rows[2][0], memo);
+
+    const std::string queries = CopyFixture("jackcess/queryTestV2003.mdb", dir);
+    std::vector<std::string> statements;
+    for (int i = 0; i < 300; ++i) {
+        statements.push_back("INSERT INTO Table2 VALUES ('" + std::to_string(i) +
+                             "', 'zwei', 'drei')");
+    }
+    Execute(queries, statements);
+    ExpectClean(queries);
+    EXPECT_EQ(ReadRows(queries, "Table2").size(), 300u);
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(queries, "Table2").size(), 300u);
+        EXPECT_EQ(MdbExportRows(numeric, "test").size(), 3u);
+    }
+    if (HaveMdbReader()) {
+        EXPECT_EQ(MdbReaderTable(queries, "Table2")["tables"].items.at(0)["rows"].items.size(),
+                  300u);
+        const auto dump = MdbReaderTable(numeric, "test");
+        EXPECT_EQ(dump["tables"].items.at(0)["rows"].items.at(2)["col1"].text, memo);
+    }
+    fs::remove_all(dir);
+}
+
+// A Jet 4 database with RC4 page encoding: pages are encoded again as they are written.
+TEST(WriteRoundTrip, JetPageEncodedDatabase) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("encoded");
+    const std::string path = CopyFixture("jackcess-encrypt/db-enc.mdb", dir);
+    const std::string memo(5000, 'y');
+    Execute(path, {"CREATE TABLE t (a VARCHAR, m MEMO)",
+                   "INSERT INTO t VALUES ('encoded', '" + memo + "')"});
+    ExpectClean(path);
+    EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"encoded", memo}}));
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(path, "t"),
+                  (std::vector<std::vector<std::string>>{{"encoded", memo}}));
+    }
+    if (HaveMdbReader()) {
+        EXPECT_EQ(MdbReaderTable(path, "t")["tables"].items.at(0)["rows"].items.at(0)["m"].text,
+                  memo);
+    }
+    fs::remove_all(dir);
+}
+
+// One row into a table Access made changes only the pages that must change (its data page and
+// its definition's row count), and nothing else in the file.
+TEST(WriteRoundTrip, OneInsertTouchesOnlyItsPages) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("touch");
+    const std::string path = CopyFixture("jackcess/queryTestV2003.mdb", dir);
+    Execute(path, {"INSERT INTO Table1 VALUES ('a', 'b', 'c')"});
+    const std::string before = fixtures::ReadText(path);
+    Execute(path, {"INSERT INTO Table1 VALUES ('d', 'e', 'f')"});
+    const std::string after = fixtures::ReadText(path);
+    ASSERT_EQ(before.size(), after.size());
+    int changedPages = 0;
+    std::size_t changedBytes = 0;
+    for (std::size_t page = 0; page < before.size() / 4096; ++page) {
+        bool changed = false;
+        for (std::size_t i = page * 4096; i < (page + 1) * 4096; ++i) {
+            if (before[i] != after[i]) {
+                changed = true;
+                ++changedBytes;
+            }
+        }
+        changedPages += changed ? 1 : 0;
+    }
+    EXPECT_EQ(changedPages, 2);    // the data page and the definition
+    EXPECT_LT(changedBytes, 40u);  // the row (compressed text), its slot, free space, counts
+    fs::remove_all(dir);
+}
