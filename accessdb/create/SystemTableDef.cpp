@@ -41,22 +41,22 @@ TableDef DefinitionOf(const SystemTable& table, const Format& format, SortOrder 
     def.freeMap = where.freeMap;
     std::size_t longValue = 0;
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
-        const SystemColumn& spec = table.columns[i];
+        const SystemColumn& fact = table.columns[i];
         ColumnDef column;
-        column.name = spec.name;
-        column.type = spec.type;
-        column.number = spec.number;
-        column.varIndex = spec.varIndex;
-        column.fixedOffset = spec.fixedOffset;
-        column.length = spec.length;
-        column.flags = spec.flags;
-        column.extFlags = spec.extFlags;
+        column.name = fact.name;
+        column.type = fact.type;
+        column.number = fact.number;
+        column.varIndex = fact.varIndex;
+        column.fixedOffset = fact.fixedOffset;
+        column.length = fact.length;
+        column.flags = fact.flags;
+        column.extFlags = fact.extFlags;
         column.sortOrder = sortOrder;
-        column.precision = spec.precision;
-        column.scale = spec.scale;
+        column.precision = fact.precision;
+        column.scale = fact.scale;
         column.blockIndex = i;
         column.rawBlock = ColumnBlockBase(format, sortOrder);
-        if (IsLongValueType(spec.type)) {
+        if (IsLongValueType(fact.type)) {
             column.longValueOwnedMap = where.longValueMaps.at(longValue).first;
             column.longValueFreeMap = where.longValueMaps.at(longValue).second;
             ++longValue;
@@ -74,12 +74,12 @@ TableDef DefinitionOf(const SystemTable& table, const Format& format, SortOrder 
         index.flags = table.realIndexes[i].flags;
         def.realIndexes.push_back(std::move(index));
     }
-    for (const SystemLogicalIndex& spec : table.logicalIndexes) {
+    for (const SystemLogicalIndex& fact : table.logicalIndexes) {
         LogicalIndex index;
-        index.name = spec.name;
-        index.number = spec.number;
-        index.realIndex = spec.realIndex;
-        index.type = spec.type;
+        index.name = fact.name;
+        index.number = fact.number;
+        index.realIndex = fact.realIndex;
+        index.type = fact.type;
         index.rawBlock = LogicalIndexBlockBase(format);
         def.logicalIndexes.push_back(std::move(index));
     }
