@@ -32,6 +32,12 @@ class Recordset {
     virtual ~Recordset() = default;
     virtual int FieldCount() const = 0;
     virtual std::string FieldName(int index) const = 0;
+    // The field's type as an ADO DataTypeEnum value (adInteger 3, adVarWChar 202, ...);
+    // 0 (adEmpty) where a recordset does not know it.
+    virtual int FieldType(int index) const {
+        (void)index;
+        return 0;
+    }
     virtual bool AtEnd() const = 0;
     virtual void MoveNext() = 0;
     // The current row's value of a field as text; empty for Null.

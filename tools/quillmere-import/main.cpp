@@ -7,6 +7,7 @@
 #include "DryRunSession.h"
 #include "TerminalProgress.h"
 #include "TerminalPrompts.h"
+#include "accessdb/create/NewDatabase.h"
 #include "database/ConnectionString.h"
 #include "filelist/FileList.h"
 #include "import/FileReading.h"
@@ -48,7 +49,21 @@ int Run(const CommandLine& line) {
     const std::string connectionString = BuildConnectionString(line.database, line.password);
     auto engine = MakeEngineSessionFactory();
     std::error_code error;
-    const bool databaseExists = std::filesystem::exists(PathFromUtf8(line.database), error);
+    bool databaseExists = std::filesystem::exists(PathFromUtf8(line.database), error);
+    // A database that is not there yet is made (empty, Access 2003 .mdb or 2010 .accdb, with
+    // the password given) so that a script needs no Access to start from. A dry run changes
+    // nothing, and appending needs a table that only an existing database can have.
+    if (!databaseExists && !line.dryRun && line.options.mode != ImportMode::AppendToTable) {
+        try {
+            accessdb::CreateDatabase(line.database, {accessdb::NewDatabaseFormat::Default, line.password});
+        } catch (const std::exception& failure) {
+            std::cout << "The database " << line.database << " cannot be created: " << failure.what() << '\n';
+            return 1;
+        }
+        std::cerr << "quillmere-import: created the new database " << line.database << " (Access "
+                  << (accessdb::IsAccdbPath(line.database) ? "2010" : "2003") << " format)\n";
+        databaseExists = true;
+    }
 
     TableNameList tables;
     if (databaseExists) {

@@ -1,0 +1,140 @@
+// Opening, password check, catalog and table access.
+#include "accessdb/Database.h"
+
+#include "accessdb/LockFile.h"
+#include "accessdb/write/Writer.h"
+
+namespace accessdb {
+
+DatabaseInfo ReadDatabaseInfo(const std::string& path) {
+    PageFile pages(path, OpenMode::ReadOnly);
+    const DatabaseHeader& h = pages.Header();
+    DatabaseInfo info;
+    info.path = path;
+    info.engineName = h.engineName;
+    info.formatName = h.format->name;
+    info.versionByte = h.format->versionByte;
+    info.pageSize = h.format->pageSize;
+    info.pageCount = pages.PageCount();
+    info.sortOrder = h.sortOrder;
+    info.sortOrderName = SortOrderName(h.sortOrder, *h.format);
+    info.codePage = h.codePage;
+    info.encryption = h.encryption;
+    info.encryptionVersion = h.encryptionVersion;
+    info.hasPassword = !h.password.empty();
+    return info;
+}
+
+Database::Database(std::unique_ptr<PageFile> pages, OpenMode mode)
+    : pages_(std::move(pages)), mode_(mode) {}
+
+Database::~Database() {
+    try {
+        Close();
+    } catch (...) {
+        // Close() reports failures to callers that call it; a destructor cannot.
+    }
+}
+
+std::unique_ptr<Database> Database::Open(const std::string& path, const std::string& password,
+                                         OpenMode mode) {
+    // A read-only file is refused for writing before anything is written, and a statement a
+    // crash cut off is rolled back before anything is read.
+    if (mode == OpenMode::ReadWrite) {
+        // What the format forbids is said first; then whether the file may be written.
+        if (PageFile(path, OpenMode::ReadOnly).format().jet3)
+            RefuseJet3Writing(path);
+        RequireWritableFile(path);
+    } else {
+        RecoverInterruptedStatement(path);
+    }
+    auto pages = std::make_unique<PageFile>(path, mode);
+    const DatabaseHeader& h = pages->Header();
+    if (IsOfficeEncryption(h.encryption)) {
+        throw Error(ErrorKind::Encrypted, "The database '" + path + "' is encrypted with " +
+                                              EncryptionName(h.encryption) +
+                                              " encryption (version " + h.encryptionVersion +
+                                              "); encrypted .accdb files cannot be opened yet.");
+    }
+    if (!h.password.empty() && h.password != password)
+        throw Error(ErrorKind::WrongPassword, "Not a valid password.");
+    std::unique_ptr<Database> db(new Database(std::move(pages), mode));
+    if (mode == OpenMode::ReadWrite)
+        db->PrepareForWriting();
+    db->GetCatalog();  // a database whose catalog cannot be read does not open
+    return db;
+}
+
+DatabaseInfo Database::Info() const {
+    DatabaseInfo info = ReadDatabaseInfo(Path());
+    info.pageCount = pages_->PageCount();
+    return info;
+}
+
+Catalog& Database::GetCatalog() {
+    if (!catalog_)
+        catalog_ = Guard([&] { return Catalog::Load(*pages_); });
+    return *catalog_;
+}
+
+std::vector<SchemaRow> Database::SchemaRows() {
+    return GetCatalog().SchemaRows();
+}
+
+std::vector<std::string> Database::UserTableNames() {
+    std::vector<std::string> names;
+    for (const auto& row : SchemaRows())
+        if (row.tableType == "TABLE")
+            names.push_back(row.tableName);
+    return names;
+}
+
+std::shared_ptr<const TableDef> Database::Table(const std::string& name) {
+    const CatalogObject* o = GetCatalog().Find(name);
+    if (!o) {
+        throw Error(ErrorKind::TableNotFound,
+                    "The Microsoft Access database engine cannot find the input table or query '" +
+                        name + "'. Make sure it exists and that its name is spelled correctly.");
+    }
+    if (o->type == kObjectQuery)
+        throw Error(ErrorKind::NotSupported,
+                    "'" + o->name + "' is a query; only tables can be read.");
+    if (o->type != kObjectLocalTable) {
+        throw Error(ErrorKind::NotSupported, "'" + o->name + "' is a table linked to " +
+                                                 (o->database.empty() ? o->connect : o->database) +
+                                                 "; open that database to read it.");
+    }
+    std::uint32_t page = o->TableDefPage();
+    auto it = tables_.find(page);
+    if (it != tables_.end())
+        return it->second;
+    auto def = Guard(
+        [&] { return std::make_shared<const TableDef>(TableDef::Load(*pages_, page, o->name)); });
+    tables_[page] = def;
+    return def;
+}
+
+std::unique_ptr<TableCursor> Database::OpenTable(const std::string& name) {
+    auto def = Table(name);
+    return Guard([&] { return std::make_unique<TableCursor>(*pages_, def); });
+}
+
+std::unique_ptr<TableCursor> Database::OpenQuery(const std::string& sql) {
+    return OpenTable(ParseSelectAll(sql));
+}
+
+void Database::InvalidateCatalog() {
+    catalog_.reset();
+    tables_.clear();
+}
+
+void Database::Close() {
+    if (mode_ == OpenMode::ReadWrite && pages_) {
+        pages_->Flush();
+        pages_->Sync();
+        if (writer_)
+            writer_->Close();
+    }
+}
+
+}  // namespace accessdb

@@ -1,0 +1,119 @@
+#pragma once
+// The engine's entry point: an open Access database with its catalog, table definitions,
+// table cursors and statements.
+//
+//   auto db = accessdb::Database::Open(path, password, accessdb::OpenMode::ReadOnly);
+//   for (auto& row : db->SchemaRows()) ...          // (TABLE_TYPE, TABLE_NAME), sorted
+//   auto def = db->Table("Orders");                 // columns, indexes, row count
+//   auto cursor = db->OpenTable("Orders");          // or db->OpenQuery("SELECT * FROM `Orders`")
+//   while (cursor->Next()) use(cursor->Row());
+//
+// Every failure is an accessdb::Error naming the file, table or column concerned.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "accessdb/Catalog.h"
+#include "accessdb/Error.h"
+#include "accessdb/Header.h"
+#include "accessdb/PageFile.h"
+#include "accessdb/TableCursor.h"
+#include "accessdb/TableDef.h"
+
+namespace accessdb {
+
+class Writer;
+
+struct DatabaseInfo {
+    std::string path;
+    std::string engineName;  // "Standard Jet DB" / "Standard ACE DB"
+    std::string formatName;  // "Jet 3", "Jet 4", "ACE 12", ...
+    int versionByte = 0;
+    std::uint32_t pageSize = 0;
+    std::uint32_t pageCount = 0;
+    SortOrder sortOrder;
+    std::string sortOrderName;  // "General Legacy", "General", ...
+    std::uint16_t codePage = 0;
+    Encryption encryption = Encryption::None;
+    std::string encryptionVersion;
+    bool hasPassword = false;  // a stored Jet database password (.mdb)
+};
+
+// Header facts of a file without opening it as a database (no password needed, encrypted files
+// included). Throws FileNotFound / NotDatabase.
+DatabaseInfo ReadDatabaseInfo(const std::string& path);
+
+class Database {
+  public:
+    // Opens the database. Throws FileNotFound (3024), NotDatabase (3343), WrongPassword (3031),
+    // Encrypted, ReadOnly, Damaged.
+    static std::unique_ptr<Database> Open(const std::string& path, const std::string& password,
+                                          OpenMode mode = OpenMode::ReadOnly);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& Path() const { return pages_->Path(); }
+    OpenMode Mode() const { return mode_; }
+    DatabaseInfo Info() const;
+    PageFile& Pages() { return *pages_; }
+    const Format& format() const { return pages_->format(); }
+
+    // The catalog, read on first use and kept until InvalidateCatalog().
+    Catalog& GetCatalog();
+    std::vector<SchemaRow> SchemaRows();
+    // Names of the user tables ("TABLE" rows), in schema-rowset order.
+    std::vector<std::string> UserTableNames();
+
+    // The definition of a local table (letter case of the name ignored). Throws TableNotFound
+    // (3078) when there is no such table or query, NotSupported for queries and linked tables.
+    std::shared_ptr<const TableDef> Table(const std::string& name);
+    std::unique_ptr<TableCursor> OpenTable(const std::string& name);
+    // Cursor for "SELECT * FROM <table>" (name bare, in backquotes or in brackets).
+    std::unique_ptr<TableCursor> OpenQuery(const std::string& sql);
+    // Runs one statement. SELECT is accepted (and read to nothing); writing statements are
+    // handled by the writer.
+    void Execute(const std::string& sql);
+
+    // Forget cached catalog and table definitions (after the writer changed them).
+    void InvalidateCatalog();
+    // Writes every changed page and syncs (no-op for read-only databases).
+    void Close();
+
+    // Runs `fn`, turning a Damaged error from the low layers into one that names the file.
+    template <class Fn>
+    auto Guard(Fn&& fn) -> decltype(fn()) {
+        try {
+            return fn();
+        } catch (const Error& e) {
+            if (e.Kind() != ErrorKind::Damaged ||
+                std::string(e.what()).rfind("The database '", 0) == 0)
+                throw;
+            throw Error(ErrorKind::Damaged,
+                        "The database '" + Path() + "' is damaged: " + e.what() + ".");
+        }
+    }
+
+  private:
+    Database(std::unique_ptr<PageFile> pages, OpenMode mode);
+    // Checks that the file may be written and prepares it (lock file, journal recovery).
+    void PrepareForWriting();
+
+    std::unique_ptr<PageFile> pages_;
+    OpenMode mode_;
+    std::unique_ptr<Catalog> catalog_;
+    std::map<std::uint32_t, std::shared_ptr<const TableDef>> tables_;
+    std::unique_ptr<Writer> writer_;  // databases opened for writing (write/Writer.h)
+};
+
+// Rolls back a statement that a crash cut off in the database at `path`, if its journal says
+// so (the database must be writable then). Called before a database is opened.
+void RecoverInterruptedStatement(const std::string& path);
+// Throws the ReadOnly error for writing into an Access 97 file.
+[[noreturn]] void RefuseJet3Writing(const std::string& path);
+
+// Parses "SELECT * FROM name" and returns the table name; throws Syntax or NotSupported.
+std::string ParseSelectAll(const std::string& sql);
+
+}  // namespace accessdb

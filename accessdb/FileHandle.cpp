@@ -1,0 +1,162 @@
+// Positioned file access: pread/pwrite on POSIX, ReadFile/WriteFile with offsets on Windows.
+#include "accessdb/FileHandle.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "accessdb/Error.h"
+
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace accessdb {
+
+#ifdef _WIN32
+
+namespace {
+std::wstring Widen(const std::string& s) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+}  // namespace
+
+FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), writable_(writable) {
+    DWORD access = GENERIC_READ | (writable ? GENERIC_WRITE : 0);
+    HANDLE h = CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND)
+            throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
+        throw Error(ErrorKind::Io, "Cannot open the file '" + path + "' (Windows error " +
+                                       std::to_string(e) + ").");
+    }
+    handle_ = h;
+}
+FileHandle::~FileHandle() {
+    CloseHandle(static_cast<HANDLE>(handle_));
+}
+std::uint64_t FileHandle::Size() const {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(static_cast<HANDLE>(handle_), &size))
+        throw Error(ErrorKind::Io, "Cannot read the size of '" + path_ + "'.");
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+std::size_t FileHandle::ReadAt(std::uint64_t offset, std::span<std::uint8_t> bytes) const {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(offset);
+    ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+                  &got, &ov)) {
+        if (GetLastError() == ERROR_HANDLE_EOF)
+            return 0;
+        throw Error(ErrorKind::Io, "Cannot read from '" + path_ + "'.");
+    }
+    return got;
+}
+void FileHandle::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(offset);
+    ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD put = 0;
+    if (!WriteFile(static_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+                   &put, &ov) ||
+        put != bytes.size())
+        throw Error(ErrorKind::Io, "Cannot write to '" + path_ + "'.");
+}
+void FileHandle::Truncate(std::uint64_t size) {
+    LARGE_INTEGER pos;
+    pos.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(static_cast<HANDLE>(handle_), pos, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(static_cast<HANDLE>(handle_)))
+        throw Error(ErrorKind::Io, "Cannot change the size of '" + path_ + "'.");
+}
+void FileHandle::Sync() {
+    if (!FlushFileBuffers(static_cast<HANDLE>(handle_)))
+        throw Error(ErrorKind::Io, "Cannot flush '" + path_ + "' to disk.");
+}
+
+#else
+
+FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), writable_(writable) {
+    fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd_ < 0) {
+        int e = errno;
+        if (e == ENOENT || e == ENOTDIR)
+            throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
+        if ((e == EACCES || e == EROFS) && writable)
+            throw Error(ErrorKind::ReadOnly,
+                        "The file '" + path + "' is read-only: " + std::strerror(e) + ".");
+        throw Error(ErrorKind::Io,
+                    "Cannot open the file '" + path + "': " + std::strerror(e) + ".");
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        throw Error(ErrorKind::NotDatabase, "Unrecognized database format '" + path +
+                                                "': not an Access database (it is a folder).");
+    }
+}
+FileHandle::~FileHandle() {
+    ::close(fd_);
+}
+std::uint64_t FileHandle::Size() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw Error(ErrorKind::Io, "Cannot read the size of '" + path_ + "'.");
+    return static_cast<std::uint64_t>(st.st_size);
+}
+std::size_t FileHandle::ReadAt(std::uint64_t offset, std::span<std::uint8_t> bytes) const {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pread(fd_, bytes.data() + done, bytes.size() - done,
+                            static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error(ErrorKind::Io,
+                        "Cannot read from '" + path_ + "': " + std::strerror(errno) + ".");
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+void FileHandle::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                             static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error(ErrorKind::Io,
+                        "Cannot write to '" + path_ + "': " + std::strerror(errno) + ".");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+void FileHandle::Truncate(std::uint64_t size) {
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+        throw Error(ErrorKind::Io,
+                    "Cannot change the size of '" + path_ + "': " + std::strerror(errno) + ".");
+}
+void FileHandle::Sync() {
+    if (::fsync(fd_) != 0)
+        throw Error(ErrorKind::Io,
+                    "Cannot flush '" + path_ + "' to disk: " + std::strerror(errno) + ".");
+}
+
+#endif
+
+}  // namespace accessdb

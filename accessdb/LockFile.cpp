@@ -1,0 +1,190 @@
+#include "accessdb/LockFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "accessdb/Error.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace accessdb {
+
+namespace {
+
+// One entry as Access writes it: the computer's name and the user's name, 32 bytes each.
+std::string LockEntry() {
+    char host[256] = {};
+#ifdef _WIN32
+    DWORD size = sizeof(host) - 1;
+    if (!GetComputerNameA(host, &size)) {
+        std::strcpy(host, "localhost");
+    }
+#else
+    if (gethostname(host, sizeof(host) - 1) != 0) {
+        std::strcpy(host, "localhost");
+    }
+#endif
+    std::string entry(64, '\0');
+    std::memcpy(entry.data(), host, std::min<std::size_t>(std::strlen(host), 31));
+    std::memcpy(entry.data() + 32, "Admin", 5);
+    return entry;
+}
+
+[[noreturn]] void ThrowInUse(const std::string& lockPath) {
+    throw Error(ErrorKind::InUse, "Could not use '" + lockPath.substr(0, lockPath.rfind('.')) +
+                                      "'; file already in use (another program holds its lock "
+                                      "file '" +
+                                      lockPath + "').");
+}
+
+}  // namespace
+
+std::string LockFile::PathFor(const std::string& databasePath) {
+    const std::size_t dot = databasePath.rfind('.');
+    const std::size_t slash = databasePath.find_last_of("/\\");
+    std::string stem = databasePath;
+    std::string extension;
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        stem = databasePath.substr(0, dot);
+        extension = databasePath.substr(dot + 1);
+    }
+    for (char& c : extension) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return stem + (extension == "accdb" ? ".laccdb" : ".ldb");
+}
+
+#ifdef _WIN32
+
+namespace {
+std::wstring Widen(const std::string& s) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+}  // namespace
+
+LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath)) {
+    const std::wstring wide = Widen(path_);
+    // Access keeps its lock file open without delete sharing: if it cannot be deleted, it is held.
+    if (!DeleteFileW(wide.c_str())) {
+        const DWORD e = GetLastError();
+        if (e != ERROR_FILE_NOT_FOUND) {
+            ThrowInUse(path_);
+        }
+    }
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        if (e == ERROR_FILE_EXISTS || e == ERROR_SHARING_VIOLATION) {
+            ThrowInUse(path_);
+        }
+        throw Error(ErrorKind::ReadOnly, "Cannot create the lock file '" + path_ +
+                                             "' beside the database (Windows error " +
+                                             std::to_string(e) + ").");
+    }
+    const std::string entry = LockEntry();
+    DWORD written = 0;
+    WriteFile(h, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+    handle_ = h;
+}
+
+void LockFile::Release() {
+    if (handle_ != nullptr) {
+        CloseHandle(static_cast<HANDLE>(handle_));  // deletes the file (delete on close)
+        handle_ = nullptr;
+    }
+}
+
+#else
+
+LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath)) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int e = errno;
+            if (e == EACCES || e == EROFS || e == EPERM) {
+                if (::access(path_.c_str(), F_OK) == 0) {
+                    ThrowInUse(path_);  // someone else's lock file we may not touch
+                }
+                throw Error(ErrorKind::ReadOnly, "Cannot create the lock file '" + path_ +
+                                                     "' beside the database: " + std::strerror(e) +
+                                                     ".");
+            }
+            throw Error(ErrorKind::Io,
+                        "Cannot open the lock file '" + path_ + "': " + std::strerror(e) + ".");
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            ThrowInUse(path_);
+        }
+        // The holder we waited out may have removed the file between our open and our lock:
+        // then we locked an orphan and must try again with the file now at the path.
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+            opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
+            const std::string entry = LockEntry();
+            if (::ftruncate(fd, 0) != 0 ||
+                ::pwrite(fd, entry.data(), entry.size(), 0) != static_cast<ssize_t>(entry.size())) {
+                // The entry is informative only; the lock itself is what counts.
+            }
+            fd_ = fd;
+            return;
+        }
+        ::close(fd);
+    }
+    ThrowInUse(path_);
+}
+
+void LockFile::Release() {
+    if (fd_ >= 0) {
+        ::unlink(path_.c_str());
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+#endif
+
+LockFile::~LockFile() {
+    Release();
+}
+
+void RequireWritableFile(const std::string& path) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + path + "' is a read-only file and cannot be written.");
+    }
+#else
+    // The mode bits too: access() says yes to root even for a file marked read-only.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0) {
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + path + "' is a read-only file and cannot be written.");
+    }
+    if (::access(path.c_str(), W_OK) != 0) {
+        const int e = errno;
+        if (e == ENOENT) {
+            throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
+        }
+        throw Error(ErrorKind::ReadOnly, "The database '" + path + "' cannot be written (" +
+                                             std::strerror(e) + "): it is read-only.");
+    }
+#endif
+}
+
+}  // namespace accessdb

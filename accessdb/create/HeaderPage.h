@@ -1,0 +1,22 @@
+#pragma once
+// Page 0 of a new database: signature, version, the masked area (code page, no page encoding,
+// the database password as Jet 4 stores it, the default sort order, the creation date) and the
+// fixed fields the engine writes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "accessdb/Format.h"
+#include "accessdb/Header.h"
+#include "accessdb/create/SystemObjects.h"
+
+namespace accessdb::create {
+
+// Longest database password Jet accepts.
+inline constexpr std::size_t kMaxPasswordLength = 20;
+
+// The page as it goes to the file (masked). `password` (UTF-8) only for Jet 4; empty for none.
+std::vector<std::uint8_t> BuildHeaderPage(const Format& format, const TargetFacts& facts,
+                                          SortOrder sortOrder, const std::string& password);
+
+}  // namespace accessdb::create

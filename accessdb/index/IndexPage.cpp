@@ -1,0 +1,129 @@
+#include "accessdb/index/IndexPage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace accessdb {
+
+int CompareEntries(const IndexEntry& a, const IndexEntry& b) {
+    const std::size_t common = std::min(a.key.size(), b.key.size());
+    if (common > 0) {
+        const int c = std::memcmp(a.key.data(), b.key.data(), common);
+        if (c != 0) {
+            return c < 0 ? -1 : 1;
+        }
+    }
+    if (a.key.size() != b.key.size()) {
+        return a.key.size() < b.key.size() ? -1 : 1;
+    }
+    if (a.rowPage != b.rowPage) {
+        return a.rowPage < b.rowPage ? -1 : 1;
+    }
+    if (a.row != b.row) {
+        return a.row < b.row ? -1 : 1;
+    }
+    return 0;
+}
+
+std::size_t IndexPageContent::EntryBytes() const {
+    std::size_t total = 0;
+    for (const IndexEntry& entry : entries) {
+        total += entry.StoredSize(leaf);
+    }
+    return total;
+}
+
+std::size_t IndexPageCapacity(const Format& format) {
+    const std::size_t bitmapBits = (format.indexFirstEntry - format.indexBitmap) * 8;
+    return std::min<std::size_t>(format.pageSize - format.indexFirstEntry, bitmapBits);
+}
+
+IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
+    IndexPageContent content;
+    if (page[0] != kPageIndexLeaf && page[0] != kPageIndexNode) {
+        ThrowDamaged("page is not an index page (type " + std::to_string(page[0]) + ")");
+    }
+    content.leaf = page[0] == kPageIndexLeaf;
+    content.owner = LoadU32(page.data() + 4);
+    content.prev = LoadU32(page.data() + format.indexPrevPage);
+    content.next = LoadU32(page.data() + format.indexNextPage);
+    content.tail = LoadU32(page.data() + format.indexTailPage);
+    if (!format.jet3) {
+        content.unknown8 = LoadU32(page.data() + 8);
+        content.unknown26 = page[26];
+    }
+    const std::size_t prefixLength = LoadU16(page.data() + format.indexPrefixLength);
+    const std::size_t bitmapBytes = format.indexFirstEntry - format.indexBitmap;
+    const std::size_t pointerBytes = content.leaf ? 4 : 8;
+    std::vector<std::uint8_t> prefix;
+    std::size_t start = 0;
+    for (std::size_t bit = 0; bit < bitmapBytes * 8; ++bit) {
+        if (((page[format.indexBitmap + bit / 8] >> (bit % 8)) & 1) == 0) {
+            continue;
+        }
+        const std::size_t end = bit;
+        CheckRange(page.size(), format.indexFirstEntry + start, end - start, "an index entry");
+        std::vector<std::uint8_t> raw;
+        if (!content.entries.empty()) {
+            raw = prefix;
+        }
+        raw.insert(raw.end(),
+                   page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + start),
+                   page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + end));
+        if (content.entries.empty()) {
+            if (prefixLength > raw.size()) {
+                ThrowDamaged("an index page's prefix is longer than its first entry");
+            }
+            prefix.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(prefixLength));
+        }
+        if (raw.size() < pointerBytes) {
+            ThrowDamaged("an index entry is shorter than its row pointer");
+        }
+        IndexEntry entry;
+        const std::size_t keyLength = raw.size() - pointerBytes;
+        entry.key.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(keyLength));
+        const std::uint8_t* pointer = raw.data() + keyLength;
+        entry.rowPage = (static_cast<std::uint32_t>(pointer[0]) << 16) |
+                        (static_cast<std::uint32_t>(pointer[1]) << 8) | pointer[2];
+        entry.row = pointer[3];
+        if (!content.leaf) {
+            entry.child = LoadU32BE(pointer + 4);
+        }
+        content.entries.push_back(std::move(entry));
+        start = end;
+    }
+    return content;
+}
+
+void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const Format& format) {
+    std::fill(page.begin(), page.end(), 0);
+    page[0] = content.leaf ? kPageIndexLeaf : kPageIndexNode;
+    page[1] = 0x01;
+    StoreU32(page.data() + 4, content.owner);
+    StoreU32(page.data() + format.indexPrevPage, content.prev);
+    StoreU32(page.data() + format.indexNextPage, content.next);
+    StoreU32(page.data() + format.indexTailPage, content.leaf ? 0 : content.tail);
+    if (!format.jet3) {
+        StoreU32(page.data() + 8, content.unknown8);
+        page[26] = content.unknown26;
+    }
+    std::size_t used = 0;
+    for (const IndexEntry& entry : content.entries) {
+        std::uint8_t* out = page.data() + format.indexFirstEntry + used;
+        std::memcpy(out, entry.key.data(), entry.key.size());
+        out += entry.key.size();
+        out[0] = static_cast<std::uint8_t>(entry.rowPage >> 16);
+        out[1] = static_cast<std::uint8_t>(entry.rowPage >> 8);
+        out[2] = static_cast<std::uint8_t>(entry.rowPage);
+        out[3] = entry.row;
+        if (!content.leaf) {
+            StoreU32BE(out + 4, entry.child);
+        }
+        used += entry.StoredSize(content.leaf);
+        page[format.indexBitmap + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
+    }
+    StoreU16(page.data() + 2,
+             static_cast<std::uint16_t>(format.pageSize - format.indexFirstEntry - used));
+}
+
+}  // namespace accessdb

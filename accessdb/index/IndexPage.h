@@ -1,0 +1,50 @@
+#pragma once
+// One index page decoded into whole entries, and written back. Leaf entries are a key and the
+// row it points to; node entries are the last leaf entry of a child's subtree and the child's
+// page. Pages are written without prefix compression (Access reads such pages; it wrote them
+// itself in the catalogs of new databases), with the entry-end bitmap and free space exact.
+#include <cstdint>
+#include <vector>
+
+#include "accessdb/Bytes.h"
+#include "accessdb/Format.h"
+#include "accessdb/index/IndexKey.h"
+
+namespace accessdb {
+
+struct IndexEntry {
+    KeyBytes key;
+    std::uint32_t rowPage = 0;  // the row (leaf) or the subtree's last row (node)
+    std::uint8_t row = 0;
+    std::uint32_t child = 0;  // node entries only
+
+    std::size_t StoredSize(bool leaf) const { return key.size() + (leaf ? 4 : 8); }
+};
+
+// Index order: key bytes (unsigned, a prefix first), then the row pointer.
+int CompareEntries(const IndexEntry& a, const IndexEntry& b);
+
+struct IndexPageContent {
+    bool leaf = true;
+    std::uint32_t owner = 0;  // TDEF page of the table
+    std::uint32_t prev = 0;
+    std::uint32_t next = 0;
+    std::uint32_t tail = 0;  // node pages: the last child when it has no stored entry
+    std::vector<IndexEntry> entries;
+    // Header bytes of unknown meaning (J4+ offsets 8..11 and 26), kept as read.
+    std::uint32_t unknown8 = 0;
+    std::uint8_t unknown26 = 0;
+
+    std::size_t EntryBytes() const;
+};
+
+// Bytes of entries one page can hold.
+std::size_t IndexPageCapacity(const Format& format);
+
+// Decodes a page of type 3 or 4. Throws Damaged for an inconsistent page.
+IndexPageContent DecodeIndexPage(Bytes page, const Format& format);
+// Writes `content` over the whole page (bytes past the last entry are zeroed). The entries must
+// fit (EntryBytes() <= IndexPageCapacity()).
+void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const Format& format);
+
+}  // namespace accessdb

@@ -1,0 +1,302 @@
+#include "accessdb/index/IndexTree.h"
+
+#include <algorithm>
+
+namespace accessdb {
+
+namespace {
+constexpr int kMaxDepth = 32;  // far more than 2^24 pages can need; guards against loops
+}
+
+IndexTree::IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owner,
+                     std::function<MutablePageRef()> allocate)
+    : pages_(pages),
+      root_(rootPage),
+      owner_(owner),
+      allocate_(std::move(allocate)),
+      capacity_(IndexPageCapacity(pages.format())) {}
+
+IndexPageContent IndexTree::Load(std::uint32_t page) {
+    return DecodeIndexPage(pages_.Read(page)->View(), pages_.format());
+}
+
+void IndexTree::Store(std::uint32_t page, const IndexPageContent& content) {
+    EncodeIndexPage(content, pages_.Modify(page)->Mutable(), pages_.format());
+}
+
+IndexEntry IndexTree::LastEntryOf(std::uint32_t page, int depth) {
+    if (depth > kMaxDepth) {
+        ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
+    }
+    const IndexPageContent content = Load(page);
+    if (!content.leaf && content.tail != 0) {
+        return LastEntryOf(content.tail, depth + 1);
+    }
+    if (content.entries.empty()) {
+        ThrowDamaged("an index page on the path to the last entry is empty");
+    }
+    IndexEntry last = content.entries.back();
+    last.child = 0;
+    return last;
+}
+
+// Node pages: two or more children keep the last one in the tail; a single child is stored.
+void IndexTree::Normalise(IndexPageContent& node) {
+    if (node.leaf) {
+        return;
+    }
+    if (node.tail == 0 && node.entries.size() > 1) {
+        node.tail = node.entries.back().child;
+        node.entries.pop_back();
+    } else if (node.tail != 0 && node.entries.empty()) {
+        // A lone tail child becomes a stored entry; the caller fills in its last entry.
+    }
+}
+
+IndexTree::InsertResult IndexTree::Insert(const KeyBytes& key, RowPointer row, bool unique) {
+    result_ = InsertResult{};
+    unique_ = unique;
+    IndexEntry entry;
+    entry.key = key;
+    entry.rowPage = row.page;
+    entry.row = row.row;
+    InsertInto(root_, entry, 0);
+    return result_;
+}
+
+std::optional<IndexEntry> IndexTree::Neighbour(std::uint32_t leafPage, bool previous) {
+    const IndexPageContent leaf = Load(leafPage);
+    const std::uint32_t other = previous ? leaf.prev : leaf.next;
+    if (other == 0) {
+        return std::nullopt;
+    }
+    const IndexPageContent page = Load(other);
+    if (page.entries.empty()) {
+        return std::nullopt;
+    }
+    return previous ? page.entries.back() : page.entries.front();
+}
+
+IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& entry, int depth) {
+    if (depth > kMaxDepth) {
+        ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
+    }
+    IndexPageContent content = Load(page);
+    if (content.owner != owner_) {
+        ThrowDamaged("index page " + std::to_string(page) + " belongs to another table");
+    }
+    Outcome outcome;
+    if (content.leaf) {
+        auto position = std::lower_bound(
+            content.entries.begin(), content.entries.end(), entry,
+            [](const IndexEntry& a, const IndexEntry& b) { return CompareEntries(a, b) < 0; });
+        const std::size_t index = static_cast<std::size_t>(position - content.entries.begin());
+        std::optional<IndexEntry> before;
+        std::optional<IndexEntry> after;
+        if (index > 0) {
+            before = content.entries[index - 1];
+        } else {
+            before = Neighbour(page, true);
+        }
+        if (index < content.entries.size()) {
+            after = content.entries[index];
+        } else {
+            after = Neighbour(page, false);
+        }
+        const bool sameAsBefore = before && before->key == entry.key;
+        const bool sameAsAfter = after && after->key == entry.key;
+        result_.duplicateKey = sameAsBefore || sameAsAfter;
+        result_.newKey = !result_.duplicateKey;
+        if (unique_ && result_.duplicateKey) {
+            return outcome;
+        }
+        content.entries.insert(position, entry);
+        if (index + 1 == content.entries.size()) {
+            outcome.newLast = entry;
+        }
+    } else {
+        if (content.entries.empty() && content.tail == 0) {
+            ThrowDamaged("index node page " + std::to_string(page) + " has no children");
+        }
+        // The child whose range takes the entry: the first stored entry not below it, else
+        // the last child (the tail, or the last stored entry).
+        std::size_t index = 0;
+        while (index < content.entries.size() &&
+               CompareEntries(content.entries[index], entry) < 0) {
+            ++index;
+        }
+        const bool toTail = index == content.entries.size() && content.tail != 0;
+        if (index == content.entries.size() && !toTail) {
+            index = content.entries.size() - 1;
+        }
+        const std::uint32_t child = toTail ? content.tail : content.entries[index].child;
+        const Outcome below = InsertInto(child, entry, depth + 1);
+        if (unique_ && result_.duplicateKey) {
+            return outcome;
+        }
+        bool changed = false;
+        const bool lastChild = toTail || (content.tail == 0 && index + 1 == content.entries.size());
+        if (below.newLast) {
+            if (!toTail) {
+                IndexEntry& stored = content.entries[index];
+                stored.key = below.newLast->key;
+                stored.rowPage = below.newLast->rowPage;
+                stored.row = below.newLast->row;
+                changed = true;
+            }
+            if (lastChild) {
+                outcome.newLast = below.newLast;
+            }
+        }
+        if (below.split) {
+            content.entries.insert(content.entries.begin() + static_cast<std::ptrdiff_t>(index),
+                                   *below.split);
+            changed = true;
+        }
+        if (!changed) {
+            return outcome;
+        }
+        Normalise(content);
+    }
+    if (page == root_ && content.EntryBytes() > capacity_) {
+        NestRoot(content);
+        Store(page, content);
+        return outcome;
+    }
+    outcome.split = SplitIfNeeded(page, content);
+    Store(page, content);
+    return outcome;
+}
+
+// Moves the root's content to a new page below it and splits that page; the root becomes a
+// node over the two halves.
+void IndexTree::NestRoot(IndexPageContent& root) {
+    MutablePageRef moved = allocate_();
+    const std::uint32_t movedPage = moved->number;
+    IndexPageContent lower = root;
+    lower.prev = 0;
+    lower.next = 0;
+    IndexEntry lowerLast;
+    if (!lower.leaf && lower.tail != 0) {
+        lowerLast = LastEntryOf(lower.tail, 0);
+    } else {
+        lowerLast = lower.entries.back();
+    }
+    const std::optional<IndexEntry> left = SplitIfNeeded(movedPage, lower);
+    Store(movedPage, lower);
+
+    const std::uint32_t unknown8 = root.unknown8;
+    const std::uint8_t unknown26 = root.unknown26;
+    root = IndexPageContent{};
+    root.unknown8 = unknown8;
+    root.unknown26 = unknown26;
+    root.leaf = false;
+    root.owner = owner_;
+    if (left) {
+        root.entries.push_back(*left);
+    }
+    lowerLast.child = movedPage;
+    root.entries.push_back(lowerLast);
+    Normalise(root);
+    if (root.EntryBytes() > capacity_) {
+        ThrowDamaged("an index root cannot hold two entries");
+    }
+}
+
+// Splits an overfull page: its first half moves to a new page inserted before it in its
+// chain. Returns the parent's entry for the new page.
+std::optional<IndexEntry> IndexTree::SplitIfNeeded(std::uint32_t page, IndexPageContent& content) {
+    if (content.EntryBytes() <= capacity_) {
+        return std::nullopt;
+    }
+    if (content.entries.size() < 2) {
+        ThrowDamaged("an index entry is larger than an index page");
+    }
+    std::size_t moveCount = (content.entries.size() + 1) / 2;
+    IndexPageContent left;
+    left.leaf = content.leaf;
+    left.owner = owner_;
+    left.entries.assign(content.entries.begin(),
+                        content.entries.begin() + static_cast<std::ptrdiff_t>(moveCount));
+    content.entries.erase(content.entries.begin(),
+                          content.entries.begin() + static_cast<std::ptrdiff_t>(moveCount));
+    // The left half's last entry is what the parent records for it.
+    IndexEntry parentEntry = left.entries.back();
+
+    MutablePageRef fresh = allocate_();
+    const std::uint32_t leftPage = fresh->number;
+    left.prev = content.prev;
+    left.next = page;
+    if (content.prev != 0) {
+        IndexPageContent before = Load(content.prev);
+        before.next = leftPage;
+        Store(content.prev, before);
+    }
+    content.prev = leftPage;
+
+    if (!content.leaf) {
+        // Node chains do not cross parents: cut the link between the two halves' children.
+        const std::uint32_t leftLastChild = left.entries.back().child;
+        const std::uint32_t rightFirstChild =
+            content.entries.empty() ? content.tail : content.entries.front().child;
+        IndexPageContent a = Load(leftLastChild);
+        if (!a.leaf) {
+            a.next = 0;
+            Store(leftLastChild, a);
+            IndexPageContent b = Load(rightFirstChild);
+            b.prev = 0;
+            Store(rightFirstChild, b);
+        }
+        Normalise(left);
+        if (content.entries.empty() && content.tail != 0) {
+            // The right half kept only its tail: store it as its single entry.
+            IndexEntry only = LastEntryOf(content.tail, 0);
+            only.child = content.tail;
+            content.tail = 0;
+            content.entries.push_back(only);
+        }
+    }
+    Store(leftPage, left);
+    parentEntry.child = leftPage;
+    return parentEntry;
+}
+
+std::uint32_t IndexTree::FirstLeaf() {
+    std::uint32_t page = root_;
+    for (int depth = 0; depth <= kMaxDepth; ++depth) {
+        const IndexPageContent content = Load(page);
+        if (content.leaf) {
+            return page;
+        }
+        page = content.entries.empty() ? content.tail : content.entries.front().child;
+    }
+    ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
+}
+
+std::vector<IndexEntry> IndexTree::Entries() {
+    std::vector<IndexEntry> all;
+    std::uint32_t page = FirstLeaf();
+    std::size_t guard = 0;
+    while (page != 0) {
+        if (++guard > pages_.PageCount()) {
+            ThrowDamaged("the leaf pages of an index form a loop");
+        }
+        IndexPageContent content = Load(page);
+        for (IndexEntry& entry : content.entries) {
+            all.push_back(std::move(entry));
+        }
+        page = content.next;
+    }
+    return all;
+}
+
+bool IndexTree::ContainsKey(const KeyBytes& key) {
+    for (const IndexEntry& entry : Entries()) {
+        if (entry.key == key) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace accessdb

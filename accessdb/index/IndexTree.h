@@ -1,0 +1,63 @@
+#pragma once
+// Insertion into one real index's B-tree, with page splits. The root page never moves: when it
+// overflows its entries move to a new page below it. Node pages keep their last child in the
+// "tail" field when they have two or more children; leaf pages are chained across their level,
+// node pages only among children of the same parent.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "accessdb/PageFile.h"
+#include "accessdb/index/IndexPage.h"
+
+namespace accessdb {
+
+class IndexTree {
+  public:
+    // `allocate` returns a new page for this index (already recorded in the index's owned-pages
+    // map and taken out of the file's free pages).
+    IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owner,
+              std::function<MutablePageRef()> allocate);
+
+    struct InsertResult {
+        bool duplicateKey = false;  // the key bytes equal a neighbour's (nothing was inserted
+                                    // when the index is unique)
+        bool newKey = false;        // the key differs from both neighbours
+    };
+
+    // Inserts the entry for (key, row). With `unique`, an equal key already present is refused
+    // (duplicateKey set, nothing changed). Throws Damaged for a tree that does not hold together.
+    InsertResult Insert(const KeyBytes& key, RowPointer row, bool unique);
+
+    // Every leaf entry in index order (for checks and tests).
+    std::vector<IndexEntry> Entries();
+    // Whether an entry with exactly these key bytes exists.
+    bool ContainsKey(const KeyBytes& key);
+
+  private:
+    struct Outcome {
+        std::optional<IndexEntry> newLast;  // the subtree's last entry changed to this
+        std::optional<IndexEntry> split;    // entry (with child) for a new left sibling
+    };
+
+    IndexPageContent Load(std::uint32_t page);
+    void Store(std::uint32_t page, const IndexPageContent& content);
+    Outcome InsertInto(std::uint32_t page, const IndexEntry& entry, int depth);
+    std::optional<IndexEntry> SplitIfNeeded(std::uint32_t page, IndexPageContent& content);
+    void NestRoot(IndexPageContent& root);
+    IndexEntry LastEntryOf(std::uint32_t page, int depth);
+    std::uint32_t FirstLeaf();
+    std::optional<IndexEntry> Neighbour(std::uint32_t leafPage, bool previous);
+    static void Normalise(IndexPageContent& node);
+
+    PageFile& pages_;
+    std::uint32_t root_;
+    std::uint32_t owner_;
+    std::function<MutablePageRef()> allocate_;
+    std::size_t capacity_;
+    InsertResult result_;
+    bool unique_ = false;
+};
+
+}  // namespace accessdb

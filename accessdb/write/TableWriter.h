@@ -1,0 +1,68 @@
+#pragma once
+// Appending rows to one table: the row goes onto the table's last data page with room (or a
+// new page, recorded in the table's owned and free-space maps), long values onto the column's
+// long-value pages, every real index gets its entry, and the row count in the table
+// definition stays exact.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "accessdb/PageFile.h"
+#include "accessdb/TableDef.h"
+#include "accessdb/UsageMap.h"
+#include "accessdb/Value.h"
+#include "accessdb/index/IndexKey.h"
+#include "accessdb/write/PageAllocator.h"
+#include "accessdb/write/RowEncoder.h"
+
+namespace accessdb {
+
+class TableWriter {
+  public:
+    TableWriter(PageFile& pages, PageAllocator& allocator, std::shared_ptr<const TableDef> table);
+
+    const TableDef& Def() const { return *table_; }
+
+    // Stores a Memo/OLE value of column `column` and returns its field: inline when it is at
+    // most 64 bytes and `inlineRoom` allows, else one long-value row, else a chain of rows.
+    StoredField StoreLongValue(const ColumnDef& column, const std::vector<std::uint8_t>& data,
+                               std::size_t inlineRoom);
+
+    // Appends the row. `values` (same order as the columns) give the index keys. Throws
+    // Error(Constraint, 3022) for a duplicate key in a unique index: the caller rolls the
+    // statement back.
+    RowPointer Insert(const std::vector<StoredField>& fields, const std::vector<Value>& values);
+
+    // Records a Long AutoNumber value handed out or supplied (the counter only grows).
+    void RaiseAutoNumber(std::int64_t value);
+
+    // The key of `values` in real index `index`.
+    KeyBytes IndexKey(const RealIndex& index, const std::vector<Value>& values) const;
+
+  private:
+    struct LongValueState {
+        UsageMap owned;
+        UsageMap free;
+        std::uint32_t current = 0;
+    };
+
+    std::uint32_t PageWithRoom(std::size_t length);
+    LongValueState& LongValueMaps(const ColumnDef& column);
+    RowPointer AppendLongValueRow(LongValueState& state, const std::vector<std::uint8_t>& row);
+    void StoreRowCount();
+
+    PageFile& pages_;
+    PageAllocator& allocator_;
+    std::shared_ptr<TableDef> table_;
+    UsageMap owned_;
+    UsageMap free_;
+    std::uint32_t current_ = 0;
+    bool searched_ = false;
+    UsageMap::PageAllocator newPage_;  // maps that grow take their bitmap pages from allocator_
+    std::map<std::uint16_t, LongValueState> longValues_;
+    std::vector<std::uint8_t> rowBuffer_;
+};
+
+}  // namespace accessdb

@@ -1,0 +1,30 @@
+// The fuzz entry point: the input bytes as a database file, read through everything the reader
+// offers. Engine errors are expected; crashes, hangs and sanitizer reports are findings.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "tests/accessdb_fuzz/ReadEverything.h"
+
+namespace {
+std::string ScratchFile() {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    return (dir / ("quillmere_fuzz_" + std::to_string(::getpid()) + ".mdb")).string();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = ScratchFile();
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    accessdb_fuzz::ReadEverything(path);
+    accessdb_fuzz::ReadEverything(path, "password");
+    return 0;
+}

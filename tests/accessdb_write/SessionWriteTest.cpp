@@ -1,0 +1,74 @@
+// Writing through the session the import run uses, and the import tool end to end.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "database/DatabaseSession.h"
+#include "tests/accessdb_write/WriteSupport.h"
+
+using namespace writetest;
+
+TEST(SessionWrite, TheImportStatementsTakeEffectAtOnce) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("session");
+    const std::string path = CopyFixture("jackcess/empty2007.accdb", dir);
+    auto session = quillmere::MakeEngineSessionFactory()->Create();
+    session->SetMode(quillmere::kModeReadWrite);
+    session->Open("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + path +
+                  ";JET OLEDB:Database Password=");
+    session->Execute(
+        "CREATE TABLE `NewTable3`(`Name` VARCHAR, `Age` VARCHAR, `HomeTown` VARCHAR);");
+    session->Execute("INSERT INTO `NewTable3` VALUES('Ann','30','Oslo');");
+    session->Execute("INSERT INTO `NewTable3` VALUES('Bob','25','');");
+    session->Execute("INSERT INTO `NewTable3` VALUES('O''Hara','41','Rome');");
+    // Visible at once to the same session, without a transaction.
+    auto recordset = session->OpenRecordset("SELECT * FROM `NewTable3`", quillmere::kCursorStatic,
+                                            quillmere::kLockUnspecified);
+    EXPECT_EQ(recordset->FieldCount(), 3);
+    int rows = 0;
+    for (; !recordset->AtEnd(); recordset->MoveNext())
+        ++rows;
+    EXPECT_EQ(rows, 3);
+    recordset->Close();
+    // A rejected statement raises a numbered error and the session goes on.
+    try {
+        session->Execute("INSERT INTO `NewTable3` VALUES('a','b');");
+        ADD_FAILURE() << "a short row was accepted";
+    } catch (const quillmere::DatabaseError& e) {
+        EXPECT_EQ(e.Number(), 3346);
+        EXPECT_NE(e.Description().find("NewTable3"), std::string::npos);
+    }
+    session->Execute("INSERT INTO `NewTable3` VALUES('Cy','7','Bergen');");
+    session->Close();
+    EXPECT_FALSE(fs::exists(dir / "empty2007.laccdb"));
+    EXPECT_EQ(ReadRows(path, "NewTable3").size(), 4u);
+    ExpectClean(path);
+    fs::remove_all(dir);
+}
+
+TEST(SessionWrite, QuillmereImportLoadsCsvFiles) {
+    REQUIRE_FIXTURES();
+    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
+    if (bin == nullptr || !fs::exists(fs::path(bin) / "quillmere-import")) {
+        GTEST_SKIP() << "quillmere-import is not built";
+    }
+    const fs::path dir = TempDir("import");
+    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
+    std::ofstream(dir / "people.csv")
+        << "Name,Age,Home Town\r\nAnn,30,\"Oslo\"\r\nBob,25\r\nO'Hara,41,Rome,x\r\n\r\n";
+    std::ofstream(dir / "more.csv") << "Név,Város\nÁrvíztűrő,Tükörfúrógép\n";
+    int status = 0;
+    const std::string output =
+        RunCapture(ShellQuote((fs::path(bin) / "quillmere-import").string()) + " --database " +
+                       ShellQuote(path) + " " + ShellQuote((dir / "people.csv").string()) + " " +
+                       ShellQuote((dir / "more.csv").string()) + " 2>&1",
+                   &status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(ReadRows(path, "NewTable1"),
+              (std::vector<std::vector<std::string>>{
+                  {"Ann", "30", "Oslo"}, {"Bob", "25", ""}, {"O'Hara", "41", "Rome"}}));
+    EXPECT_EQ(ReadRows(path, "NewTable2"),
+              (std::vector<std::vector<std::string>>{{"Árvíztűrő", "Tükörfúrógép"}}));
+    ExpectClean(path);
+    fs::remove_all(dir);
+}

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "accessdb/sql/SqlParser.h"
+
+using namespace accessdb::sql;
+
+namespace {
+
+std::size_t ErrorPosition(const std::string& text, long* number = nullptr) {
+    try {
+        ParseStatement(text);
+    } catch (const SqlSyntaxError& e) {
+        if (number != nullptr) {
+            *number = e.number();
+        }
+        EXPECT_NE(std::string(e.what()).find(std::to_string(e.position())), std::string::npos);
+        return e.position();
+    }
+    ADD_FAILURE() << "no error for: " << text;
+    return 0;
+}
+
+}  // namespace
+
+TEST(SqlParser, CreateTableAsTheImportWritesIt) {
+    const Statement s = ParseStatement("CREATE TABLE `NewTable3`(`Name` VARCHAR, `Age` VARCHAR);");
+    const auto& create = std::get<CreateTable>(s);
+    EXPECT_EQ(create.table, "NewTable3");
+    ASSERT_EQ(create.columns.size(), 2u);
+    EXPECT_EQ(create.columns[1].name, "Age");
+    EXPECT_EQ(create.columns[1].kind, ColumnKind::Text);
+    EXPECT_EQ(create.columns[1].size, 255);
+}
+
+TEST(SqlParser, CreateTableEveryTypeAndNameForm) {
+    const Statement s = ParseStatement(
+        "create table [Sales 1 data] (a text(10), [b c] memo, c BYTE, d short, e long, "
+        "f integer, g single, h double, i currency, j datetime, k bit, l counter, m guid, "
+        "n varchar(255) with compression)");
+    const auto& create = std::get<CreateTable>(s);
+    EXPECT_EQ(create.table, "Sales 1 data");
+    const ColumnKind expected[] = {ColumnKind::Text,     ColumnKind::Memo,   ColumnKind::Byte,
+                                   ColumnKind::Integer,  ColumnKind::Long,   ColumnKind::Long,
+                                   ColumnKind::Single,   ColumnKind::Double, ColumnKind::Currency,
+                                   ColumnKind::DateTime, ColumnKind::Bit,    ColumnKind::Counter,
+                                   ColumnKind::Guid,     ColumnKind::Text};
+    ASSERT_EQ(create.columns.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(create.columns[i].kind, expected[i]) << i;
+    }
+    EXPECT_EQ(create.columns[0].size, 10);
+    EXPECT_EQ(create.columns[1].name, "b c");
+}
+
+TEST(SqlParser, InsertLiterals) {
+    const Statement s = ParseStatement(
+        "INSERT INTO `T` VALUES('O''Hara','',NULL, -12.5e3 ,\"say \"\"hi\"\"\", 'Ünï 😀');");
+    const auto& insert = std::get<InsertInto>(s);
+    EXPECT_EQ(insert.table, "T");
+    EXPECT_TRUE(insert.columns.empty());
+    ASSERT_EQ(insert.values.size(), 6u);
+    EXPECT_EQ(insert.values[0].text, "O'Hara");
+    EXPECT_EQ(insert.values[1].kind, Literal::Kind::String);
+    EXPECT_EQ(insert.values[1].text, "");
+    EXPECT_EQ(insert.values[2].kind, Literal::Kind::Null);
+    EXPECT_EQ(insert.values[3].kind, Literal::Kind::Number);
+    EXPECT_EQ(insert.values[3].text, "-12.5e3");
+    EXPECT_EQ(insert.values[4].text, "say \"hi\"");
+    EXPECT_EQ(insert.values[5].text, "Ünï 😀");
+}
+
+TEST(SqlParser, InsertWithColumnListAndStorageReuse) {
+    Statement s;
+    ParseStatementInto("INSERT INTO t (a, [b]) VALUES (1, 'x')", s);
+    EXPECT_EQ(std::get<InsertInto>(s).columns, (std::vector<std::string>{"a", "b"}));
+    ParseStatementInto("INSERT INTO u VALUES ('only')", s);
+    const auto& insert = std::get<InsertInto>(s);
+    EXPECT_EQ(insert.table, "u");
+    EXPECT_TRUE(insert.columns.empty());
+    ASSERT_EQ(insert.values.size(), 1u);
+    EXPECT_EQ(insert.values[0].text, "only");
+}
+
+TEST(SqlParser, SelectAll) {
+    EXPECT_EQ(std::get<SelectAll>(ParseStatement("SELECT * FROM `Staff`")).table, "Staff");
+    EXPECT_EQ(std::get<SelectAll>(ParseStatement(" select *from [a b];")).table, "a b");
+}
+
+TEST(SqlParser, SyntaxErrorsGiveThePosition) {
+    long number = 0;
+    EXPECT_EQ(ErrorPosition("INSERT INTO `T` VALUES('a' 'b')", &number), 28u);
+    EXPECT_EQ(number, 3134);
+    EXPECT_EQ(ErrorPosition("INSERT INTO `T` VALUES('abc", &number), 24u);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE `T`(`a` VARCHAR, )", &number), 31u);
+    EXPECT_EQ(number, 3290);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE `T`(`a` BLOB)"), 22u);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE `T`(`a` TEXT(0))"), 27u);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE `T`(`a` LONG(4))"), 27u);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE `T`();"), 18u);  // C = 0: no column name
+    EXPECT_EQ(ErrorPosition("CREATE TABLE `T"), 14u);
+    EXPECT_EQ(ErrorPosition("DROP TABLE x", &number), 1u);
+    EXPECT_EQ(number, 3129);
+    EXPECT_EQ(ErrorPosition("SELECT * FROM `T` WHERE 1"), 19u);
+    EXPECT_EQ(ErrorPosition("INSERT INTO `Ü` VALUES(12abc)"), 26u);  // positions count characters
+    EXPECT_EQ(ErrorPosition(""), 1u);
+}

@@ -1,0 +1,160 @@
+// Many tables (the catalog's index trees split at several levels) and many rows (data pages,
+// usage maps growing from inline to reference form).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "accessdb/index/IndexTree.h"
+#include "accessdb/write/DataPageWriter.h"
+#include "accessdb/write/PageAllocator.h"
+#include "tests/accessdb_write/WriteSupport.h"
+
+using namespace writetest;
+
+namespace {
+#ifdef QUILLMERE_SANITIZED
+constexpr int kTables = 150;
+constexpr int kRows = 10000;
+#else
+constexpr int kTables = 500;
+constexpr int kRows = 100000;
+#endif
+}  // namespace
+
+TEST(WriteVolume, FiveHundredTables) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("tables");
+    // General Legacy (Jet 4) and General (ACE 14) catalogs; long names make the catalog's
+    // index entries large, so its trees grow a node level.
+    for (const std::string fixture : {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb"}) {
+        SCOPED_TRACE(fixture);
+        const std::string path = CopyFixture(fixture, dir);
+        std::vector<std::string> names;
+        std::mt19937 random(7);
+        for (int i = 0; i < kTables; ++i) {
+            names.push_back("Table " + std::to_string(random() % 100000) + " ñ " +
+                            std::to_string(i) + std::string(30, 'x'));
+        }
+        {
+            auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+            for (const std::string& name : names) {
+                db->Execute("CREATE TABLE `" + name + "`(`a` VARCHAR, `b` MEMO)");
+            }
+            db->Execute("INSERT INTO `" + names.back() + "` VALUES('last', 'table')");
+            db->Close();
+        }
+        ExpectClean(path);
+        auto db = accessdb::Database::Open(path, "");
+        std::vector<std::string> listed = db->UserTableNames();
+        std::sort(names.begin(), names.end());
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, names);
+        if (HaveMdbTools()) {
+            const std::string tables = RunCapture("mdb-tables -1 " + ShellQuote(path));
+            EXPECT_EQ(static_cast<int>(std::count(tables.begin(), tables.end(), '\n')), kTables);
+        }
+    }
+    fs::remove_all(dir);
+}
+
+TEST(WriteVolume, HundredThousandRows) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("rows");
+    const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
+    {
+        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        db->Execute("CREATE TABLE `Big`(`n` VARCHAR, `t` VARCHAR, `m` MEMO)");
+        for (int i = 0; i < kRows; ++i) {
+            db->Execute("INSERT INTO `Big` VALUES('" + std::to_string(i) + "','row text " +
+                        std::to_string(i * 7) + "'," +
+                        (i % 1000 == 0 ? "'" + std::string(5000, 'm') + "'" : "NULL") + ")");
+        }
+        db->Close();
+    }
+    ExpectClean(path);
+    const auto rows = ReadRows(path, "Big");
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kRows));
+    EXPECT_EQ(rows[12345 % kRows][0], std::to_string(12345 % kRows));
+    EXPECT_EQ(rows[kRows - 1][1], "row text " + std::to_string((kRows - 1) * 7));
+    EXPECT_EQ(rows[0][2].size(), 5000u);
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(path, "Big").size(), static_cast<std::size_t>(kRows));
+    }
+    fs::remove_all(dir);
+}
+
+// The B-tree on its own: thousands of large keys in random order give a tree of three levels
+// or more, whose leaves hold every entry in order.
+TEST(IndexTree, SplitsAtSeveralLevels) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("tree");
+    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
+    accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+    accessdb::PageAllocator allocator(pages);
+    accessdb::MutablePageRef root = allocator.NewPage();
+    accessdb::IndexPageContent empty;
+    empty.owner = 2;
+    accessdb::EncodeIndexPage(empty, root->Mutable(), pages.format());
+    accessdb::IndexTree tree(pages, root->number, 2, [&] { return allocator.NewPage(); });
+
+    std::vector<int> order(4000);
+    for (int i = 0; i < static_cast<int>(order.size()); ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(3));
+    auto keyOf = [](int i) {
+        accessdb::KeyBytes key;
+        accessdb::AppendLongKey(i / 3, true, key);  // duplicates: three rows a key
+        key.insert(key.end(), 300, static_cast<std::uint8_t>(i % 251));
+        return key;
+    };
+    for (const int i : order) {
+        tree.Insert(keyOf(i), accessdb::RowPointer{static_cast<std::uint32_t>(100 + i), 0}, false);
+    }
+    const auto entries = tree.Entries();
+    ASSERT_EQ(entries.size(), order.size());
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        ASSERT_LT(accessdb::CompareEntries(entries[i - 1], entries[i]), 0) << i;
+    }
+    int depth = 1;
+    std::uint32_t page = root->number;
+    for (;;) {
+        const auto content = accessdb::DecodeIndexPage(pages.Read(page)->View(), pages.format());
+        if (content.leaf)
+            break;
+        ++depth;
+        page = content.entries.empty() ? content.tail : content.entries.front().child;
+    }
+    EXPECT_GE(depth, 3);
+    // A unique tree refuses an equal key and changes nothing.
+    const auto again = tree.Insert(keyOf(5), accessdb::RowPointer{99999, 1}, true);
+    EXPECT_TRUE(again.duplicateKey);
+    EXPECT_EQ(tree.Entries().size(), order.size());
+    fs::remove_all(dir);
+}
+
+// 255 columns with 64-character names: the definition spans several pages.
+TEST(WriteVolume, WidestTableDefinitionSpansPages) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("wide");
+    const std::string path = CopyFixture("jackcess/empty2019.accdb", dir);
+    std::string create = "CREATE TABLE `Wide`(";
+    std::string insert = "INSERT INTO `Wide` VALUES(";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 255; ++i) {
+        std::string name = "Column " + std::to_string(i) + " ";
+        name.resize(64, 'n');
+        create += (i ? ", `" : "`") + name + "` VARCHAR(10)";
+        expected.push_back("v" + std::to_string(i));
+        insert += (i ? ",'" : "'") + expected.back() + "'";
+    }
+    Execute(path, {create + ")", insert + ")"});
+    ExpectClean(path);
+    auto db = accessdb::Database::Open(path, "");
+    EXPECT_GT(db->Table("Wide")->pages.size(), 5u);
+    EXPECT_EQ(ReadRows(path, "Wide"), (std::vector<std::vector<std::string>>{expected}));
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(path, "Wide"), (std::vector<std::vector<std::string>>{expected}));
+    }
+    fs::remove_all(dir);
+}

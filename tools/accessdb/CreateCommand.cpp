@@ -1,0 +1,44 @@
+// accessdb create FILE [--format 2000|2003|2007|2010|2016|2019] [--password TEXT]: writes a new,
+// empty database (Jet 4 for .mdb, default 2003; ACE for .accdb, default 2010).
+#include <ostream>
+
+#include "accessdb/Error.h"
+#include "accessdb/create/NewDatabase.h"
+#include "tools/accessdb/Command.h"
+
+namespace accessdb_tool {
+namespace {
+
+int RunCreate(Invocation& inv) {
+    if (inv.args.size() != 1) {
+        throw accessdb::Error(
+            accessdb::ErrorKind::Syntax,
+            "usage: accessdb create FILE [--format 2000|2003|2007|2010|2016|2019] "
+            "[--password TEXT]");
+    }
+    accessdb::NewDatabaseOptions options;
+    options.password = inv.password;
+    if (const auto text = inv.OptionValue("--format")) {
+        const auto format = accessdb::ParseNewDatabaseFormat(*text);
+        if (!format) {
+            throw accessdb::Error(
+                accessdb::ErrorKind::Syntax,
+                "unknown format '" + *text +
+                    "': choose 2000, 2003 (.mdb) or 2007, 2010, 2016, 2019 (.accdb)");
+        }
+        options.format = *format;
+    }
+    accessdb::CreateDatabase(inv.args[0], options);
+    return 0;
+}
+
+const RegisterCommand registration{Command{
+    "create",
+    "FILE",
+    "Writes a new, empty database: Jet 4 for .mdb (--format 2000 or 2003, default 2003), ACE for "
+    ".accdb (2007, 2010, 2016 or 2019, default 2010); --password for .mdb only.",
+    {"--format="},
+    RunCreate}};
+
+}  // namespace
+}  // namespace accessdb_tool
