@@ -1,11 +1,10 @@
 #pragma once
-// A fresh folder below the system's temporary folder, removed with everything in it at the end
-// of the test.
-#include <unistd.h>
+// A fresh folder per test, removed afterwards, with a helper to write files into it.
+#include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace quillmere::testing {
@@ -13,14 +12,23 @@ namespace quillmere::testing {
 class TempFolder {
   public:
     TempFolder() {
-        static std::atomic<int> counter{0};
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = info != nullptr
+                               ? std::string(info->test_suite_name()) + "-" + info->name()
+                               : std::string("outside-a-test");
+        for (auto& c : name) {
+            if (c == '/') {
+                c = '_';
+            }
+        }
         path_ = std::filesystem::temp_directory_path() /
-                ("quillmere-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                ("quillmere-" + name + "-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
     ~TempFolder() {
         std::error_code ignored;
+        // A test may have taken the write right away to provoke a failure.
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
@@ -31,12 +39,18 @@ class TempFolder {
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-    // Writes a file (creating its folders) and gives back its full path as text.
-    std::string Write(const std::string& name, const std::string& contents) const {
+    // Writes the bytes exactly (creating the folders of the name) and gives the file's full path.
+    std::string Write(const std::string& name, const std::string& bytes) const {
         const auto file = path_ / name;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << contents;
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file.string();
+    }
+
+    static std::string Read(const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
   private:
