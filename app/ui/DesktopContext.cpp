@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "app/ui/QtPrompts.h"
+#include "import/ImportRun.h"
 #include "options/IniSettingsStore.h"
 
 namespace quillmere {
@@ -30,6 +31,11 @@ QStringList ChooseCsvFiles(QWidget* parent) {
         QStringLiteral("CSV Files (*.csv)"));
 }
 
+void RunImportToEnd(RunEnvironment environment) {
+    ImportRun run(std::move(environment));
+    run.Start();
+}
+
 std::unique_ptr<DesktopContext> MakeDesktopContext() {
     auto desktop = std::make_unique<DesktopContext>();
     desktop->settings = std::make_unique<IniSettingsStore>();
@@ -47,6 +53,7 @@ std::unique_ptr<DesktopContext> MakeDesktopContext() {
     };
     context.chooseDatabaseFile = ChooseDatabaseFile;
     context.chooseCsvFiles = ChooseCsvFiles;
+    context.runImport = RunImportToEnd;
     return desktop;
 }
 
