@@ -13,7 +13,9 @@ class TempFolder {
   public:
     TempFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+        std::string name = info != nullptr
+                               ? std::string(info->test_suite_name()) + "-" + info->name()
+                               : std::string("outside-a-test");
         for (auto& c : name) {
             if (c == '/') {
                 c = '_';
@@ -26,13 +28,21 @@ class TempFolder {
     }
     ~TempFolder() {
         std::error_code ignored;
+        // A test may have taken the write right away to provoke a failure.
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
-    const std::filesystem::path& Path() const { return path_; }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
-    // Writes the bytes exactly and gives the file's full path.
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+    // Writes the bytes exactly (creating the folders of the name) and gives the file's full path.
     std::string Write(const std::string& name, const std::string& bytes) const {
         const auto file = path_ / name;
+        std::filesystem::create_directories(file.parent_path());
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file.string();
