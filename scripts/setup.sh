@@ -8,7 +8,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 packages=(build-essential cmake pkg-config git qt6-base-dev libgl1-mesa-dev googletest
-          libgtest-dev libgmock-dev mdbtools xvfb xdotool clang libclang-rt-14-dev)
+          libgtest-dev libgmock-dev mdbtools xvfb xdotool clang libclang-rt-14-dev
+          fonts-liberation)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
