@@ -1,0 +1,68 @@
+#include "filelist/ui/FileListDrop.h"
+
+#include <QAbstractItemView>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+
+#include "filelist/FileDrop.h"
+
+namespace quillmere {
+
+std::vector<std::string> DroppedFilePaths(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (data == nullptr || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            // The file system's own bytes, so that a name in any encoding survives.
+            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+        }
+    }
+    return paths;
+}
+
+FileListDrop::FileListDrop(QAbstractItemView& view, FileList& files, FolderWalkHooks hooks)
+    : QObject(&view), files_(files), hooks_(std::move(hooks)) {
+    view.setAcceptDrops(true);
+    view.viewport()->setAcceptDrops(true);
+    view.setDropIndicatorShown(false);
+    view.viewport()->installEventFilter(this);
+}
+
+bool FileListDrop::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (DroppedFilePaths(drag->mimeData()).empty()) {
+                drag->ignore();  // the pointer shows that nothing can be dropped here
+            } else {
+                drag->acceptProposedAction();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            std::vector<std::string> paths = DroppedFilePaths(drop->mimeData());
+            if (paths.empty()) {
+                drop->ignore();
+                return true;
+            }
+            drop->acceptProposedAction();
+            // Walking a dropped folder can take a while: do it once the drop has been answered,
+            // so the file manager that started the drag is not kept waiting.
+            QMetaObject::invokeMethod(
+                this,
+                [this, paths = std::move(paths)] { AppendDroppedPaths(paths, files_, hooks_); },
+                Qt::QueuedConnection);
+            return true;
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+    }
+}
+
+}  // namespace quillmere
