@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "FileListEntries.h"
 #include "TempTree.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileList.h"
@@ -17,13 +18,7 @@ namespace {
 using ::testing::ElementsAreArray;
 using testing::TempTree;
 
-std::vector<std::string> Entries(const FileList& list) {
-    std::vector<std::string> entries;
-    for (int i = 1; i <= list.Count(); ++i) {
-        entries.push_back(list.Entry(i));
-    }
-    return entries;
-}
+using testing::Entries;
 
 struct ReportedError {
     std::string description;

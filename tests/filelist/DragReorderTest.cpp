@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "FileListEntries.h"
 #include "filelist/DragReorder.h"
 #include "import/RunEnvironment.h"
 
@@ -12,13 +13,7 @@ using ::testing::ElementsAre;
 // 10 rows of 20 pixels visible; the pointer in the middle of the list unless a test moves it.
 constexpr ListViewport kMiddle{100, 200, 20};
 
-std::vector<std::string> Entries(const FileList& list) {
-    std::vector<std::string> entries;
-    for (int i = 1; i <= list.Count(); ++i) {
-        entries.push_back(list.Entry(i));
-    }
-    return entries;
-}
+using testing::Entries;
 
 struct DragFixture {
     FileList list;

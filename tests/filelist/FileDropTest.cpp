@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "FileListEntries.h"
 #include "TempTree.h"
 #include "filelist/FileDrop.h"
 #include "filelist/FileList.h"
@@ -11,13 +12,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::TempTree;
 
-std::vector<std::string> Entries(const FileList& list) {
-    std::vector<std::string> entries;
-    for (int i = 1; i <= list.Count(); ++i) {
-        entries.push_back(list.Entry(i));
-    }
-    return entries;
-}
+using testing::Entries;
 
 TEST(FileDrop, FoldersAreWalkedForEveryFileInTheOrderOfTheDrop) {
     TempTree tree;
