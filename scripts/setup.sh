@@ -32,4 +32,5 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_SANITIZE=ON -DQUILLMERE_BENCH=OFF
 cmake --build build-asan -j"$jobs"
+./build/bin/quillmere-install
 echo "Built: build/bin (program and tools), build-asan (tests with sanitizers)."

@@ -1,0 +1,64 @@
+#include "filelist/SampleFiles.h"
+
+#include "app/FileExistsByDate.h"
+#include "options/SettingKeys.h"
+
+namespace quillmere {
+
+std::string UnscrambleSnapshot(const std::string& stored, std::string_view key) {
+    std::string plain;
+    plain.reserve(stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const int c = static_cast<unsigned char>(stored[i]);
+        const int k = static_cast<unsigned char>(key[i % key.size()]);
+        int code = c - k;
+        if (code <= 0) {
+            code += 255;
+        }
+        plain += static_cast<char>(code);
+    }
+    return plain;
+}
+
+std::string ScrambleSnapshot(const std::string& plain, std::string_view key) {
+    std::string stored;
+    stored.reserve(plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) {
+        const int p = static_cast<unsigned char>(plain[i]);
+        const int k = static_cast<unsigned char>(key[i % key.size()]);
+        int code = p + k;
+        if (code > 255) {
+            code -= 255;
+        }
+        stored += static_cast<char>(code);
+    }
+    return stored;
+}
+
+int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
+                    const std::function<void(const std::string&)>& openFolder,
+                    const std::string& samplesFolder) {
+    const std::string plain =
+        UnscrambleSnapshot(store.GetSetting(std::string(settings::kSnapshot), ""));
+    int added = 0;
+    size_t start = 0;
+    while (start <= plain.size()) {
+        size_t bar = plain.find('|', start);
+        if (bar == std::string::npos) {
+            bar = plain.size();
+        }
+        const std::string piece = plain.substr(start, bar - start);
+        if (FileExistsByDate(piece) && !list.IsInList(piece)) {
+            list.Append(piece);
+            ++added;
+        }
+        start = bar + 1;
+    }
+    if (prompts.ShowMessage(std::string(kSampleFolderQuestion), MessageButtons::YesNo,
+                            MessageIcon::None) == MessageAnswer::Yes) {
+        openFolder(samplesFolder);
+    }
+    return added;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,33 @@
+#pragma once
+// "Load Sample/Example Files": the sample paths come from the "Snapshot" setting, which the
+// installer writes scrambled with an eight-letter key; the program only reads it.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/Prompts.h"
+#include "filelist/FileList.h"
+#include "options/SettingsStore.h"
+
+namespace quillmere {
+
+inline constexpr std::string_view kSnapshotKey = "brindlew";
+
+// Character i (from 1) of the stored text, code c, key letter k = key[(i - 1) mod 8]: the plain
+// character is c - k, or c - k + 255 when that is 0 or less. Works on bytes (the ANSI codes).
+std::string UnscrambleSnapshot(const std::string& stored, std::string_view key = kSnapshotKey);
+// The inverse, for the installer: plain character p becomes p + k, or p + k - 255 above 255.
+// A NUL byte has no scrambled form; paths never hold one.
+std::string ScrambleSnapshot(const std::string& plain, std::string_view key = kSnapshotKey);
+
+inline constexpr std::string_view kSampleFolderQuestion =
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?";
+
+// Adds every existing sample path not yet listed, asks whether to open the samples folder
+// (every time) and on Yes hands that folder to openFolder. Returns how many paths were added.
+int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
+                    const std::function<void(const std::string&)>& openFolder,
+                    const std::string& samplesFolder);
+
+}  // namespace quillmere

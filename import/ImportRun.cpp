@@ -1,0 +1,292 @@
+#include "import/ImportRun.h"
+
+#include <exception>
+#include <string_view>
+#include <vector>
+
+#include "filelist/FileList.h"
+#include "import/ColumnNames.h"
+#include "import/CsvSplitter.h"
+#include "import/FileReading.h"
+#include "import/ImportError.h"
+#include "import/ImportLog.h"
+#include "import/Statements.h"
+#include "import/TableNames.h"
+
+namespace quillmere {
+namespace {
+
+constexpr std::string_view kNoFiles = "No files added.";
+constexpr std::string_view kSelectTable = "Please select a table.";
+constexpr std::string_view kEnterTableName = "Please enter a table name.";
+constexpr std::string_view kTableNameExists = "Table name already exists.";
+constexpr std::string_view kDone = "Done.";
+constexpr std::string_view kTablesExisted = "Table(s) already exist.";
+constexpr long long kProgressEveryRows = 4096;
+
+// What the run was doing when an error struck, so the message can name the file and line.
+enum class Step { Other, CreatingTable, CheckingColumns, StoringRow };
+
+// One pass of the import over the file list: the state of a single Start.
+class ImportPass {
+  public:
+    explicit ImportPass(RunEnvironment& env) : env_(env), splitter_(std::string()) {}
+
+    void Run() {
+        try {
+            RunFiles();
+        } catch (const ImportError& error) {
+            // Reading and splitting errors already name the file and line.
+            FailWith(error.what());
+        } catch (const std::exception& error) {
+            FailWith(WithContext(error.what()));
+        }
+        LetSessionGo();
+    }
+
+  private:
+    void RunFiles() {
+        session_ = env_.sessions->Create();
+
+        // The delimiter and the values the checks test are taken now, once for the run.
+        const int fileCount = env_.files->Count();
+        const ImportMode mode = env_.options->Mode();
+        auto appendTable = env_.options->AppendTable();
+        if (appendTable && appendTable->empty()) {
+            appendTable.reset();
+        }
+        const std::string pattern = env_.options->TableNamePattern();
+        splitter_ = CsvSplitter(env_.options->Delimiter());
+
+        if (fileCount == 0) {
+            return Show(kNoFiles);
+        }
+        if (mode == ImportMode::AppendToTable && !appendTable) {
+            return Show(kSelectTable);
+        }
+        if (mode == ImportMode::CreateTables && pattern.empty()) {
+            return Show(kEnterTableName);
+        }
+        if (mode == ImportMode::CreateTables && TableListContains(*env_.tables, pattern)) {
+            return Show(kTableNameExists);
+        }
+
+        for (int n = 1; n <= fileCount; ++n) {
+            SetPointer(kPointerBusy);
+            if (session_->State() != 0) {
+                session_->Close();
+            }
+            session_->SetMode(kModeReadWrite);
+            session_->Open(env_.connectionString());
+
+            if (n > env_.files->Count()) {
+                throw ImportError("File " + std::to_string(n) + " of " + std::to_string(fileCount) +
+                                  " is no longer in the file list.");
+            }
+            path_ = env_.files->Entry(n);
+            progress_.fileNumber = n;
+            progress_.fileCount = fileCount;
+            progress_.filePath = path_;
+            progress_.rowsInFile = 0;
+            Report();
+            ReadFile();
+
+            if (mode == ImportMode::CreateTables) {
+                CreateAndFill(MakeTableName(pattern, n));
+            } else if (mode == ImportMode::AppendToTable) {
+                CheckAndAppend(*appendTable);
+            }
+
+            Report();
+            session_->Close();
+            SetPointer(kPointerDefault);
+        }
+        Show(anyTableExisted_ ? kTablesExisted : kDone);
+    }
+
+    void ReadFile() {
+        lines_.clear();
+        text_ = ReadWholeFile(path_);
+        lines_ = splitter_.SplitLines(text_, path_);
+        if (lines_.empty()) {
+            throw ImportError("The file " + path_ + " is empty.");
+        }
+        splitter_.SplitFields(lines_[0], fields_);
+        columnCount_ = fields_.size();
+    }
+
+    void CreateAndFill(const std::string& table) {
+        // A table named in the list is skipped; the closing message then says so.
+        if (TableListContains(*env_.tables, table)) {
+            anyTableExisted_ = true;
+            return;
+        }
+        table_ = table;
+        step_ = Step::CreatingTable;
+        switch (env_.options->Naming()) {
+            case ColumnNaming::FromFirstLine:
+                session_->Execute(
+                    CreateTableStatement(table, ColumnsFromFirstLine(fields_, env_.yield)));
+                break;
+            case ColumnNaming::AskUser: {
+                const auto asked = AskColumnNames(*env_.prompts, columnCount_);
+                const auto statement = CreateTableStatement(table, asked.names);
+                if (!asked.lastAnswerEmpty) {
+                    session_->Execute(statement);
+                }
+                break;
+            }
+            case ColumnNaming::Automatic:
+                session_->Execute(CreateTableStatement(
+                    table, AutomaticColumns(env_.options->FieldNamePattern(), columnCount_)));
+                break;
+            case ColumnNaming::None:
+                step_ = Step::Other;
+                return;
+        }
+        StoreRows(table, 1);
+        env_.tables->InsertAtTop(table);
+    }
+
+    void CheckAndAppend(const std::string& table) {
+        table_ = table;
+        step_ = Step::CheckingColumns;
+        // The recordset stays open until the file is done; closing the session closes it.
+        auto check =
+            session_->OpenRecordset(ColumnCheckQuery(table), kCursorStatic, kLockUnspecified);
+        const int tableColumns = check->FieldCount();
+        if (static_cast<size_t>(tableColumns) == columnCount_) {
+            StoreRows(table, env_.options->SkipFirstLine() ? 1 : 0);
+        } else {
+            Show(
+                "The columns in the CSV file and the columns in the table must be identical."
+                "\r\n\r\n" +
+                path_ + " was split by " + splitter_.Delimiter() + " and has " +
+                std::to_string(columnCount_) + " columns. The table " + table + " has " +
+                std::to_string(tableColumns) + " columns.");
+        }
+        step_ = Step::Other;
+    }
+
+    void StoreRows(const std::string& table, size_t firstIndex) {
+        step_ = Step::StoringRow;
+        const auto range = SelectDataLines(lines_.size(), firstIndex);
+        for (size_t r = range.first; !range.empty && r <= range.last; ++r) {
+            const std::string_view line = lines_[r];
+            if (line.empty()) {
+                continue;
+            }
+            splitter_.SplitFields(line, fields_);
+            if (!IsDataLine(line, fields_.size())) {
+                continue;
+            }
+            ShapeRow(fields_, columnCount_);
+            if (env_.yield) {
+                for (size_t j = 0; j < columnCount_; ++j) {
+                    env_.yield();
+                }
+            }
+            BuildInsertRowStatement(lastRowStatement_, table, fields_);
+            row_ = line;
+            session_->Execute(lastRowStatement_);
+            ++progress_.rowsInFile;
+            ++progress_.rowsTotal;
+            if (progress_.rowsInFile % kProgressEveryRows == 0) {
+                Report();
+            }
+        }
+        step_ = Step::Other;
+    }
+
+    // The error path: the pointer back to the default, the log, the message; the run ends.
+    void FailWith(const std::string& description) {
+        SetPointer(kPointerDefault);
+        const auto log = WriteImportLog(description, lastRowStatement_);
+        env_.prompts->ShowMessage(ImportFailureMessage(description, log), MessageButtons::Ok,
+                                  MessageIcon::None);
+    }
+
+    std::string WithContext(const std::string& description) const {
+        switch (step_) {
+            case Step::CreatingTable:
+                return description + " (creating table " + table_ + " for " + path_ + ")";
+            case Step::CheckingColumns:
+                return description + " (checking the columns of table " + table_ + " for " + path_ +
+                       ")";
+            case Step::StoringRow: {
+                const auto offset = static_cast<size_t>(row_.data() - text_.data());
+                return description + " (" + path_ + ", line " +
+                       std::to_string(LineNumberAt(text_, offset)) + ")";
+            }
+            case Step::Other:
+                break;
+        }
+        return description;
+    }
+
+    // The session is let go on every path; an open one is closed first.
+    void LetSessionGo() {
+        try {
+            if (session_ && session_->State() != 0) {
+                session_->Close();
+            }
+        } catch (const std::exception&) {
+            // The run is over and has reported; a failing close has nothing left to undo.
+        }
+        session_.reset();
+    }
+
+    void Show(std::string_view text) {
+        env_.prompts->ShowMessage(std::string(text), MessageButtons::Ok, MessageIcon::None);
+    }
+
+    void SetPointer(int pointer) {
+        if (env_.pointer != nullptr) {
+            env_.pointer->Set(pointer);
+        }
+    }
+
+    void Report() {
+        if (env_.progress) {
+            env_.progress(progress_);
+        }
+    }
+
+    RunEnvironment& env_;
+    std::unique_ptr<DatabaseSession> session_;
+    CsvSplitter splitter_;
+    std::string lastRowStatement_;
+    bool anyTableExisted_ = false;
+
+    // The file in hand.
+    std::string path_;
+    std::string text_;
+    std::vector<std::string_view> lines_;
+    std::vector<std::string_view> fields_;
+    size_t columnCount_ = 0;
+    ImportProgress progress_;
+
+    // Where the run is, for error messages.
+    Step step_ = Step::Other;
+    std::string table_;
+    std::string_view row_;
+};
+
+}  // namespace
+
+ImportRun::ImportRun(RunEnvironment environment) : env_(std::move(environment)) {}
+
+void ImportRun::Start() {
+    if (inProgress_) {
+        return;
+    }
+    inProgress_ = true;
+    struct Idle {
+        bool& flag;
+        ~Idle() { flag = false; }
+    } idle{inProgress_};
+    ImportPass pass(env_);
+    pass.Run();
+}
+
+}  // namespace quillmere

@@ -1,0 +1,25 @@
+#pragma once
+// The SQL text the import sends: one statement that creates a table, one per data line, and in
+// append mode the query whose only use is its column count. Every column is VARCHAR, every
+// value a quoted text literal; apostrophes in values are doubled and nothing else is escaped.
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmere {
+
+// CREATE TABLE `T`(`a` VARCHAR, `b` VARCHAR);
+std::string CreateTableStatement(std::string_view table, const std::vector<std::string>& columns);
+
+// INSERT INTO `T` VALUES('x','y');  (values as ShapeRow gives them: a filled-in value is '')
+std::string InsertRowStatement(std::string_view table, std::span<const std::string_view> values);
+
+// The same into out, whose storage is reused: the row loop builds one statement per line.
+void BuildInsertRowStatement(std::string& out, std::string_view table,
+                             std::span<const std::string_view> values);
+
+// SELECT * FROM `T`
+std::string ColumnCheckQuery(std::string_view table);
+
+}  // namespace quillmere

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "import/CsvSplitter.h"
+#include "import/ImportError.h"
+
+namespace quillmere {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Fields = std::vector<std::string>;
+
+Lines SplitLinesOf(std::string_view text, const std::string& delimiter = ",") {
+    CsvSplitter splitter(delimiter);
+    const auto views = splitter.SplitLines(text, "/data/in.csv");
+    return {views.begin(), views.end()};
+}
+
+TEST(SplitLines, EveryLineEndCutsOnceAndAFinalOneLeavesAnEmptyLine) {
+    EXPECT_EQ(SplitLinesOf("a,b\r\nc,d"), (Lines{"a,b", "c,d"}));
+    EXPECT_EQ(SplitLinesOf("a,b\n"), (Lines{"a,b", ""}));
+    EXPECT_EQ(SplitLinesOf("a,b"), (Lines{"a,b"}));
+    EXPECT_EQ(SplitLinesOf(""), Lines{});
+    EXPECT_EQ(SplitLinesOf("\n"), (Lines{"", ""}));
+    // A lone CR ends a line too, so files with CR-only line ends have their lines.
+    EXPECT_EQ(SplitLinesOf("a,b\rc,d\r"), (Lines{"a,b", "c,d", ""}));
+    EXPECT_EQ(SplitLinesOf("a\rb,c"), (Lines{"a", "b,c"}));
+    EXPECT_EQ(SplitLinesOf("x\r\n\ry\n\r\n"), (Lines{"x", "", "y", "", ""}));
+}
+
+TEST(SplitLines, LineBreaksInsideQuotesStayInTheLine) {
+    EXPECT_EQ(SplitLinesOf("id,note\r\n1,\"two\r\nlines\"\r\n2,\"a\rb\nc\"\n3,x"),
+              (Lines{"id,note", "1,\"two\r\nlines\"", "2,\"a\rb\nc\"", "3,x"}));
+    // Only a quote that starts a field opens quotes; elsewhere it is an ordinary character.
+    EXPECT_EQ(SplitLinesOf("a,b\"c\nd,e"), (Lines{"a,b\"c", "d,e"}));
+    EXPECT_EQ(SplitLinesOf("5\" pipe,x\ny,z"), (Lines{"5\" pipe,x", "y,z"}));
+    // Doubled quotes inside quotes do not close them.
+    EXPECT_EQ(SplitLinesOf("\"say \"\"hi\nthere\"\"\",1\n2,3"),
+              (Lines{"\"say \"\"hi\nthere\"\"\",1", "2,3"}));
+    // A field starts after the whole delimiter only.
+    EXPECT_EQ(SplitLinesOf("a||\"b\nc\"||d\ne", "||"), (Lines{"a||\"b\nc\"||d", "e"}));
+    EXPECT_EQ(SplitLinesOf("a|\"b\nc\"", "||"), (Lines{"a|\"b", "c\""}));
+}
+
+TEST(SplitLines, AnUnclosedQuoteNamesTheFileAndTheLineItOpensOn) {
+    CsvSplitter splitter(",");
+    try {
+        splitter.SplitLines("h1,h2\r\nok,1\rnext,\"open\nand on\n", "/data/in.csv");
+        FAIL() << "no error for an unclosed quote";
+    } catch (const ImportError& error) {
+        EXPECT_STREQ(error.what(),
+                     "The file /data/in.csv has a quoted field that is never closed: its "
+                     "opening quote is on line 3.");
+    }
+    // A quote closed by the very last character is fine; an odd one after it is not.
+    EXPECT_NO_THROW(splitter.SplitLines("\"a\"", "f"));
+    EXPECT_THROW(splitter.SplitLines("\"a\"\"", "f"), ImportError);
+}
+
+TEST(SplitFields, UnquotedTextCutsAtEveryDelimiterAndKeepsEverythingElse) {
+    EXPECT_EQ(SplitFields("a, b,c", ", "), (Fields{"a", "b,c"}));
+    EXPECT_EQ(SplitFields("a|b||c", "||"), (Fields{"a|b", "c"}));
+    EXPECT_EQ(SplitFields(",a,,b,", ","), (Fields{"", "a", "", "b", ""}));
+    EXPECT_EQ(SplitFields(" a ; b ", ";"), (Fields{" a ", " b "}));
+    EXPECT_EQ(SplitFields("a\tb", "\t"), (Fields{"a", "b"}));
+    EXPECT_EQ(SplitFields("", ","), Fields{});
+    EXPECT_EQ(SplitFields("a,b", ""), (Fields{"a,b"}));
+    EXPECT_EQ(SplitFields("abc", ","), (Fields{"abc"}));
+    EXPECT_EQ(SplitFields("a,,,b", ",,"), (Fields{"a", ",b"}));
+}
+
+TEST(SplitFields, QuotedFieldsHoldDelimitersLineBreaksAndDoubledQuotes) {
+    EXPECT_EQ(SplitFields("\"Smith, John\",42", ","), (Fields{"Smith, John", "42"}));
+    EXPECT_EQ(SplitFields("\"He said \"\"no\"\"\",x", ","), (Fields{"He said \"no\"", "x"}));
+    EXPECT_EQ(SplitFields("1,\"two\r\nlines\"", ","), (Fields{"1", "two\r\nlines"}));
+    EXPECT_EQ(SplitFields("\"\",\"\"\"\"", ","), (Fields{"", "\""}));
+    // Text after the closing quote is kept as written, quotes included.
+    EXPECT_EQ(SplitFields("\"ab\"cd,e", ","), (Fields{"abcd", "e"}));
+    EXPECT_EQ(SplitFields("\"a\"\"b\"c\"d,e", ","), (Fields{"a\"bc\"d", "e"}));
+    // A quote inside an unquoted field is data.
+    EXPECT_EQ(SplitFields("5\" pipe,O\"Neil", ","), (Fields{"5\" pipe", "O\"Neil"}));
+    EXPECT_EQ(SplitFields(" \"a,b\"", ","), (Fields{" \"a", "b\""}));
+    EXPECT_EQ(SplitFields("\"a, b\", \"c, d\"", ", "), (Fields{"a, b", "c, d"}));
+    EXPECT_EQ(SplitFields("\"x||y\"||z", "||"), (Fields{"x||y", "z"}));
+    // Without a delimiter the whole line is one field, still unquoted.
+    EXPECT_EQ(SplitFields("\"a,b\"", ""), (Fields{"a,b"}));
+    // A delimiter that holds a quote turns quoting off.
+    EXPECT_EQ(SplitFields("\"a\"b\"", "\""), (Fields{"", "a", "b", ""}));
+}
+
+TEST(SplitFields, ReusedViewsStayValidForTheWholeLine) {
+    CsvSplitter splitter(",");
+    std::vector<std::string_view> fields;
+    splitter.SplitFields("\"a\"\"1\",\"b\"\"2\",\"c\"\"3\",plain", fields);
+    EXPECT_EQ(Fields(fields.begin(), fields.end()), (Fields{"a\"1", "b\"2", "c\"3", "plain"}));
+    splitter.SplitFields("x,y", fields);
+    EXPECT_EQ(Fields(fields.begin(), fields.end()), (Fields{"x", "y"}));
+}
+
+TEST(ShapeRowAndSelection, RowsArePaddedOrCutToTheFirstLinesCount) {
+    std::vector<std::string_view> fields{"x", "y"};
+    ShapeRow(fields, 3);
+    EXPECT_EQ(Fields(fields.begin(), fields.end()), (Fields{"x", "y", ""}));
+    fields = {"p", "q", "r", "s", "t"};
+    ShapeRow(fields, 3);
+    EXPECT_EQ(Fields(fields.begin(), fields.end()), (Fields{"p", "q", "r"}));
+
+    EXPECT_TRUE(SelectDataLines(1, 0).empty);  // no line end: no rows in any mode
+    const auto range = SelectDataLines(5, 1);
+    EXPECT_FALSE(range.empty);
+    EXPECT_EQ(range.first, 1u);
+    EXPECT_EQ(range.last, 4u);
+    EXPECT_EQ(SelectDataLines(2, 0).first, 0u);
+    EXPECT_FALSE(IsDataLine("abc", 1));
+    EXPECT_FALSE(IsDataLine("", 0));
+    EXPECT_TRUE(IsDataLine(",", 2));
+}
+
+TEST(LineNumberAt, CountsEveryKindOfLineEndOnce) {
+    const std::string_view text = "a\r\nb\rc\nd";
+    EXPECT_EQ(LineNumberAt(text, 0), 1u);
+    EXPECT_EQ(LineNumberAt(text, 3), 2u);
+    EXPECT_EQ(LineNumberAt(text, 5), 3u);
+    EXPECT_EQ(LineNumberAt(text, 7), 4u);
+}
+
+}  // namespace
+}  // namespace quillmere
