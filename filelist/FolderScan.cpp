@@ -1,32 +1,31 @@
 #include "filelist/FolderScan.h"
 
-#include <exception>
+#include <functional>
 
-#include "app/ApplicationError.h"
+#include "app/TrappedStep.h"
 #include "import/RunEnvironment.h"
+#include "options/SettingKeys.h"
 #include "options/SettingsStore.h"
 
 namespace quillmere {
 namespace {
 
 // Runs one numbered step of the command; a failure is reported and the command goes on.
-template <typename Step>
-void RunStep(FolderScanEnvironment& env, int number, Step&& step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        ReportApplicationError(*env.prompts, e.what(),
-                               HandlerLocation("Form2", "PushButton4_Click"), number);
-    }
+void RunStep(FolderScanEnvironment& env, int number, const std::function<void()>& step) {
+    RunTrappedStep(*env.prompts, "Form2", "PushButton4_Click", number, step);
 }
+
+const std::string kExtensionKey(settings::kExtension);
+const std::string kLastFolderKey(settings::kLastFolder);
 
 }  // namespace
 
 void AddAllFilesInFolder(FolderScanEnvironment& env) {
     std::string answer;
     RunStep(env, 1, [&] {
-        answer = env.prompts->AskInput(kExtensionPrompt,
-                                       env.settings->GetSetting(kExtensionKey, kExtensionDefault));
+        answer = env.prompts->AskInput(
+            kExtensionPrompt,
+            env.settings->GetSetting(kExtensionKey, std::string(settings::kExtensionDefault)));
     });
     if (answer.empty()) {
         return;  // also a cancelled box: nothing is saved

@@ -16,9 +16,6 @@ inline constexpr char kExtensionPrompt[] =
     "Enter file extension to load:\r\r"
     "(* for all files, txt for all txt files, doc for all doc files, etc.)";
 inline constexpr char kFolderPrompt[] = "Please select folder:";
-inline constexpr char kExtensionKey[] = "Extension";
-inline constexpr char kExtensionDefault[] = "csv";
-inline constexpr char kLastFolderKey[] = "LastFolder";
 
 // The folder dialog. The page shows a directory-only dialog.
 class FolderChooser {

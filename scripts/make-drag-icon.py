@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the file list's drag cursor (filelist/ui/drag.ico): a white up-and-down arrow with a
+"""Draws the file list's drag cursor (app/files/drag.ico): a white up-and-down arrow with a
 black outline, 32x32, 32-bit colour with an alpha channel. Run it again after changing the shape."""
 import struct
 import sys
@@ -57,6 +57,6 @@ def ico_bytes():
 
 
 if __name__ == "__main__":
-    target = sys.argv[1] if len(sys.argv) > 1 else "filelist/ui/drag.ico"
+    target = sys.argv[1] if len(sys.argv) > 1 else "app/files/drag.ico"
     with open(target, "wb") as out:
         out.write(ico_bytes())

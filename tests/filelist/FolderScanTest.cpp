@@ -1,38 +1,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <map>
-#include <stdexcept>
-
 #include "TempTree.h"
 #include "app/ApplicationError.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderScan.h"
 #include "import/RunEnvironment.h"
-#include "options/SettingsStore.h"
 #include "support/FakePrompts.h"
+#include "support/MemorySettings.h"
 
 namespace quillmere {
 namespace {
 
 using ::testing::ElementsAre;
 using testing::TempTree;
-
-class MemorySettings : public SettingsStore {
-  public:
-    std::map<std::string, std::string> values;
-    std::string failOnSave;  // a key whose write fails
-    std::string GetSetting(const std::string& key, const std::string& defaultValue) override {
-        auto it = values.find(key);
-        return it == values.end() ? defaultValue : it->second;
-    }
-    void SaveSetting(const std::string& key, const std::string& value) override {
-        if (key == failOnSave) {
-            throw std::runtime_error("Cannot write the settings file");
-        }
-        values[key] = value;
-    }
-};
 
 class ScriptedChooser : public FolderChooser {
   public:
@@ -55,7 +36,7 @@ class RecordingPointer : public PagePointer {
 
 struct ScanFixture {
     testing::FakePrompts prompts;
-    MemorySettings settings;
+    testing::MemorySettingsStore settings;
     ScriptedChooser chooser;
     RecordingPointer pointer;
     FileList files;
@@ -131,16 +112,18 @@ TEST(FolderScan, AFailingStepIsReportedAndTheCommandGoesOn) {
     TempTree tree;
     tree.File("data/a.csv");
     ScanFixture scan;
-    scan.settings.failOnSave = "Extension";
+    scan.settings.failWrites = true;
     scan.prompts.inputs = {"csv"};
     scan.chooser.answer = tree.Path("data");
     scan.Run();
-    ASSERT_EQ(scan.prompts.messages.size(), 1u);
-    EXPECT_EQ(scan.prompts.messages[0].text,
-              ApplicationErrorText("Cannot write the settings file",
-                                   "in Korvath2021/08/31.Form2.PushButton4_Click ", 3));
+    // Neither setting can be saved: each failure is shown and the scan still runs.
+    const std::string failure = "Cannot save the settings file: permission denied";
+    const std::string location = "in Korvath2021/08/31.Form2.PushButton4_Click ";
+    ASSERT_EQ(scan.prompts.messages.size(), 2u);
+    EXPECT_EQ(scan.prompts.messages[0].text, ApplicationErrorText(failure, location, 3));
+    EXPECT_EQ(scan.prompts.messages[1].text, ApplicationErrorText(failure, location, 6));
     EXPECT_EQ(scan.prompts.messages[0].caption, "Application Error");
-    EXPECT_EQ(scan.settings.values["LastFolder"], tree.Path("data"));
+    EXPECT_EQ(scan.prompts.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(scan.files.Count(), 1);
     EXPECT_THAT(scan.pointer.history, ElementsAre(kPointerBusy, kPointerDefault));
 }
