@@ -1,6 +1,50 @@
+// The desktop program: the database page is the first window; its load steps carry the start.
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ApplicationError.h"
+#include "app/ui/DesktopContext.h"
+#include "app/ui/WindowHelpers.h"
+#include "database/ui/Form1.h"
+#include "import/ImportRun.h"
+#include "options/ui/Form2.h"
+
+namespace {
+bool importRunning = false;
+}
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    QApplication::setOrganizationName(QStringLiteral("Vantrell"));
+    QApplication::setWindowIcon(quillmere::ApplicationIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto desktop = quillmere::MakeDesktopContext();
+    desktop->context.runImport = [](quillmere::RunEnvironment environment) {
+        importRunning = true;
+        quillmere::ImportRun run(std::move(environment));
+        run.Start();
+        importRunning = false;
+    };
+    // Closing either page ends the program at once. In the middle of an import the run sits
+    // below the event loop pass that handles the close, so the process ends right there: every
+    // statement already executed is in the database file, and the engine keeps it intact.
+    desktop->context.endProgram = [] {
+        if (importRunning) {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+        QCoreApplication::exit(0);
+    };
+
+    quillmere::Form1 form1(desktop->context);
+    if (!form1.Load()) {
+        return 0;  // the provider check failed: no page is shown
+    }
+    if (!(form1.HasFilesPage() && form1.FilesPage().isVisible())) {
+        form1.show();
+    }
+    return QApplication::exec();
 }

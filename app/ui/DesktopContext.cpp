@@ -1,0 +1,53 @@
+#include "app/ui/DesktopContext.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QUrl>
+
+#include "app/ui/QtPrompts.h"
+#include "options/IniSettingsStore.h"
+
+namespace quillmere {
+
+QString ChooseDatabaseFile(QWidget* parent) {
+    QFileDialog dialog(parent, QStringLiteral("Select Access Database"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The first filter takes every extension that ends in "db".
+    dialog.setNameFilters({QStringLiteral("All Microsoft Databases (*.mdb;*.accdb) (*.*db)"),
+                           QStringLiteral("Microsoft Database (*.mdb) (*.mdb)"),
+                           QStringLiteral("Microsoft 2007 Database (*.accdb) (*.accdb)")});
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().front();
+}
+
+QStringList ChooseCsvFiles(QWidget* parent) {
+    return QFileDialog::getOpenFileNames(
+        parent, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"), QString(),
+        QStringLiteral("CSV Files (*.csv)"));
+}
+
+std::unique_ptr<DesktopContext> MakeDesktopContext() {
+    auto desktop = std::make_unique<DesktopContext>();
+    desktop->settings = std::make_unique<IniSettingsStore>();
+    desktop->sessions = MakeEngineSessionFactory();
+    desktop->prompts = std::make_unique<QtPrompts>();
+    AppContext& context = desktop->context;
+    context.settings = desktop->settings.get();
+    context.sessions = desktop->sessions.get();
+    context.prompts = desktop->prompts.get();
+    context.openAddress = [](const std::string& address) {
+        QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+    };
+    context.openFolder = [](const std::string& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+    };
+    context.chooseDatabaseFile = ChooseDatabaseFile;
+    context.chooseCsvFiles = ChooseCsvFiles;
+    return desktop;
+}
+
+}  // namespace quillmere

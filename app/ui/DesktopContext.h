@@ -1,0 +1,24 @@
+#pragma once
+// The real outside world of the program: the settings file, our Access engine, Qt's boxes and
+// dialogs, the desktop's default handlers.
+#include <memory>
+
+#include "app/ui/AppContext.h"
+
+namespace quillmere {
+
+struct DesktopContext {
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<SessionFactory> sessions;
+    std::unique_ptr<Prompts> prompts;
+    AppContext context;
+};
+
+// runImport is left for the caller, which links the import run.
+std::unique_ptr<DesktopContext> MakeDesktopContext();
+
+// The open-file dialogs of the two pages.
+QString ChooseDatabaseFile(QWidget* parent);
+QStringList ChooseCsvFiles(QWidget* parent);
+
+}  // namespace quillmere

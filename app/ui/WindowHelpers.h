@@ -1,0 +1,33 @@
+#pragma once
+// Helpers both pages share: the face colour, the optional window skin, the hand cursor.
+#include <QCursor>
+#include <QIcon>
+#include <optional>
+
+class QWidget;
+
+namespace quillmere {
+
+// The palette's button-face colour for the window and its option buttons, check boxes, frames
+// and labels; other controls keep theirs.
+void ApplyFaceColour(QWidget* window);
+
+// When "x/o.cjs" is a file in the program folder: the face colour, then the file as the page's
+// style sheet. False (and nothing changed) without the file.
+bool ApplySkin(QWidget* page);
+
+// The page's custom pointer from "HAND-M.CUR" in the program folder, with the hot spot of the
+// file's header; none when the file is absent. Throws when the file is no valid cursor.
+std::optional<QCursor> LoadHandCursor();
+
+// The program's icon.
+QIcon ApplicationIcon();
+
+// Shrinks a label's or button's font in quarter points until its caption fits its width, so a
+// substitute font wider than Arial never cuts a caption off.
+void FitCaption(QWidget* control);
+
+// Twips (1/1440 inch) to pixels: 15 twips a pixel at 96 dpi, scaled with the screen's dpi.
+int TwipsToPixels(int twips, const QWidget* widget);
+
+}  // namespace quillmere

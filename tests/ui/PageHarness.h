@@ -1,0 +1,80 @@
+#pragma once
+// Builds the two pages around fakes: settings in memory, an in-memory engine, recorded boxes,
+// scripted dialogs, a recorded end of the program.
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProgramFolder.h"
+#include "app/ui/AppContext.h"
+#include "database/ui/Form1.h"
+#include "options/ui/Form2.h"
+#include "support/FakeDatabase.h"
+#include "support/FakePrompts.h"
+#include "support/MemorySettings.h"
+#include "support/TempFolder.h"
+
+namespace quillmere::testing {
+
+class PageHarness {
+  public:
+    PageHarness() {
+        context.settings = &settings;
+        context.sessions = &sessions;
+        context.prompts = &prompts;
+        context.openAddress = [this](const std::string& a) { openedAddresses.push_back(a); };
+        context.openFolder = [this](const std::string& f) { openedFolders.push_back(f); };
+        context.chooseDatabaseFile = [this](QWidget*) { return nextDatabaseChoice; };
+        context.chooseCsvFiles = [this](QWidget*) { return nextCsvChoice; };
+        context.endProgram = [this] { ++programEnds; };
+        // A program folder of the test's own, so cursors and samples are under control.
+        OverrideProgramFolder(folder.Path());
+    }
+    ~PageHarness() { OverrideProgramFolder({}); }
+
+    // A database the fake engine knows, as a real file so the presence test finds it.
+    std::string AddDatabase(const std::string& name,
+                            std::vector<std::pair<std::string, std::string>> rows,
+                            const std::string& password = "") {
+        const std::string path = folder.Write(name, "stand-in");
+        sessions.files[path] = {password, std::move(rows), std::nullopt};
+        return path;
+    }
+
+    Form1& Page1() {
+        if (!form1) {
+            form1 = std::make_unique<Form1>(context);
+        }
+        return *form1;
+    }
+    Form2& Page2() { return Page1().FilesPage(); }
+
+    template <typename T>
+    T* Find(QWidget& page, const char* name) {
+        T* widget = page.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    TempFolder folder;
+    MemorySettingsStore settings;
+    FakeSessionFactory sessions;
+    FakePrompts prompts;
+    AppContext context;
+    std::vector<std::string> openedAddresses;
+    std::vector<std::string> openedFolders;
+    QString nextDatabaseChoice;
+    QStringList nextCsvChoice;
+    int programEnds = 0;
+    std::unique_ptr<Form1> form1;
+};
+
+}  // namespace quillmere::testing
