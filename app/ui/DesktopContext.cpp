@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "app/ui/QtPrompts.h"
+#include "filelist/ui/FolderScanQt.h"
 #include "options/IniSettingsStore.h"
 
 namespace quillmere {
@@ -47,6 +48,7 @@ std::unique_ptr<DesktopContext> MakeDesktopContext() {
     };
     context.chooseDatabaseFile = ChooseDatabaseFile;
     context.chooseCsvFiles = ChooseCsvFiles;
+    context.chooseFolder = ChooseFolder;
     return desktop;
 }
 
