@@ -25,6 +25,11 @@ FileListDragReorder::FileListDragReorder(QAbstractItemView& view, FileList& file
 }
 
 int FileListDragReorder::HitTest(const QPoint& position) const {
+    // The view finds rows beyond its visible area too (the mouse is grabbed while held, so the
+    // pointer can be far below the list); only a row the user can see is under the mouse.
+    if (!view_.viewport()->rect().contains(position)) {
+        return 0;
+    }
     const QModelIndex index = view_.indexAt(position);
     if (!index.isValid() || index.parent().isValid() || index.row() >= files_.Count()) {
         return 0;

@@ -219,6 +219,14 @@ TEST(FileListDragReorder, ScrollsOneRowWhenDraggedNearAnEdge) {
     EXPECT_EQ(list.view.indexAt(QPoint(5, 2)).row() + 1, topRow - 1);
     list.Release(QPoint(5, 2));
 
+    // Beyond the list's visible area no row is under the pointer, though rows lie there.
+    list.Press(list.RowCentre(topRow + 1));
+    const std::vector<std::string> before = Entries(list.files);
+    list.MoveHeld(QPoint(5, list.Viewport()->height() + 30));
+    list.MoveHeld(QPoint(5, -30));
+    EXPECT_EQ(Entries(list.files), before);
+    list.Release(QPoint(5, -30));
+
     // Near the bottom edge: one row down.
     const int bottomY = list.Viewport()->height() - 2;
     const int bottomRow = list.view.indexAt(QPoint(5, bottomY)).row() + 1;
