@@ -10,6 +10,25 @@
 
 namespace quillmere {
 
+namespace {
+
+// The list only takes the paths; the files stay where they are. Answering "moved" would let a
+// file manager delete the originals after the drop, so a drop is a copy whenever the source
+// allows one (else a link).
+void AcceptAsCopy(QDropEvent& event) {
+    if (event.possibleActions() & Qt::CopyAction) {
+        event.setDropAction(Qt::CopyAction);
+        event.accept();
+    } else if (event.possibleActions() & Qt::LinkAction) {
+        event.setDropAction(Qt::LinkAction);
+        event.accept();
+    } else {
+        event.acceptProposedAction();
+    }
+}
+
+}  // namespace
+
 std::vector<std::string> DroppedFilePaths(const QMimeData* data) {
     std::vector<std::string> paths;
     if (data == nullptr || !data->hasUrls()) {
@@ -40,7 +59,7 @@ bool FileListDrop::eventFilter(QObject* watched, QEvent* event) {
             if (DroppedFilePaths(drag->mimeData()).empty()) {
                 drag->ignore();  // the pointer shows that nothing can be dropped here
             } else {
-                drag->acceptProposedAction();
+                AcceptAsCopy(*drag);
             }
             return true;
         }
@@ -51,7 +70,7 @@ bool FileListDrop::eventFilter(QObject* watched, QEvent* event) {
                 drop->ignore();
                 return true;
             }
-            drop->acceptProposedAction();
+            AcceptAsCopy(*drop);
             // Walking a dropped folder can take a while: do it once the drop has been answered,
             // so the file manager that started the drag is not kept waiting.
             QMetaObject::invokeMethod(

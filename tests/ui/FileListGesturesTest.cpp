@@ -100,6 +100,13 @@ TEST(FileListDrop, TakesFilesAndFoldersInTheirOrderAndRefusesText) {
 
     std::unique_ptr<QMimeData> both(FileUrls({file, tree.Path("folder")}));
     EXPECT_TRUE(list.DragOver(*both));
+    // A drop never answers "moved", which would let a file manager delete the dropped files.
+    QDragEnterEvent moving(list.RowCentre(1), Qt::CopyAction | Qt::MoveAction, both.get(),
+                           Qt::LeftButton, Qt::ShiftModifier);
+    moving.setDropAction(Qt::MoveAction);
+    QApplication::sendEvent(list.Viewport(), &moving);
+    EXPECT_TRUE(moving.isAccepted());
+    EXPECT_EQ(moving.dropAction(), Qt::CopyAction);
     list.Drop(*both);
     EXPECT_THAT(Entries(list.files),
                 ElementsAre(file, tree.Path("folder/a.csv"), tree.Path("folder/sub/b.xlsx")));
