@@ -32,18 +32,9 @@ using ::testing::ElementsAre;
 using testing::Entries;
 using testing::TempTree;
 
-// A shown file list with drops and drag reordering attached.
-struct ShownList {
-    FileList files;
-    FileListView view{files};
-    FileListDrop drop;
-    FileListDragReorder drag{view, files, nullptr};
-    explicit ShownList(int height = 200, FolderWalkHooks hooks = {})
-        : drop(view, files, std::move(hooks)) {
-        view.resize(400, height);
-        view.show();
-        QApplication::processEvents();
-    }
+// Mouse and drag-and-drop events as the window system sends them to a list's rows.
+struct ListDriver {
+    QAbstractItemView& view;
     QWidget* Viewport() { return view.viewport(); }
     QPoint RowCentre(int position) {
         return view.visualRect(view.model()->index(position - 1, 0)).center();
@@ -60,13 +51,27 @@ struct ShownList {
 
     // Drags data over the list; true when the list would take it.
     bool DragOver(const QMimeData& data) {
-        QDragEnterEvent enter(RowCentre(1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Viewport(), &enter);
         return enter.isAccepted();
     }
     void Drop(const QMimeData& data) {
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Viewport(), &drop);
+        QApplication::processEvents();
+    }
+};
+
+// A shown file list of its own with drops and drag reordering attached.
+struct ShownList : ListDriver {
+    FileList files;
+    FileListView listView{files};
+    FileListDrop drop;
+    FileListDragReorder drag{listView, files, nullptr};
+    explicit ShownList(int height = 200, FolderWalkHooks hooks = {})
+        : ListDriver{listView}, drop(listView, files, std::move(hooks)) {
+        listView.resize(400, height);
+        listView.show();
         QApplication::processEvents();
     }
 };
@@ -110,7 +115,7 @@ TEST(FileListDrop, TakesFilesAndFoldersInTheirOrderAndRefusesText) {
     list.Drop(*both);
     EXPECT_THAT(Entries(list.files),
                 ElementsAre(file, tree.Path("folder/a.csv"), tree.Path("folder/sub/b.xlsx")));
-    EXPECT_EQ(list.view.topLevelItemCount(), 3);
+    EXPECT_EQ(list.listView.topLevelItemCount(), 3);
 
     // Clicking an entry does not switch drops off.
     list.Press(list.RowCentre(1));
@@ -159,30 +164,6 @@ TEST(FileListDrop, AFolderThatCannotBeReadIsReportedAndTheDropGoesOn) {
     EXPECT_NE(prompts.messages[0].text.find(tree.Path("bad/")), std::string::npos);
 }
 
-TEST(FileListDragReorder, TheMouseCarriesTheDraggedPathRowByRow) {
-    ShownList list;
-    for (const char* text : {"A", "B", "C", "D"}) {
-        list.files.Append(text);
-    }
-    list.Press(list.RowCentre(1));
-    for (int row = 2; row <= 4; ++row) {
-        list.MoveHeld(list.RowCentre(row));
-    }
-    list.Release(list.RowCentre(4));
-    EXPECT_THAT(Entries(list.files), ElementsAre("B", "C", "D", "A"));
-    EXPECT_EQ(list.files.Selected(), 4);
-    EXPECT_EQ(list.view.topLevelItem(3)->text(0), "A");
-    EXPECT_TRUE(list.view.topLevelItem(3)->isSelected());
-
-    // Without the button nothing moves; a jump exchanges two paths only.
-    list.Mouse(QEvent::MouseMove, list.RowCentre(1), Qt::NoButton);
-    EXPECT_THAT(Entries(list.files), ElementsAre("B", "C", "D", "A"));
-    list.Press(list.RowCentre(1));
-    list.MoveHeld(list.RowCentre(4));
-    list.Release(list.RowCentre(4));
-    EXPECT_THAT(Entries(list.files), ElementsAre("A", "C", "D", "B"));
-}
-
 TEST(FileListDragReorder, ShowsTheDragCursorFromTheProgramFolderWhenThereIsOne) {
     TempTree tree;
     const char* source = std::getenv("QUILLMERE_SOURCE_DIR");
@@ -214,16 +195,16 @@ TEST(FileListDragReorder, ScrollsOneRowWhenDraggedNearAnEdge) {
         list.files.Append("entry " + std::to_string(i));
     }
     QApplication::processEvents();
-    list.view.scrollTo(list.view.model()->index(20, 0), QAbstractItemView::PositionAtTop);
+    list.listView.scrollTo(list.listView.model()->index(20, 0), QAbstractItemView::PositionAtTop);
     QApplication::processEvents();
-    const QModelIndex top = list.view.indexAt(QPoint(5, 2));
+    const QModelIndex top = list.listView.indexAt(QPoint(5, 2));
     ASSERT_TRUE(top.isValid());
     const int topRow = top.row() + 1;
     // Press on the second visible row and move onto the top row: one row up comes into view.
     list.Press(list.RowCentre(topRow + 1));
     list.MoveHeld(QPoint(5, 2));
     EXPECT_EQ(list.files.Entry(topRow), "entry " + std::to_string(topRow + 1));
-    EXPECT_EQ(list.view.indexAt(QPoint(5, 2)).row() + 1, topRow - 1);
+    EXPECT_EQ(list.listView.indexAt(QPoint(5, 2)).row() + 1, topRow - 1);
     list.Release(QPoint(5, 2));
 
     // Beyond the list's visible area no row is under the pointer, though rows lie there.
@@ -236,11 +217,11 @@ TEST(FileListDragReorder, ScrollsOneRowWhenDraggedNearAnEdge) {
 
     // Near the bottom edge: one row down.
     const int bottomY = list.Viewport()->height() - 2;
-    const int bottomRow = list.view.indexAt(QPoint(5, bottomY)).row() + 1;
+    const int bottomRow = list.listView.indexAt(QPoint(5, bottomY)).row() + 1;
     ASSERT_GT(bottomRow, 0);
     list.Press(list.RowCentre(bottomRow - 1));
     list.MoveHeld(QPoint(5, bottomY));
-    EXPECT_GT(list.view.indexAt(QPoint(5, bottomY)).row() + 1, bottomRow);
+    EXPECT_GT(list.listView.indexAt(QPoint(5, bottomY)).row() + 1, bottomRow);
     list.Release(QPoint(5, bottomY));
 }
 
@@ -303,34 +284,24 @@ TEST(FilesPageFolderScan, ThePagesListTakesDropsAndDragsAfterAClick) {
     FilesPage f;
     Form2& page = f.Page();
     page.show();
-    FileListView& view = page.ListView1();
     QApplication::processEvents();
+    ListDriver list{page.ListView1()};
 
     std::unique_ptr<QMimeData> data(FileUrls({file, tree.Path("folder")}));
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &drop);
-    QApplication::processEvents();
+    ASSERT_TRUE(list.DragOver(*data));
+    list.Drop(*data);
     ASSERT_THAT(Entries(page.Files()), ElementsAre(file, tree.Path("folder/two.csv")));
 
     // Drag the first entry onto the second with the mouse.
-    const QPoint first = view.visualRect(view.model()->index(0, 0)).center();
-    const QPoint second = view.visualRect(view.model()->index(1, 0)).center();
-    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, first);
-    QMouseEvent move(QEvent::MouseMove, QPointF(second),
-                     view.viewport()->mapToGlobal(QPointF(second)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &move);
-    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, second);
+    list.Press(list.RowCentre(1));
+    list.MoveHeld(list.RowCentre(2));
+    list.Release(list.RowCentre(2));
     EXPECT_THAT(Entries(page.Files()), ElementsAre(tree.Path("folder/two.csv"), file));
     EXPECT_EQ(page.Files().Selected(), 2);
+    EXPECT_TRUE(page.ListView1().topLevelItem(1)->isSelected());
 
     // The list still takes drops after the click.
-    QDragEnterEvent again(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &again);
-    EXPECT_TRUE(again.isAccepted());
+    EXPECT_TRUE(list.DragOver(*data));
 }
 
 }  // namespace
