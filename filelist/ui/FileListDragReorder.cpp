@@ -20,8 +20,12 @@ std::optional<QCursor> LoadDragCursor() {
 
 FileListDragReorder::FileListDragReorder(QAbstractItemView& view, FileList& files,
                                          PagePointer* pagePointer)
-    : QObject(&view), view_(view), files_(files), drag_(files, pagePointer) {
-    view.viewport()->installEventFilter(this);
+    : QObject(&view),
+      view_(view),
+      viewport_(view.viewport()),
+      files_(files),
+      drag_(files, pagePointer) {
+    viewport_->installEventFilter(this);
 }
 
 int FileListDragReorder::HitTest(const QPoint& position) const {
@@ -49,10 +53,12 @@ ListViewport FileListDragReorder::Viewport(const QPoint& position, int hit) cons
 }
 
 bool FileListDragReorder::eventFilter(QObject* watched, QEvent* event) {
-    QWidget* viewport = view_.viewport();
-    if (watched != viewport) {
+    // The viewport remembered at the start: while the list is being destroyed its viewport
+    // still sends events, and the list can no longer be asked for it.
+    if (watched != viewport_) {
         return QObject::eventFilter(watched, event);
     }
+    QWidget* viewport = viewport_;
     switch (event->type()) {
         case QEvent::MouseButtonPress: {
             auto* mouse = static_cast<QMouseEvent*>(event);

@@ -35,6 +35,7 @@ class FileListDragReorder : public QObject {
     ListViewport Viewport(const QPoint& position, int hit) const;
 
     QAbstractItemView& view_;
+    QWidget* viewport_;
     FileList& files_;
     DragReorder drag_;
 };
