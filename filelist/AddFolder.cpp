@@ -48,6 +48,27 @@ std::string LastName(const std::string& path) {
     return path.substr(start, end - start + 1);
 }
 
+// Remembers the folders whose reading failed, so that a folder that already failed while the
+// tree was walked is not reported a second time when its files are listed.
+class FailureMemo : public DirectoryReader {
+  public:
+    explicit FailureMemo(DirectoryReader& inner) : inner_(inner) {}
+    DirectoryListing Read(const std::string& folder) override {
+        DirectoryListing listing = inner_.Read(folder);
+        if (listing.failure == ReadFailure::Other && !FailedBefore(folder)) {
+            failed_.push_back(folder);
+        }
+        return listing;
+    }
+    bool FailedBefore(const std::string& folder) const {
+        return std::find(failed_.begin(), failed_.end(), folder) != failed_.end();
+    }
+
+  private:
+    DirectoryReader& inner_;
+    std::vector<std::string> failed_;
+};
+
 bool IsWalkable(const std::string& folder) {
     return IsRootFolder(folder) || !IsHiddenName(LastName(folder));
 }
@@ -213,13 +234,16 @@ void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
 
 void AddFolderFiles(const std::string& folder, const std::string& pattern, FileList& list,
                     const FolderWalkHooks& hooks) {
+    FailureMemo reader(ReaderOf(hooks));
+    FolderWalkHooks walk = hooks;
+    walk.reader = &reader;
     std::vector<std::string> folders{folder + kPathSeparator};
-    GetSubDirectories2016(folders, true, hooks);
-    DirectoryReader& reader = ReaderOf(hooks);
+    GetSubDirectories2016(folders, true, walk);
     for (const auto& entry : folders) {
         try {
             Yield(hooks);
             const std::string path = entry.substr(0, entry.size() - 1);
+            const bool reported = reader.FailedBefore(path + kPathSeparator);
             DirectoryListing listing = reader.Read(path + kPathSeparator);
             for (const auto& name : MatchingFiles(listing, pattern)) {
                 if (name[0] == '~' || IsHiddenName(name)) {
@@ -231,8 +255,8 @@ void AddFolderFiles(const std::string& folder, const std::string& pattern, FileL
                 }
             }
             // The files read before such a failure are added; a folder that vanished or may
-            // no longer be read simply adds nothing.
-            if (listing.failure == ReadFailure::Other) {
+            // no longer be read simply adds nothing. A failure the walk reported is not repeated.
+            if (listing.failure == ReadFailure::Other && !reported) {
                 Report(hooks, listing.failureText, 3);
             }
         } catch (const std::exception& e) {
