@@ -27,32 +27,25 @@ void Fail(DirectoryListing& listing, const std::string& folder, const std::error
     }
 }
 
+EntryKind KindOfStatus(const fs::file_status& status, EntryKind folderKind) {
+    if (fs::is_directory(status)) {
+        return folderKind;
+    }
+    return fs::is_regular_file(status) ? EntryKind::File : EntryKind::Other;
+}
+
 EntryKind KindOf(const fs::directory_entry& entry) {
     std::error_code error;
     // The link status comes from the enumeration itself on most file systems (no extra call).
-    fs::file_status own = entry.symlink_status(error);
+    const fs::file_status own = entry.symlink_status(error);
     if (error) {
         return EntryKind::Other;
     }
-    if (fs::is_directory(own)) {
-        return EntryKind::Folder;
+    if (!fs::is_symlink(own)) {
+        return KindOfStatus(own, EntryKind::Folder);
     }
-    if (fs::is_regular_file(own)) {
-        return EntryKind::File;
-    }
-    if (fs::is_symlink(own)) {
-        fs::file_status target = entry.status(error);
-        if (error) {
-            return EntryKind::Other;
-        }
-        if (fs::is_directory(target)) {
-            return EntryKind::FolderLink;
-        }
-        if (fs::is_regular_file(target)) {
-            return EntryKind::File;
-        }
-    }
-    return EntryKind::Other;
+    const fs::file_status target = entry.status(error);
+    return error ? EntryKind::Other : KindOfStatus(target, EntryKind::FolderLink);
 }
 
 class FileSystemDirectoryReader : public DirectoryReader {
