@@ -1,16 +1,17 @@
 #include "filelist/ui/FileListDragReorder.h"
 
 #include <QAbstractItemView>
-#include <QFile>
 #include <QMouseEvent>
 #include <QPixmap>
 
 #include "app/ProgramFolder.h"
+#include "filelist/FileSystemPath.h"
+#include "filelist/ui/QtPathText.h"
 
 namespace quillmere {
 
 std::optional<QCursor> LoadDragCursor() {
-    const QString path = QFile::decodeName((ProgramFolder() / "drag.ico").string().c_str());
+    const QString path = ToQtPath(FromFileSystemPath(ProgramFolder() / "drag.ico"));
     QPixmap image(path);
     if (image.isNull()) {
         return std::nullopt;

@@ -2,11 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 
 #include "filelist/FileDrop.h"
+#include "filelist/ui/QtPathText.h"
 
 namespace quillmere {
 
@@ -36,8 +36,14 @@ std::vector<std::string> DroppedFilePaths(const QMimeData* data) {
     }
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile()) {
-            // The file system's own bytes, so that a name in any encoding survives.
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+#ifdef _WIN32
+            paths.push_back(FromQtPath(url.toLocalFile()));
+#else
+            // The address carries the name's bytes percent-encoded; decoding them here keeps a
+            // name that is not UTF-8, which Qt's text would turn into replacement characters.
+            paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                                .toStdString());
+#endif
         }
     }
     return paths;

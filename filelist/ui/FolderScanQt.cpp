@@ -1,6 +1,5 @@
 #include "filelist/ui/FolderScanQt.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <stdexcept>
 
@@ -10,6 +9,7 @@
 #include "filelist/ui/FileListDrop.h"
 #include "filelist/ui/FileListView.h"
 #include "filelist/ui/FolderWalkHooksQt.h"
+#include "filelist/ui/QtPathText.h"
 #include "options/ui/Form2.h"
 
 namespace quillmere {
@@ -23,10 +23,9 @@ class PageFolderChooser : public FolderChooser {
         if (!context_.chooseFolder) {
             throw std::runtime_error("No folder dialog is available.");
         }
-        const QString chosen = context_.chooseFolder(&page_, QString::fromStdString(prompt),
-                                                     QFile::decodeName(start.c_str()));
-        // The file system's own bytes, so that a name in any encoding survives.
-        return QFile::encodeName(chosen).toStdString();
+        const QString chosen =
+            context_.chooseFolder(&page_, QString::fromStdString(prompt), ToQtPath(start));
+        return FromQtPath(chosen);
     }
 
   private:

@@ -80,7 +80,9 @@ QMimeData* FileUrls(const std::vector<std::string>& paths) {
     auto* data = new QMimeData;
     QList<QUrl> urls;
     for (const auto& path : paths) {
-        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+        // As a file manager writes them: the path's bytes, percent-encoded.
+        urls.push_back(
+            QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/")));
     }
     data->setUrls(urls);
     return data;
@@ -121,10 +123,14 @@ TEST(FileListDrop, TakesFilesAndFoldersInTheirOrderAndRefusesText) {
     list.Press(list.RowCentre(1));
     list.Release(list.RowCentre(1));
     EXPECT_TRUE(list.DragOver(*both));
-    std::unique_ptr<QMimeData> second(FileUrls({tree.Path("folder"), file}));
+    // A name that is not UTF-8 (Latin-1 bytes) arrives byte for byte.
+    const std::string latin1 = tree.File("caf\xE9.csv");
+    const std::string odd = tree.File("50% #1 a&b.csv");
+    std::unique_ptr<QMimeData> second(FileUrls({tree.Path("folder"), latin1, odd}));
     list.Drop(*second);
-    EXPECT_EQ(list.files.Count(), 6);
-    EXPECT_EQ(list.files.Entry(6), file);
+    ASSERT_EQ(list.files.Count(), 7);
+    EXPECT_EQ(list.files.Entry(6), latin1);
+    EXPECT_EQ(list.files.Entry(7), odd);
 }
 
 // Reads the real folders but fails on one of them with an input/output error.
