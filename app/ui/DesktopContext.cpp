@@ -6,6 +6,7 @@
 
 #include "app/ui/QtPrompts.h"
 #include "filelist/ui/FolderScanQt.h"
+#include "import/ImportRun.h"
 #include "options/IniSettingsStore.h"
 
 namespace quillmere {
@@ -31,6 +32,11 @@ QStringList ChooseCsvFiles(QWidget* parent) {
         QStringLiteral("CSV Files (*.csv)"));
 }
 
+void RunImportToEnd(RunEnvironment environment) {
+    ImportRun run(std::move(environment));
+    run.Start();
+}
+
 std::unique_ptr<DesktopContext> MakeDesktopContext() {
     auto desktop = std::make_unique<DesktopContext>();
     desktop->settings = std::make_unique<IniSettingsStore>();
@@ -49,6 +55,7 @@ std::unique_ptr<DesktopContext> MakeDesktopContext() {
     context.chooseDatabaseFile = ChooseDatabaseFile;
     context.chooseCsvFiles = ChooseCsvFiles;
     context.chooseFolder = ChooseFolder;
+    context.runImport = RunImportToEnd;
     return desktop;
 }
 

@@ -14,8 +14,11 @@ struct DesktopContext {
     AppContext context;
 };
 
-// runImport is left for the caller, which links the import run.
+// Everything but endProgram, which belongs to the program's main.
 std::unique_ptr<DesktopContext> MakeDesktopContext();
+
+// Runs the import run of "Start Importing" to its end.
+void RunImportToEnd(RunEnvironment environment);
 
 // The open-file dialogs of the two pages.
 QString ChooseDatabaseFile(QWidget* parent);

@@ -7,7 +7,6 @@
 #include "app/ui/DesktopContext.h"
 #include "app/ui/WindowHelpers.h"
 #include "database/ui/Form1.h"
-#include "import/ImportRun.h"
 #include "options/ui/Form2.h"
 
 namespace {
@@ -24,8 +23,7 @@ int main(int argc, char** argv) {
     auto desktop = quillmere::MakeDesktopContext();
     desktop->context.runImport = [](quillmere::RunEnvironment environment) {
         importRunning = true;
-        quillmere::ImportRun run(std::move(environment));
-        run.Start();
+        quillmere::RunImportToEnd(std::move(environment));
         importRunning = false;
     };
     // Closing either page ends the program at once. In the middle of an import the run sits

@@ -479,16 +479,22 @@ std::optional<std::string> Form2::AppendTable() const {
 }
 
 void Form2::YieldToEvents() {
-    // Letting the event loop run for every value would cost more than the import itself; every
-    // 10 ms keeps the window painted and usable.
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    const long long nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
-    if (nanoseconds - lastYieldNanoseconds_ <
-        std::chrono::duration_cast<std::chrono::nanoseconds>(kYieldInterval).count()) {
+    // Letting the event loop run for every value would cost more than the import itself; a pass
+    // at most every 10 ms, counted from the end of the last one, keeps the window painted and
+    // usable and leaves the run its time even when a pass is slow.
+    using Clock = std::chrono::steady_clock;
+    auto nanosecondsNow = [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   Clock::now().time_since_epoch())
+            .count();
+    };
+    const long long interval =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(kYieldInterval).count();
+    if (nanosecondsNow() - lastYieldNanoseconds_ < interval) {
         return;
     }
-    lastYieldNanoseconds_ = nanoseconds;
     QApplication::processEvents(QEventLoop::AllEvents);
+    lastYieldNanoseconds_ = nanosecondsNow();
 }
 
 void Form2::ShowProgress(const ImportProgress& progress) {

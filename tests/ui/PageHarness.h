@@ -15,6 +15,7 @@
 
 #include "app/ProgramFolder.h"
 #include "app/ui/AppContext.h"
+#include "app/ui/DesktopContext.h"
 #include "database/ui/Form1.h"
 #include "options/ui/Form2.h"
 #include "support/FakeDatabase.h"
@@ -35,6 +36,8 @@ class PageHarness {
         context.chooseDatabaseFile = [this](QWidget*) { return nextDatabaseChoice; };
         context.chooseCsvFiles = [this](QWidget*) { return nextCsvChoice; };
         context.endProgram = [this] { ++programEnds; };
+        // The pages copy the context when they are made; tests swap the run at any time.
+        context.runImport = [this](RunEnvironment environment) { run(std::move(environment)); };
         // A program folder of the test's own, so cursors and samples are under control.
         OverrideProgramFolder(folder.Path());
     }
@@ -74,6 +77,7 @@ class PageHarness {
     QString nextDatabaseChoice;
     QStringList nextCsvChoice;
     int programEnds = 0;
+    std::function<void(RunEnvironment)> run = RunImportToEnd;
     std::unique_ptr<Form1> form1;
 };
 
