@@ -1,6 +1,7 @@
 #include "import/ImportRun.h"
 
 #include <exception>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -25,7 +26,7 @@ constexpr std::string_view kTablesExisted = "Table(s) already exist.";
 constexpr long long kProgressEveryRows = 4096;
 
 // What the run was doing when an error struck, so the message can name the file and line.
-enum class Step { Other, CreatingTable, CheckingColumns, StoringRow };
+enum class Step { Other, Reading, CreatingTable, CheckingColumns, StoringRow };
 
 // One pass of the import over the file list: the state of a single Start.
 class ImportPass {
@@ -35,6 +36,8 @@ class ImportPass {
     void Run() {
         try {
             RunFiles();
+        } catch (const std::bad_alloc&) {
+            FailWith(WithContext("There is not enough memory to import this file."));
         } catch (const ImportError& error) {
             // Reading and splitting errors already name the file and line.
             FailWith(error.what());
@@ -105,7 +108,10 @@ class ImportPass {
     }
 
     void ReadFile() {
+        step_ = Step::Reading;
         lines_.clear();
+        text_.clear();
+        text_.shrink_to_fit();  // the last file's text goes before the next one is read
         text_ = ReadWholeFile(path_);
         lines_ = splitter_.SplitLines(text_, path_);
         if (lines_.empty()) {
@@ -113,6 +119,7 @@ class ImportPass {
         }
         splitter_.SplitFields(lines_[0], fields_);
         columnCount_ = fields_.size();
+        step_ = Step::Other;
     }
 
     void CreateAndFill(const std::string& table) {
@@ -208,6 +215,8 @@ class ImportPass {
 
     std::string WithContext(const std::string& description) const {
         switch (step_) {
+            case Step::Reading:
+                return description + " (reading " + path_ + ")";
             case Step::CreatingTable:
                 return description + " (creating table " + table_ + " for " + path_ + ")";
             case Step::CheckingColumns:

@@ -22,9 +22,11 @@ int main(int argc, char** argv) {
 
     auto desktop = quillmere::MakeDesktopContext();
     desktop->context.runImport = [](quillmere::RunEnvironment environment) {
-        importRunning = true;
+        struct Running {
+            Running() { importRunning = true; }
+            ~Running() { importRunning = false; }
+        } running;
         quillmere::RunImportToEnd(std::move(environment));
-        importRunning = false;
     };
     // Closing either page ends the program at once. In the middle of an import the run sits
     // below the event loop pass that handles the close, so the process ends right there: every

@@ -82,8 +82,8 @@ void Form2::BuildControls() {
     bottom->addStretch(1);
     bottom->addWidget(pushButton1_);
     grid->addLayout(bottom, 4, 0, 1, 2);
-    setMinimumSize(720, 560);
-    resize(780, 640);
+    setMinimumSize(720, 700);
+    resize(800, 740);
 }
 
 void Form2::BuildFileArea(QGridLayout* grid) {
@@ -176,32 +176,32 @@ void Form2::BuildOptionArea(QGridLayout* grid) {
     createGrid->addWidget(text1_, 2, 1);
     createGrid->addWidget(label5_, 3, 0, Qt::AlignRight);
     createGrid->addWidget(text2_, 3, 1);
-    createGrid->setRowStretch(4, 1);
-    modeGrid->addWidget(frame3_, 1, 0);
+    createGrid->setColumnStretch(1, 1);
+    // The long captions of both option frames need the page's whole width: one above the other.
+    modeGrid->addWidget(frame3_, 1, 0, 1, 2);
 
     frame4_ = Named(new QGroupBox(QStringLiteral("Append Options"), frame2_), "Frame4");
-    auto* appendBox = new QVBoxLayout(frame4_);
+    auto* appendGrid = new QGridLayout(frame4_);
     check2_ = Named(
         new QCheckBox(
             QStringLiteral("Ignore first line in file because it is a header row (title row)"),
             frame4_),
         "Check2");
-    auto* tableRow = new QHBoxLayout();
     label2_ = Named(new QLabel(QStringLiteral("Append To This Table:"), frame4_), "Label2");
     pushButton8_ = Button("PushButton8", "?", frame4_);
     pushButton8_->setMaximumWidth(32);
-    tableRow->addWidget(label2_);
-    tableRow->addStretch(1);
-    tableRow->addWidget(pushButton8_);
     list1_ = Named(new QListWidget(frame4_), "List1");
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    appendBox->addWidget(check2_);
-    appendBox->addLayout(tableRow);
-    appendBox->addWidget(list1_);
-    modeGrid->addWidget(frame4_, 1, 1);
+    list1_->setMinimumHeight(60);
+    list1_->setMaximumHeight(96);
+    appendGrid->addWidget(check2_, 0, 0, 1, 3);
+    appendGrid->addWidget(label2_, 1, 0, Qt::AlignTop);
+    appendGrid->addWidget(list1_, 1, 1);
+    appendGrid->addWidget(pushButton8_, 1, 2, Qt::AlignTop);
+    appendGrid->setColumnStretch(1, 1);
+    modeGrid->addWidget(frame4_, 2, 0, 1, 2);
     grid->addWidget(frame2_, 3, 0, 1, 2);
-    grid->setRowStretch(0, 3);
-    grid->setRowStretch(3, 2);
+    grid->setRowStretch(0, 1);
 
     // Design-time state: create mode.
     frame4_->setEnabled(false);
@@ -484,8 +484,7 @@ void Form2::YieldToEvents() {
     // usable and leaves the run its time even when a pass is slow.
     using Clock = std::chrono::steady_clock;
     auto nanosecondsNow = [] {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   Clock::now().time_since_epoch())
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
             .count();
     };
     const long long interval =

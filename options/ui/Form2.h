@@ -41,6 +41,8 @@ class Form2 : public QWidget, public OptionSource {
     FileList& Files() { return files_; }
     FileListView& ListView1() { return *listView1_; }
     WidgetPointer& Pointer() { return *pointer_; }
+    // The settings, boxes and dialogs the page works with (for the folder scan hook).
+    const AppContext& Context() const { return context_; }
     bool Busy() const;
     bool ImportInProgress() const { return importing_; }
     // The status line under the list: progress while an import runs, empty when idle.

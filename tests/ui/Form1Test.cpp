@@ -12,19 +12,11 @@
 
 namespace quillmere {
 namespace {
+using testing::MoveOver;
 using testing::PageHarness;
 
 const char* kExpectedErrorTail =
     "\r\rPlease email screenshot of this message to support@quillmere.app";
-
-// Moves the mouse over a control of a page (or its background), as the window system would.
-void MoveOver(QWidget& page, QWidget* control, QPoint at = QPoint(2, 2)) {
-    QWidget* target = control != nullptr ? control : &page;
-    const QPointF local(at);
-    const QPointF global(target->mapToGlobal(at));
-    QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-}
 
 TEST(Form1, FirstRunShowsEmptyBoxesWithTheDesignOfThePage) {
     PageHarness h;

@@ -15,6 +15,7 @@
 
 namespace quillmere {
 namespace {
+using testing::MoveOver;
 using testing::PageHarness;
 
 // The files page reached through "Next >" on a database with two tables.
@@ -337,6 +338,25 @@ TEST_F(FilesPage, SampleFilesComeFromTheScrambledSnapshot) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{a, b}));
     EXPECT_EQ(h.prompts.messages.size(), 2u);
     EXPECT_EQ(h.openedFolders, std::vector<std::string>{(h.folder / "Samples").string()});
+}
+
+TEST_F(FilesPage, PointerRuleOverTheOptionsAndButtons) {
+    Form2& page = Open();
+    MoveOver(page, Control("PushButton1"));
+    EXPECT_EQ(page.Pointer().Get(), kPointerCustom);
+    MoveOver(page, Control("Option1"));  // no rule of its own: the hand stays
+    MoveOver(page, Control("Check2"));
+    EXPECT_EQ(page.Pointer().Get(), kPointerCustom);
+    MoveOver(page, Control("Option12"));
+    EXPECT_EQ(page.Pointer().Get(), kPointerDefault);
+    MoveOver(page, Control("PushButton8"));
+    MoveOver(page, Control("Frame6"), QPoint(1, 1));
+    EXPECT_EQ(page.Pointer().Get(), kPointerDefault);
+    page.Pointer().Set(kPointerBusy);  // an import run or folder scan
+    for (const char* name : {"PushButton1", "PushButton9", "Frame2", "List1", "Text4"}) {
+        MoveOver(page, Control(name));
+        EXPECT_EQ(page.Pointer().Get(), kPointerBusy) << name;
+    }
 }
 
 TEST_F(FilesPage, TheFolderButtonRunsItsHook) {

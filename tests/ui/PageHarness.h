@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <memory>
@@ -24,6 +25,15 @@
 #include "support/TempFolder.h"
 
 namespace quillmere::testing {
+
+// Moves the mouse over a control of a page (or its background), as the window system would.
+inline void MoveOver(QWidget& page, QWidget* control, QPoint at = QPoint(2, 2)) {
+    QWidget* target = control != nullptr ? control : &page;
+    const QPointF local(at);
+    const QPointF global(target->mapToGlobal(at));
+    QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+}
 
 class PageHarness {
   public:
