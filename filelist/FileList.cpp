@@ -29,6 +29,7 @@ void FileList::Insert(int position, const std::string& path) {
                                 " is out of range for an insert");
     }
     entries_.insert(entries_.begin() + (position - 1), path);
+    ++positionsVersion_;
     if (selected_ >= position) {
         ++selected_;
     }
@@ -38,6 +39,7 @@ void FileList::Insert(int position, const std::string& path) {
 void FileList::Remove(int position) {
     Entry(position);  // range check
     entries_.erase(entries_.begin() + (position - 1));
+    ++positionsVersion_;
     if (selected_ == position) {
         selected_ = 0;
     } else if (selected_ > position) {
@@ -48,6 +50,7 @@ void FileList::Remove(int position) {
 
 void FileList::Clear() {
     entries_.clear();
+    ++positionsVersion_;
     selected_ = 0;
     Changed();
 }

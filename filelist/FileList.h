@@ -24,6 +24,11 @@ class FileList {
     int Selected() const { return selected_; }
     void Select(int position);
 
+    // Changes whenever entries may have moved to other positions or gone (insert, remove,
+    // clear); appending and changing a text keep it. Lets a remembered position (the drag of an
+    // entry) find out that it no longer names the same entry.
+    unsigned long long PositionsVersion() const { return positionsVersion_; }
+
     // Told after every change (entries or selection), so a view can refresh.
     void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
 
@@ -31,6 +36,7 @@ class FileList {
     void Changed();
     std::vector<std::string> entries_;
     int selected_ = 0;
+    unsigned long long positionsVersion_ = 0;
     std::function<void()> observer_;
 };
 

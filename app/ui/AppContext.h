@@ -27,6 +27,10 @@ struct AppContext {
     std::function<QString(QWidget* parent)> chooseDatabaseFile;
     // The open-file dialog of "Add CSV File(s)": full paths, empty when cancelled.
     std::function<QStringList(QWidget* parent)> chooseCsvFiles;
+    // The directory-only dialog of "Add All File(s) In Folder", opened at the start folder:
+    // the chosen folder, empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& prompt, const QString& start)>
+        chooseFolder;
     // Runs an import to its end (the import run of "Start Importing").
     std::function<void(RunEnvironment)> runImport;
     // Ends the whole program at once.

@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "app/ui/QtPrompts.h"
+#include "filelist/ui/FolderScanQt.h"
 #include "import/ImportRun.h"
 #include "options/IniSettingsStore.h"
 
@@ -53,6 +54,7 @@ std::unique_ptr<DesktopContext> MakeDesktopContext() {
     };
     context.chooseDatabaseFile = ChooseDatabaseFile;
     context.chooseCsvFiles = ChooseCsvFiles;
+    context.chooseFolder = ChooseFolder;
     context.runImport = RunImportToEnd;
     return desktop;
 }

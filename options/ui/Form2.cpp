@@ -26,6 +26,7 @@
 #include "filelist/FileListCommands.h"
 #include "filelist/SampleFiles.h"
 #include "filelist/ui/FileListView.h"
+#include "filelist/ui/FolderScanQt.h"
 #include "options/SettingConversion.h"
 #include "options/SettingKeys.h"
 #include "options/ui/TableListAdapter.h"
@@ -62,6 +63,7 @@ Form2::Form2(AppContext context, Form1& databasePage)
     BuildControls();
     ConnectHandlers();
     MarkPointerZones();
+    AttachFolderScanDropAndDrag(*this, context_);
 }
 
 Form2::~Form2() {

@@ -1,0 +1,75 @@
+#pragma once
+// A folder tree in a fresh temporary folder for the folder walk's tests, removed afterwards.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace quillmere::testing {
+
+class TempTree {
+  public:
+    TempTree() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "quillmere-walk-XXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+    }
+    ~TempTree() {
+        // Give unreadable folders their rights back so that they can be removed.
+        std::error_code error;
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 root_, std::filesystem::directory_options::skip_permission_denied, error);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+            if (it->is_directory(error) && !it->is_symlink(error)) {
+                chmod(it->path().c_str(), 0700);
+            }
+        }
+        std::filesystem::remove_all(root_, error);
+    }
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::string& Root() const { return root_; }
+    std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+    std::string Folder(const std::string& relative) const {
+        std::filesystem::create_directories(Path(relative));
+        return Path(relative);
+    }
+    std::string File(const std::string& relative) const {
+        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
+        std::ofstream(Path(relative)) << "a,b\n1,2\n";
+        return Path(relative);
+    }
+
+    // The names in a folder in the order the file system enumerates them (read directly, so the
+    // expectations do not come from the code under test).
+    std::vector<std::string> ReaddirOrder(const std::string& relative) const {
+        std::vector<std::string> names;
+        DIR* dir = opendir(Path(relative).c_str());
+        while (dir) {
+            dirent* entry = readdir(dir);
+            if (!entry) {
+                break;
+            }
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        if (dir) {
+            closedir(dir);
+        }
+        return names;
+    }
+
+  private:
+    std::string root_;
+};
+
+}  // namespace quillmere::testing
