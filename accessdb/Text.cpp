@@ -2,6 +2,7 @@
 #include "accessdb/Text.h"
 
 #include <map>
+#include <memory>
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -122,17 +123,33 @@ bool DecodeWithSystem(Bytes stored, std::uint16_t codePage, std::string& out) {
     return true;
 }
 #else
-// iconv knows the Windows code pages as "CP<n>"; one converter per code page is kept.
-bool DecodeWithSystem(Bytes stored, std::uint16_t codePage, std::string& out) {
-    static thread_local std::map<std::uint16_t, iconv_t> converters;
-    auto it = converters.find(codePage);
-    if (it == converters.end()) {
-        std::string name = "CP" + std::to_string(codePage);
-        it = converters.emplace(codePage, iconv_open("UTF-8", name.c_str())).first;
+// iconv knows the Windows code pages as "CP<n>"; one converter per code page is kept for the
+// thread's lifetime.
+class Converter {
+  public:
+    explicit Converter(std::uint16_t codePage)
+        : cd_(iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str())) {}
+    ~Converter() {
+        if (Usable())
+            iconv_close(cd_);
     }
-    iconv_t cd = it->second;
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool Usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Handle() const { return cd_; }
+
+  private:
+    iconv_t cd_;
+};
+
+bool DecodeWithSystem(Bytes stored, std::uint16_t codePage, std::string& out) {
+    static thread_local std::map<std::uint16_t, std::unique_ptr<Converter> > converters;
+    auto& converter = converters[codePage];
+    if (!converter)
+        converter = std::make_unique<Converter>(codePage);
+    if (!converter->Usable())
         return false;
+    iconv_t cd = converter->Handle();
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string buffer(stored.size() * 4 + 8, '\0');
     char* in = const_cast<char*>(reinterpret_cast<const char*>(stored.data()));

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "accessdb/Database.h"
-#include "accessdb/IndexPage.h"
+#include "accessdb/IndexReader.h"
 
 namespace accessdb_fuzz {
 

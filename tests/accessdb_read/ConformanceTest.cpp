@@ -30,7 +30,7 @@
 #include "Fixtures.h"
 #include "JsonLite.h"
 #include "accessdb/Database.h"
-#include "accessdb/IndexPage.h"
+#include "accessdb/IndexReader.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Index page parsing and leaf traversal.
-#include "accessdb/IndexPage.h"
+#include "accessdb/IndexReader.h"
 
 #include <string>
 #include <unordered_set>
 
 namespace accessdb {
 
-std::vector<std::uint32_t> IndexPage::Children() const {
+std::vector<std::uint32_t> IndexPageView::Children() const {
     std::vector<std::uint32_t> out;
     for (const auto& e : entries)
         out.push_back(e.child);
@@ -15,9 +15,9 @@ std::vector<std::uint32_t> IndexPage::Children() const {
     return out;
 }
 
-IndexPage ParseIndexPage(const Page& page, const Format& f) {
+IndexPageView ParseIndexPage(const Page& page, const Format& f) {
     Bytes b = page.View();
-    IndexPage ip;
+    IndexPageView ip;
     ip.number = page.number;
     if (b[0] != kPageIndexNode && b[0] != kPageIndexLeaf)
         ThrowDamaged("page " + std::to_string(page.number) + " is not an index page");
@@ -50,7 +50,7 @@ IndexPage ParseIndexPage(const Page& page, const Format& f) {
         if (raw.size() < trailer)
             ThrowDamaged("an entry on index page " + std::to_string(page.number) +
                          " is shorter than its pointers");
-        IndexEntry e;
+        IndexPageEntry e;
         const std::size_t keyEnd = raw.size() - trailer;
         e.key.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(keyEnd));
         e.row.page = (static_cast<std::uint32_t>(raw[keyEnd]) << 16) | (raw[keyEnd + 1] << 8) |
@@ -64,8 +64,8 @@ IndexPage ParseIndexPage(const Page& page, const Format& f) {
     return ip;
 }
 
-std::vector<IndexEntry> ReadIndexEntries(PageFile& pages, const RealIndex& index) {
-    std::vector<IndexEntry> out;
+std::vector<IndexPageEntry> ReadIndexEntries(PageFile& pages, const RealIndex& index) {
+    std::vector<IndexPageEntry> out;
     std::unordered_set<std::uint32_t> seen;
     auto load = [&](std::uint32_t n) {
         if (!seen.insert(n).second)
@@ -73,7 +73,7 @@ std::vector<IndexEntry> ReadIndexEntries(PageFile& pages, const RealIndex& index
                          " form a loop at page " + std::to_string(n));
         return ParseIndexPage(*pages.Read(n), pages.format());
     };
-    IndexPage page = load(index.rootPage);
+    IndexPageView page = load(index.rootPage);
     while (!page.leaf) {
         auto children = page.Children();
         if (children.empty())
