@@ -235,7 +235,7 @@ class Checker {
         }
         Claim(page, what);
         const IndexPageContent content =
-            DecodeIndexPage(pages_.Read(page)->View(), pages_.format());
+            DecodeIndexPage(*pages_.Read(page), pages_.format());
         if (content.owner != table.page) {
             Finding(what + ": page " + std::to_string(page) + " names another table");
         }
@@ -295,7 +295,7 @@ class Checker {
         std::vector<IndexEntry> entries;
         for (std::size_t i = 0; i < leaves.size(); ++i) {
             const IndexPageContent leaf =
-                DecodeIndexPage(pages_.Read(leaves[i])->View(), pages_.format());
+                DecodeIndexPage(*pages_.Read(leaves[i]), pages_.format());
             const std::uint32_t expectedPrev = i == 0 ? 0 : leaves[i - 1];
             const std::uint32_t expectedNext = i + 1 == leaves.size() ? 0 : leaves[i + 1];
             if (leaf.prev != expectedPrev || leaf.next != expectedNext) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace accessdb {
 
@@ -38,10 +39,14 @@ std::size_t IndexPageCapacity(const Format& format) {
     return std::min<std::size_t>(format.pageSize - format.indexFirstEntry, bitmapBits);
 }
 
-IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
+IndexPageContent DecodeIndexPage(const Page& source, const Format& format) {
+    const Bytes page = source.View();
+    // Built only for a message: decoding sits on the insert path.
+    const auto where = [&] { return "index page " + std::to_string(source.number); };
     IndexPageContent content;
     if (page[0] != kPageIndexLeaf && page[0] != kPageIndexNode) {
-        ThrowDamaged("page is not an index page (type " + std::to_string(page[0]) + ")");
+        ThrowDamaged("page " + std::to_string(source.number) + " is not an index page (type " +
+                     std::to_string(page[0]) + ")");
     }
     content.leaf = page[0] == kPageIndexLeaf;
     content.owner = LoadU32(page.data() + 4);
@@ -52,17 +57,24 @@ IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
         content.unknown8 = LoadU32(page.data() + 8);
         content.unknown26 = page[26];
     }
-    const std::size_t prefixLength = LoadU16(page.data() + format.indexPrefixLength);
+    // Jet 3 keeps the prefix length in one byte (the next byte is 1 on node pages).
+    const std::size_t prefixLength = format.indexPrefixLengthSize == 2
+                                         ? LoadU16(page.data() + format.indexPrefixLength)
+                                         : page[format.indexPrefixLength];
     const std::size_t bitmapBytes = format.indexFirstEntry - format.indexBitmap;
     const std::size_t pointerBytes = content.leaf ? 4 : 8;
     std::vector<std::uint8_t> prefix;
     std::size_t start = 0;
+    // Bit n set: an entry ends n bytes after the first entry's start.
     for (std::size_t bit = 0; bit < bitmapBytes * 8; ++bit) {
         if (((page[format.indexBitmap + bit / 8] >> (bit % 8)) & 1) == 0) {
             continue;
         }
         const std::size_t end = bit;
-        CheckRange(page.size(), format.indexFirstEntry + start, end - start, "an index entry");
+        if (format.indexFirstEntry + end > page.size()) {
+            ThrowDamaged("an entry on " + where() + " lies outside the page");
+        }
+        // Entries after the first leave out the prefix they share with it.
         std::vector<std::uint8_t> raw;
         if (!content.entries.empty()) {
             raw = prefix;
@@ -72,12 +84,12 @@ IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
                    page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + end));
         if (content.entries.empty()) {
             if (prefixLength > raw.size()) {
-                ThrowDamaged("an index page's prefix is longer than its first entry");
+                ThrowDamaged(where() + " has a prefix longer than its first entry");
             }
             prefix.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(prefixLength));
         }
         if (raw.size() < pointerBytes) {
-            ThrowDamaged("an index entry is shorter than its row pointer");
+            ThrowDamaged("an entry on " + where() + " is shorter than its pointers");
         }
         IndexEntry entry;
         const std::size_t keyLength = raw.size() - pointerBytes;
@@ -93,6 +105,17 @@ IndexPageContent DecodeIndexPage(Bytes page, const Format& format) {
         start = end;
     }
     return content;
+}
+
+std::vector<std::uint32_t> IndexPageContent::Children() const {
+    std::vector<std::uint32_t> out;
+    for (const IndexEntry& entry : entries) {
+        out.push_back(entry.child);
+    }
+    if (tail != 0) {
+        out.push_back(tail);
+    }
+    return out;
 }
 
 void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const Format& format) {

@@ -8,6 +8,7 @@
 
 #include "accessdb/Bytes.h"
 #include "accessdb/Format.h"
+#include "accessdb/PageFile.h"
 #include "accessdb/index/IndexKey.h"
 
 namespace accessdb {
@@ -36,13 +37,16 @@ struct IndexPageContent {
     std::uint8_t unknown26 = 0;
 
     std::size_t EntryBytes() const;
+    // Node pages: the children in order, each entry's child and then the tail page.
+    std::vector<std::uint32_t> Children() const;
 };
 
 // Bytes of entries one page can hold.
 std::size_t IndexPageCapacity(const Format& format);
 
-// Decodes a page of type 3 or 4. Throws Damaged for an inconsistent page.
-IndexPageContent DecodeIndexPage(Bytes page, const Format& format);
+// Decodes a page of type 3 or 4 (node or leaf). Throws Damaged, naming the page, for a page of
+// another type or an entry that lies outside the page or is too short for its pointers.
+IndexPageContent DecodeIndexPage(const Page& page, const Format& format);
 // Writes `content` over the whole page (bytes past the last entry are zeroed). The entries must
 // fit (EntryBytes() <= IndexPageCapacity()).
 void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const Format& format);

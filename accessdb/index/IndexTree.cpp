@@ -17,7 +17,7 @@ IndexTree::IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owne
       capacity_(IndexPageCapacity(pages.format())) {}
 
 IndexPageContent IndexTree::Load(std::uint32_t page) {
-    return DecodeIndexPage(pages_.Read(page)->View(), pages_.format());
+    return DecodeIndexPage(*pages_.Read(page), pages_.format());
 }
 
 void IndexTree::Store(std::uint32_t page, const IndexPageContent& content) {

@@ -14,6 +14,7 @@
 #include "Fixtures.h"
 #include "Process.h"
 #include "accessdb/Database.h"
+#include "support/CsvText.h"
 
 namespace {
 
@@ -28,47 +29,7 @@ std::string RunCommand(const std::string& command, int* status = nullptr) {
     return r.output;
 }
 
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false, any = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-            any = true;
-        } else if (c == ',') {
-            row.push_back(field);
-            field.clear();
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            row.push_back(field);
-            rows.push_back(row);
-            row.clear();
-            field.clear();
-            any = false;
-        } else {
-            field += c;
-            any = true;
-        }
-    }
-    if (any || !field.empty() || !row.empty()) {
-        row.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
-}
+using quillmere::testing::ParseCsv;
 
 std::string Canonical(const std::string& cell) {
     char* end = nullptr;

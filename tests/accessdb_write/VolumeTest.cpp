@@ -119,7 +119,7 @@ TEST(IndexTree, SplitsAtSeveralLevels) {
     int depth = 1;
     std::uint32_t page = root->number;
     for (;;) {
-        const auto content = accessdb::DecodeIndexPage(pages.Read(page)->View(), pages.format());
+        const auto content = accessdb::DecodeIndexPage(*pages.Read(page), pages.format());
         if (content.leaf)
             break;
         ++depth;

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "support/CsvText.h"
+
 #include "accessdb/Database.h"
 #include "accessdb/check/DatabaseCheck.h"
 #include "accessdb_read/Fixtures.h"
@@ -119,39 +121,10 @@ inline bool HaveMdbTools() {
 // (both export as nothing).
 inline std::vector<std::vector<std::string>> MdbExportRows(const std::string& path,
                                                            const std::string& table) {
-    const std::string text = RunCapture("mdb-export " + ShellQuote(path) + " " + ShellQuote(table));
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    bool header = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(field);
-            field.clear();
-        } else if (c == '\n') {
-            row.push_back(field);
-            field.clear();
-            if (!header)
-                rows.push_back(row);
-            header = false;
-            row.clear();
-        } else {
-            field += c;
-        }
-    }
+    auto rows = quillmere::testing::ParseCsv(
+        RunCapture("mdb-export " + ShellQuote(path) + " " + ShellQuote(table)));
+    if (!rows.empty())
+        rows.erase(rows.begin());  // the header line
     return rows;
 }
 

@@ -9,6 +9,7 @@
 #include "TerminalPrompts.h"
 #include "accessdb/create/NewDatabase.h"
 #include "database/ConnectionString.h"
+#include "database/TableCatalogue.h"
 #include "filelist/FileList.h"
 #include "import/FileReading.h"
 #include "import/ImportRun.h"
@@ -16,24 +17,6 @@
 
 namespace quillmere::tool {
 namespace {
-
-// The names of the user tables: the rows of the tables schema whose type is "TABLE".
-std::vector<std::string> ReadUserTables(SessionFactory& factory,
-                                        const std::string& connectionString) {
-    auto session = factory.Create();
-    session->Open(connectionString);
-    auto rows = session->OpenTableSchema(kSchemaTables);
-    std::vector<std::string> names;
-    while (!rows->AtEnd()) {
-        if (rows->Value("TABLE_TYPE") == "TABLE") {
-            names.push_back(rows->Value("TABLE_NAME"));
-        }
-        rows->MoveNext();
-    }
-    rows->Close();
-    session->Close();
-    return names;
-}
 
 std::string FullPath(const std::string& path) {
     std::error_code error;
@@ -55,9 +38,11 @@ int Run(const CommandLine& line) {
     // nothing, and appending needs a table that only an existing database can have.
     if (!databaseExists && !line.dryRun && line.options.mode != ImportMode::AppendToTable) {
         try {
-            accessdb::CreateDatabase(line.database, {accessdb::NewDatabaseFormat::Default, line.password});
+            accessdb::CreateDatabase(line.database,
+                                     {accessdb::NewDatabaseFormat::Default, line.password});
         } catch (const std::exception& failure) {
-            std::cout << "The database " << line.database << " cannot be created: " << failure.what() << '\n';
+            std::cout << "The database " << line.database
+                      << " cannot be created: " << failure.what() << '\n';
             return 1;
         }
         std::cerr << "quillmere-import: created the new database " << line.database << " (Access "
@@ -68,7 +53,8 @@ int Run(const CommandLine& line) {
     TableNameList tables;
     if (databaseExists) {
         try {
-            tables = TableNameList(ReadUserTables(*engine, connectionString));
+            tables = TableNameList(ListUserTables(*engine, line.database, line.password)
+                                       .value_or(std::vector<std::string>{}));
         } catch (const std::exception& failure) {
             std::cout << "The tables of " << line.database << " cannot be read: " << failure.what()
                       << '\n';
