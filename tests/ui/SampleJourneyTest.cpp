@@ -3,7 +3,6 @@
 // Everything happens in a copy of the program folder; the built one is never changed.
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,30 +42,19 @@ class SampleJourney : public ::testing::Test {
             h.folder / "Samples2" / "sample.mdb",
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
         std::filesystem::copy(built / "Samples", h.folder / "Samples");
-        // The installer's own step records the sample files in a settings file of this test.
+        // The installer's own step records the sample files in a settings file of this test. Only
+        // the installer gets that settings folder: the test process keeps its own environment.
         const auto config = h.folder / "config";
-        if (const char* before = std::getenv("XDG_CONFIG_HOME")) {
-            configBefore = before;
-        }
-        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         ::setenv("XDG_STATE_HOME", (h.folder / "state").c_str(), 1);
-        const std::string command = "'" + (built / "quillmere-install").string() +
-                                    "' --program-folder '" + h.folder.Path().string() +
-                                    "' > /dev/null";
+        const std::string command =
+            "XDG_CONFIG_HOME='" + config.string() + "' '" + (built / "quillmere-install").string() +
+            "' --program-folder '" + h.folder.Path().string() + "' > /dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         settings = std::make_unique<IniSettingsStore>(config / "Vantrell" / "Quillmere.ini");
         h.context.settings = settings.get();
         engine = MakeEngineSessionFactory();
         h.context.sessions = engine.get();
         database = (h.folder / "Samples2" / "sample.mdb").string();
-    }
-
-    void TearDown() override {
-        if (configBefore) {
-            ::setenv("XDG_CONFIG_HOME", configBefore->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_CONFIG_HOME");
-        }
     }
 
     // "Load Sample/Example Database", then "Next >".
@@ -92,7 +80,6 @@ class SampleJourney : public ::testing::Test {
     std::unique_ptr<IniSettingsStore> settings;
     std::unique_ptr<SessionFactory> engine;
     std::string database;
-    std::optional<std::string> configBefore;
 };
 
 TEST_F(SampleJourney, TheSampleFilesBecomeNewTablesInTheSampleDatabase) {
