@@ -1,6 +1,7 @@
 #include "filelist/ui/FileListDragReorder.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -89,11 +90,27 @@ bool FileListDragReorder::eventFilter(QObject* watched, QEvent* event) {
             return drag_.Held();
         }
         case QEvent::MouseButtonRelease: {
-            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-                drag_.MouseUp();
-                viewport->unsetCursor();  // back to the page's pointer
+            if (forwardingRelease_ ||
+                static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
+                break;
             }
-            break;
+            const bool wasHeld = drag_.Held();
+            drag_.MouseUp();
+            viewport->unsetCursor();  // back to the page's pointer
+            if (!wasHeld) {
+                break;
+            }
+            // The list ends its own press here, and would select the row under the pointer (or
+            // none, below the last entry). After a scroll or a release in empty space that is not
+            // the entry holding the dragged path: the drag's selection stays.
+            const int selected = files_.Selected();
+            forwardingRelease_ = true;
+            QCoreApplication::sendEvent(viewport, event);
+            forwardingRelease_ = false;
+            if (files_.Selected() != selected && selected <= files_.Count()) {
+                files_.Select(selected);
+            }
+            return true;
         }
         default:
             break;

@@ -38,6 +38,7 @@ class FileListDragReorder : public QObject {
     QWidget* viewport_;
     FileList& files_;
     DragReorder drag_;
+    bool forwardingRelease_ = false;
 };
 
 }  // namespace quillmere

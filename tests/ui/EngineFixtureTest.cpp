@@ -10,11 +10,13 @@
 
 #include "database/ConnectionString.h"
 #include "database/TableCatalogue.h"
+#include "tests/ui/EngineTableReader.h"
 #include "tests/ui/PageHarness.h"
 
 namespace quillmere {
 namespace {
 using testing::PageHarness;
+using testing::ReadEngineTable;
 
 // A writable copy of a fixture, or "" (and the reason) when there is none to be had.
 std::string CopyFixture(PageHarness& h, const std::string& relative, std::string* reason) {
@@ -127,29 +129,6 @@ bool EngineWrites(SessionFactory& engine, const std::string& scratch, std::strin
     }
 }
 
-std::vector<std::vector<std::string>> ReadTable(SessionFactory& engine, const std::string& path,
-                                                const std::string& table) {
-    auto session = engine.Create();
-    session->Open(BuildConnectionString(path, ""));
-    auto rows =
-        session->OpenRecordset("SELECT * FROM `" + table + "`", kCursorStatic, kLockUnspecified);
-    std::vector<std::vector<std::string>> result;
-    std::vector<std::string> header;
-    for (int i = 0; i < rows->FieldCount(); ++i) {
-        header.push_back(rows->FieldName(i));
-    }
-    result.push_back(header);
-    for (; !rows->AtEnd(); rows->MoveNext()) {
-        std::vector<std::string> row;
-        for (int i = 0; i < rows->FieldCount(); ++i) {
-            row.push_back(rows->Value(i));
-        }
-        result.push_back(row);
-    }
-    session->Close();
-    return result;
-}
-
 TEST_F(EnginePages, ImportsTwoFilesIntoAnEmptyDatabaseThroughTheWindow) {
     std::string reason;
     const auto path = CopyFixture(h, "jackcess/empty.mdb", &reason);
@@ -185,9 +164,9 @@ TEST_F(EnginePages, ImportsTwoFilesIntoAnEmptyDatabaseThroughTheWindow) {
     EXPECT_EQ(h.prompts.Texts(), (std::vector<std::string>{"Done.", "Done."}));
 
     EXPECT_EQ(
-        ReadTable(*engine, path, "NewTable1"),
+        ReadEngineTable(*engine, path, "NewTable1"),
         (std::vector<std::vector<std::string>>{{"Part", "Qty"}, {"nail", "10"}, {"screw", "20"}}));
-    EXPECT_EQ(ReadTable(*engine, path, "People"),
+    EXPECT_EQ(ReadEngineTable(*engine, path, "People"),
               (std::vector<std::vector<std::string>>{{"Name", "City"}, {"Anna", "O'Brien Town"}}));
     const auto tables = ListUserTables(*engine, path, "");
     ASSERT_TRUE(tables.has_value());

@@ -195,6 +195,24 @@ TEST(FileListDragReorder, ShowsTheDragCursorFromTheProgramFolderWhenThereIsOne) 
     OverrideProgramFolder({});
 }
 
+TEST(FileListDragReorder, ReleasingBelowTheLastEntryKeepsTheDraggedPathSelected) {
+    ShownList list;
+    for (const char* name : {"A", "B", "C"}) {
+        list.files.Append(name);
+    }
+    QApplication::processEvents();
+    list.Press(list.RowCentre(1));
+    list.MoveHeld(list.RowCentre(2));
+    list.MoveHeld(list.RowCentre(3));
+    const QPoint below(5, list.RowCentre(3).y() + 60);
+    list.MoveHeld(below);
+    list.Release(below);
+    EXPECT_THAT(Entries(list.files), ElementsAre("B", "C", "A"));
+    EXPECT_EQ(list.files.Selected(), 3);
+    ASSERT_EQ(list.listView.selectedItems().size(), 1);
+    EXPECT_EQ(list.listView.selectedItems()[0]->text(0), "A");
+}
+
 TEST(FileListDragReorder, ScrollsOneRowWhenDraggedNearAnEdge) {
     ShownList list(120);
     for (int i = 1; i <= 60; ++i) {
@@ -226,9 +244,16 @@ TEST(FileListDragReorder, ScrollsOneRowWhenDraggedNearAnEdge) {
     const int bottomRow = list.listView.indexAt(QPoint(5, bottomY)).row() + 1;
     ASSERT_GT(bottomRow, 0);
     list.Press(list.RowCentre(bottomRow - 1));
+    const std::string dragged = list.files.Entry(bottomRow - 1);
     list.MoveHeld(QPoint(5, bottomY));
     EXPECT_GT(list.listView.indexAt(QPoint(5, bottomY)).row() + 1, bottomRow);
+    // The scroll left another row under the pointer: releasing there keeps the dragged path
+    // selected, so "Move Up" and "Move Down" go on with the file the user carried.
     list.Release(QPoint(5, bottomY));
+    EXPECT_EQ(list.files.Entry(bottomRow), dragged);
+    EXPECT_EQ(list.files.Selected(), bottomRow);
+    ASSERT_EQ(list.listView.selectedItems().size(), 1);
+    EXPECT_EQ(list.listView.selectedItems()[0]->text(0).toStdString(), dragged);
 }
 
 // The files page as the program builds it: "Add All File(s) In Folder", drops and drags.
