@@ -183,6 +183,138 @@ const std::vector<SystemTable>& SystemTables() {
     return tables;
 }
 
+namespace {
+
+// empty2010.accdb and empty2016.accdb share a header creation date, and with it the stored
+// security ids, so their access-control entries are one list.
+const std::vector<AccessControlEntry>& AccessControlOf2010And2016() {
+    static const std::vector<AccessControlEntry> entries = {
+        {"Databases", "435b", 393216, false},
+        {"Relationships", "425e", 983294, true},
+        {"Relationships", "435b", 393217, false},
+        {"Relationships",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         1048575, true},
+        {"Relationships", "425b", 1048575, true},
+        {"Tables", "425e", 983294, true},
+        {"Tables", "435b", 1048319, true},
+        {"Tables",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         1048319, true},
+        {"Tables", "425b", 1048319, true},
+        {"MSysDb", "435b", 393230, false},
+        {"MSysDb", "425b", 14, false},
+        {"MSysDb",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393230, false},
+        {"MSysACEs", "435b", 393216, false},
+        {"MSysACEs",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393300, false},
+        {"MSysComplexColumns", "435b", 393216, false},
+        {"MSysComplexColumns",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexColumns", "425b", 20, false},
+        {"MSysComplexType_Attachment", "435b", 393216, false},
+        {"MSysComplexType_Attachment",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_Attachment", "425b", 20, false},
+        {"MSysComplexType_Decimal", "435b", 393216, false},
+        {"MSysComplexType_Decimal",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_Decimal", "425b", 20, false},
+        {"MSysComplexType_GUID", "435b", 393216, false},
+        {"MSysComplexType_GUID",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_GUID", "425b", 20, false},
+        {"MSysComplexType_IEEEDouble", "435b", 393216, false},
+        {"MSysComplexType_IEEEDouble",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_IEEEDouble", "425b", 20, false},
+        {"MSysComplexType_IEEESingle", "435b", 393216, false},
+        {"MSysComplexType_IEEESingle",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_IEEESingle", "425b", 20, false},
+        {"MSysComplexType_Long", "435b", 393216, false},
+        {"MSysComplexType_Long",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_Long", "425b", 20, false},
+        {"MSysComplexType_Short", "435b", 393216, false},
+        {"MSysComplexType_Short",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_Short", "425b", 20, false},
+        {"MSysComplexType_Text", "435b", 393216, false},
+        {"MSysComplexType_Text",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_Text", "425b", 20, false},
+        {"MSysComplexType_UnsignedByte", "435b", 393216, false},
+        {"MSysComplexType_UnsignedByte",
+         "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysComplexType_UnsignedByte", "425b", 20, false},
+        {"MSysObjects", "435b", 393216, false},
+        {"MSysObjects",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393300, false},
+        {"MSysObjects", "425b", 20, false},
+        {"MSysQueries", "435b", 393216, false},
+        {"MSysQueries",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysQueries", "425b", 20, false},
+        {"MSysRelationships", "435b", 917504, false},
+        {"MSysRelationships",
+         "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
+         "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
+         "fab76c7714ffb0dd3e0f2a3d73cb2e",
+         393236, false},
+        {"MSysRelationships", "425b", 20, false}};
+    return entries;
+}
+
+}  // namespace
+
 const std::vector<TargetFacts>& Targets() {
     static const std::vector<TargetFacts> targets = {
         {JetVersion::Jet4,
@@ -343,127 +475,7 @@ const std::vector<TargetFacts>& Targets() {
          {0x010E, 0x013C},
          "4259",
          "435b",
-         {{"Databases", "435b", 393216, false},
-          {"Relationships", "425e", 983294, true},
-          {"Relationships", "435b", 393217, false},
-          {"Relationships",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           1048575, true},
-          {"Relationships", "425b", 1048575, true},
-          {"Tables", "425e", 983294, true},
-          {"Tables", "435b", 1048319, true},
-          {"Tables",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           1048319, true},
-          {"Tables", "425b", 1048319, true},
-          {"MSysDb", "435b", 393230, false},
-          {"MSysDb", "425b", 14, false},
-          {"MSysDb",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393230, false},
-          {"MSysACEs", "435b", 393216, false},
-          {"MSysACEs",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393300, false},
-          {"MSysComplexColumns", "435b", 393216, false},
-          {"MSysComplexColumns",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexColumns", "425b", 20, false},
-          {"MSysComplexType_Attachment", "435b", 393216, false},
-          {"MSysComplexType_Attachment",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Attachment", "425b", 20, false},
-          {"MSysComplexType_Decimal", "435b", 393216, false},
-          {"MSysComplexType_Decimal",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Decimal", "425b", 20, false},
-          {"MSysComplexType_GUID", "435b", 393216, false},
-          {"MSysComplexType_GUID",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_GUID", "425b", 20, false},
-          {"MSysComplexType_IEEEDouble", "435b", 393216, false},
-          {"MSysComplexType_IEEEDouble",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_IEEEDouble", "425b", 20, false},
-          {"MSysComplexType_IEEESingle", "435b", 393216, false},
-          {"MSysComplexType_IEEESingle",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_IEEESingle", "425b", 20, false},
-          {"MSysComplexType_Long", "435b", 393216, false},
-          {"MSysComplexType_Long",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Long", "425b", 20, false},
-          {"MSysComplexType_Short", "435b", 393216, false},
-          {"MSysComplexType_Short",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Short", "425b", 20, false},
-          {"MSysComplexType_Text", "435b", 393216, false},
-          {"MSysComplexType_Text",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Text", "425b", 20, false},
-          {"MSysComplexType_UnsignedByte", "435b", 393216, false},
-          {"MSysComplexType_UnsignedByte",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_UnsignedByte", "425b", 20, false},
-          {"MSysObjects", "435b", 393216, false},
-          {"MSysObjects",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393300, false},
-          {"MSysObjects", "425b", 20, false},
-          {"MSysQueries", "435b", 393216, false},
-          {"MSysQueries",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysQueries", "425b", 20, false},
-          {"MSysRelationships", "435b", 917504, false},
-          {"MSysRelationships",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysRelationships", "425b", 20, false}}},
+         AccessControlOf2010And2016()},
         {JetVersion::Ace16,
          "empty2016.accdb",
          {0x06, 0x88, 0x20, 0xE2, 0xB7, 0xD7, 0xE3, 0x40},
@@ -471,127 +483,7 @@ const std::vector<TargetFacts>& Targets() {
          {0x010E, 0x0189},
          "4259",
          "435b",
-         {{"Databases", "435b", 393216, false},
-          {"Relationships", "425e", 983294, true},
-          {"Relationships", "435b", 393217, false},
-          {"Relationships",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           1048575, true},
-          {"Relationships", "425b", 1048575, true},
-          {"Tables", "425e", 983294, true},
-          {"Tables", "435b", 1048319, true},
-          {"Tables",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           1048319, true},
-          {"Tables", "425b", 1048319, true},
-          {"MSysDb", "435b", 393230, false},
-          {"MSysDb", "425b", 14, false},
-          {"MSysDb",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393230, false},
-          {"MSysACEs", "435b", 393216, false},
-          {"MSysACEs",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393300, false},
-          {"MSysComplexColumns", "435b", 393216, false},
-          {"MSysComplexColumns",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexColumns", "425b", 20, false},
-          {"MSysComplexType_Attachment", "435b", 393216, false},
-          {"MSysComplexType_Attachment",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Attachment", "425b", 20, false},
-          {"MSysComplexType_Decimal", "435b", 393216, false},
-          {"MSysComplexType_Decimal",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Decimal", "425b", 20, false},
-          {"MSysComplexType_GUID", "435b", 393216, false},
-          {"MSysComplexType_GUID",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_GUID", "425b", 20, false},
-          {"MSysComplexType_IEEEDouble", "435b", 393216, false},
-          {"MSysComplexType_IEEEDouble",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_IEEEDouble", "425b", 20, false},
-          {"MSysComplexType_IEEESingle", "435b", 393216, false},
-          {"MSysComplexType_IEEESingle",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_IEEESingle", "425b", 20, false},
-          {"MSysComplexType_Long", "435b", 393216, false},
-          {"MSysComplexType_Long",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Long", "425b", 20, false},
-          {"MSysComplexType_Short", "435b", 393216, false},
-          {"MSysComplexType_Short",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Short", "425b", 20, false},
-          {"MSysComplexType_Text", "435b", 393216, false},
-          {"MSysComplexType_Text",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_Text", "425b", 20, false},
-          {"MSysComplexType_UnsignedByte", "435b", 393216, false},
-          {"MSysComplexType_UnsignedByte",
-           "4181c8d3c504c8f5ef8520a66c6dfc1b51dcb450c6bb0f708af0650452da64add63190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcec0f0ddef7117f0d4e511800b7ef9656e5b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysComplexType_UnsignedByte", "425b", 20, false},
-          {"MSysObjects", "435b", 393216, false},
-          {"MSysObjects",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393300, false},
-          {"MSysObjects", "425b", 20, false},
-          {"MSysQueries", "435b", 393216, false},
-          {"MSysQueries",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysQueries", "425b", 20, false},
-          {"MSysRelationships", "435b", 917504, false},
-          {"MSysRelationships",
-           "419f1b72a6e785dacc8520a66c6dfc1b5151563b916c3bc7c849a7a588a3270b7c3190ff554ef3e8b398186"
-           "6eda97a9d03e5502423e01ffcecd0021aafad6f5bea647db9059919e662b43cf05787ac1276985b9f6db7bd"
-           "fab76c7714ffb0dd3e0f2a3d73cb2e",
-           393236, false},
-          {"MSysRelationships", "425b", 20, false}}},
+         AccessControlOf2010And2016()},
         {JetVersion::Ace17,
          "empty2019.accdb",
          {0xBC, 0x5D, 0x7E, 0xD9, 0xDA, 0xA7, 0xE5, 0x40},
