@@ -59,7 +59,7 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
     if (!h.password.empty() && h.password != password)
         throw Error(ErrorKind::WrongPassword, "Not a valid password.");
     std::unique_ptr<Database> db(new Database(std::move(pages), mode));
-    if (mode == OpenMode::ReadWrite)
+    if (mode != OpenMode::ReadOnly)
         db->PrepareForWriting();
     db->GetCatalog();  // a database whose catalog cannot be read does not open
     return db;
@@ -123,12 +123,52 @@ std::unique_ptr<TableCursor> Database::OpenQuery(const std::string& sql) {
     return OpenTable(ParseSelectAll(sql));
 }
 
+Writer& Database::RequireWriter(const std::string& what) {
+    if (!writer_) {
+        throw Error(ErrorKind::ReadOnly, "The database '" + Path() +
+                                             "' is open for reading only; " + what +
+                                             " cannot be executed.");
+    }
+    return *writer_;
+}
+
+void Database::CreateTable(const TableDefinition& definition) {
+    Writer& writer = RequireWriter("creating table '" + definition.name + "'");
+    Guard([&] {
+        writer.CreateTable(definition);
+        return 0;
+    });
+}
+
+RowInserter Database::Inserter(const std::string& table) {
+    Writer& writer = RequireWriter("adding rows to table '" + table + "'");
+    Guard([&] { return &writer.Table(table); });
+    return RowInserter(*this, table);
+}
+
+const TableDef& RowInserter::Table() {
+    Writer& writer = database_->RequireWriter("adding rows to table '" + table_ + "'");
+    return *database_->Guard([&] { return &writer.Table(table_); });
+}
+
+void RowInserter::Insert(std::vector<Value>& values, const std::vector<bool>& supplied) {
+    Writer& writer = database_->RequireWriter("adding rows to table '" + table_ + "'");
+    database_->Guard([&] {
+        writer.Insert(table_, values, supplied);
+        return 0;
+    });
+}
+
 void Database::InvalidateCatalog() {
     catalog_.reset();
     tables_.clear();
 }
 
 void Database::Close() {
+    if (mode_ == OpenMode::Discard && writer_) {
+        writer_->Close();  // nothing was written: there is nothing to flush
+        return;
+    }
     if (mode_ == OpenMode::ReadWrite && pages_) {
         pages_->Flush();
         pages_->Sync();

@@ -20,10 +20,32 @@
 #include "accessdb/PageFile.h"
 #include "accessdb/TableCursor.h"
 #include "accessdb/TableDef.h"
+#include "accessdb/TableDefinition.h"
+#include "accessdb/Value.h"
 
 namespace accessdb {
 
 class Writer;
+class Database;
+
+// Appends rows of typed values to one table of a database opened for writing. Each Insert is
+// all or nothing. Cheap to make; valid while its database is open.
+class RowInserter {
+  public:
+    // The table's definition as the writer keeps it (row count and AutoNumber current).
+    const TableDef& Table();
+    // `values`: one per column in column order, each Null or of the column's type;
+    // `supplied[i]` false when column i was not named (empty: every column was). Throws
+    // accessdb::Error naming the table, column and value for a row the table refuses.
+    void Insert(std::vector<Value>& values, const std::vector<bool>& supplied = {});
+
+  private:
+    friend class Database;
+    RowInserter(Database& database, std::string table)
+        : database_(&database), table_(std::move(table)) {}
+    Database* database_;
+    std::string table_;
+};
 
 struct DatabaseInfo {
     std::string path;
@@ -72,9 +94,14 @@ class Database {
     std::unique_ptr<TableCursor> OpenTable(const std::string& name);
     // Cursor for "SELECT * FROM <table>" (name bare, in backquotes or in brackets).
     std::unique_ptr<TableCursor> OpenQuery(const std::string& sql);
-    // Runs one statement. SELECT is accepted (and read to nothing); writing statements are
-    // handled by the writer.
+    // Runs one Jet SQL statement (sql/Execute.h): CREATE TABLE, INSERT INTO ... VALUES, and
+    // SELECT * FROM (read to nothing).
     void Execute(const std::string& sql);
+
+    // Writing (databases opened with ReadWrite or Discard). Throws ReadOnly otherwise.
+    void CreateTable(const TableDefinition& definition);
+    // Throws TableNotFound (3078) when there is no such table.
+    RowInserter Inserter(const std::string& table);
 
     // Forget cached catalog and table definitions (after the writer changed them).
     void InvalidateCatalog();
@@ -96,7 +123,9 @@ class Database {
     }
 
   private:
+    friend class RowInserter;
     Database(std::unique_ptr<PageFile> pages, OpenMode mode);
+    Writer& RequireWriter(const std::string& what);
     // Checks that the file may be written and prepares it (lock file, journal recovery).
     void PrepareForWriting();
 

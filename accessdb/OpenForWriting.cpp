@@ -20,7 +20,7 @@ void Database::PrepareForWriting() {
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
                                              EncryptionName(pages_->Header().encryption) +
                                              "); encrypted databases can only be read.");
-    writer_ = std::make_unique<Writer>(*this);
+    writer_ = std::make_unique<Writer>(*this, mode_ == OpenMode::Discard);
 }
 
 void RecoverInterruptedStatement(const std::string& path) {

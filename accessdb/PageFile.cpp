@@ -8,7 +8,7 @@
 namespace accessdb {
 
 PageFile::PageFile(const std::string& path, OpenMode mode)
-    : file_(path, mode == OpenMode::ReadWrite) {
+    : file_(path, mode == OpenMode::ReadWrite), discard_(mode == OpenMode::Discard) {
     std::vector<std::uint8_t> start(4096);
     start.resize(file_.ReadAt(0, start));
     std::string reason;
@@ -167,6 +167,8 @@ void PageFile::EndStatement() {
 }
 
 void PageFile::Flush() {
+    if (discard_)
+        return;  // the changes live in the cache until the database is closed
     std::vector<std::uint32_t> pages(dirty_.begin(), dirty_.end());
     std::sort(pages.begin(), pages.end());
     for (std::uint32_t n : pages)

@@ -39,7 +39,9 @@ class PageJournal {
     virtual void BeforeGrow(std::uint32_t pageCountBefore) = 0;
 };
 
-enum class OpenMode { ReadOnly, ReadWrite };
+// Discard: opened for writing, but every change stays in memory and the file is never written
+// (a dry run).
+enum class OpenMode { ReadOnly, ReadWrite, Discard };
 
 class PageFile {
   public:
@@ -51,7 +53,9 @@ class PageFile {
     const DatabaseHeader& Header() const { return header_; }
     std::uint32_t PageSize() const { return header_.format->pageSize; }
     std::uint32_t PageCount() const { return pageCount_; }
-    bool Writable() const { return file_.Writable(); }
+    bool Writable() const { return file_.Writable() || discard_; }
+    // Changes are kept in memory only (OpenMode::Discard).
+    bool Discarding() const { return discard_; }
 
     // A decoded page. Throws Damaged for a page number outside the file.
     PageRef Read(std::uint32_t page);
@@ -67,7 +71,10 @@ class PageFile {
 
     // Writes every dirty page (encoded) to the file; Sync() then makes it durable.
     void Flush();
-    void Sync() { file_.Sync(); }
+    void Sync() {
+        if (!discard_)
+            file_.Sync();
+    }
     // Drops every cached page, dirty ones included (after a rollback replaced the file's pages).
     void DiscardCache();
     FileHandle& File() { return file_; }
@@ -93,6 +100,7 @@ class PageFile {
     std::unordered_set<std::uint32_t> journaled_;
     bool grewInStatement_ = false;
     bool inStatement_ = false;
+    bool discard_ = false;
     PageJournal* journal_ = nullptr;
     std::size_t cacheLimit_ = 4096;
 };

@@ -1,37 +1,160 @@
-// Statement execution: SELECT reads; CREATE TABLE and INSERT INTO go to the writer.
+// Statement execution: parsing, literal conversion, then the engine's typed operations.
+#include "accessdb/sql/Execute.h"
+
 #include "accessdb/Database.h"
+#include "accessdb/sql/LiteralConversion.h"
 #include "accessdb/sql/SqlParser.h"
-#include "accessdb/write/Writer.h"
 
-namespace accessdb {
+namespace accessdb::sql {
 
-void Database::Execute(const std::string& sql) {
-    thread_local sql::Statement statement;
+namespace {
+
+constexpr long kValueCount = 3346;
+constexpr long kUnknownField = 3127;
+
+accessdb::ColumnDefinition ToColumn(const ColumnDefinition& column) {
+    accessdb::ColumnDefinition out;
+    out.name = column.name;
+    out.size = column.size;
+    switch (column.kind) {
+        case ColumnKind::Text:
+            out.type = ColumnType::Text;
+            break;
+        case ColumnKind::Memo:
+            out.type = ColumnType::Memo;
+            break;
+        case ColumnKind::Byte:
+            out.type = ColumnType::Byte;
+            break;
+        case ColumnKind::Integer:
+            out.type = ColumnType::Integer;
+            break;
+        case ColumnKind::Long:
+            out.type = ColumnType::Long;
+            break;
+        case ColumnKind::Counter:
+            out.type = ColumnType::Long;
+            out.autoNumber = true;
+            break;
+        case ColumnKind::Single:
+            out.type = ColumnType::Single;
+            break;
+        case ColumnKind::Double:
+            out.type = ColumnType::Double;
+            break;
+        case ColumnKind::Currency:
+            out.type = ColumnType::Currency;
+            break;
+        case ColumnKind::DateTime:
+            out.type = ColumnType::DateTime;
+            break;
+        case ColumnKind::Bit:
+            out.type = ColumnType::Boolean;
+            break;
+        case ColumnKind::Guid:
+            out.type = ColumnType::Guid;
+            break;
+    }
+    return out;
+}
+
+accessdb::TableDefinition ToDefinition(const CreateTable& statement) {
+    accessdb::TableDefinition definition;
+    definition.name = statement.table;
+    definition.columns.reserve(statement.columns.size());
+    for (const auto& column : statement.columns) {
+        definition.columns.push_back(ToColumn(column));
+    }
+    return definition;
+}
+
+// Reused from statement to statement: the import sends one INSERT per line.
+struct InsertState {
+    std::vector<int> positions;
+    std::vector<Value> values;
+    std::vector<bool> supplied;
+};
+
+void Insert(Database& database, const InsertInto& statement, InsertState& state) {
+    RowInserter inserter = database.Inserter(statement.table);
+    const TableDef& def = inserter.Table();
+    const std::size_t columnCount = def.columns.size();
+    state.positions.clear();
+    if (statement.columns.empty()) {
+        for (std::size_t i = 0; i < columnCount; ++i) {
+            state.positions.push_back(static_cast<int>(i));
+        }
+    } else {
+        for (const std::string& name : statement.columns) {
+            const ColumnDef* column = def.FindColumn(name);
+            if (column == nullptr) {
+                throw Error(ErrorKind::Constraint,
+                            "The INSERT INTO statement contains the following unknown field "
+                            "name: '" +
+                                name + "' (table '" + def.name + "').",
+                            kUnknownField);
+            }
+            state.positions.push_back(static_cast<int>(column - def.columns.data()));
+        }
+    }
+    if (statement.values.size() != state.positions.size()) {
+        throw Error(ErrorKind::Constraint,
+                    "Number of query values and destination fields are not the same: table '" +
+                        def.name + "' takes " + std::to_string(state.positions.size()) +
+                        " values, the statement gives " + std::to_string(statement.values.size()) +
+                        ".",
+                    kValueCount);
+    }
+    state.values.resize(columnCount);
+    state.supplied.assign(columnCount, statement.columns.empty());
+    for (std::size_t i = 0; i < columnCount; ++i) {
+        state.values[i].null = true;
+        state.values[i].type = def.columns[i].type;
+    }
+    for (std::size_t v = 0; v < state.positions.size(); ++v) {
+        const auto position = static_cast<std::size_t>(state.positions[v]);
+        LiteralToValue(def.name, def.columns[position], statement.values[v],
+                       state.values[position]);
+        state.supplied[position] = true;
+    }
+    inserter.Insert(state.values, state.supplied);
+}
+
+}  // namespace
+
+void Execute(Database& database, std::string_view text) {
+    thread_local Statement statement;
+    thread_local InsertState insertState;
     try {
-        sql::ParseStatementInto(sql, statement);
-    } catch (const sql::SqlSyntaxError& e) {
+        ParseStatementInto(text, statement);
+    } catch (const SqlSyntaxError& e) {
         throw Error(ErrorKind::Syntax, e.what(), e.number());
     }
-    if (const auto* select = std::get_if<sql::SelectAll>(&statement)) {
-        auto cursor = OpenTable(select->table);
+    if (const auto* select = std::get_if<SelectAll>(&statement)) {
+        auto cursor = database.OpenTable(select->table);
         while (cursor->Next()) {
         }
         return;
     }
-    if (!writer_) {
-        throw Error(ErrorKind::ReadOnly, "The database '" + Path() +
-                                             "' is open for reading only; \"" + sql.substr(0, 60) +
-                                             (sql.size() > 60 ? "...\"" : "\"") +
-                                             " cannot be executed.");
+    if (database.Mode() == OpenMode::ReadOnly) {
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + database.Path() + "' is open for reading only; \"" +
+                        std::string(text.substr(0, 60)) + (text.size() > 60 ? "...\"" : "\"") +
+                        " cannot be executed.");
     }
-    Guard([&] {
-        if (const auto* create = std::get_if<sql::CreateTable>(&statement)) {
-            writer_->CreateTable(*create);
-        } else {
-            writer_->Insert(std::get<sql::InsertInto>(statement));
-        }
-        return 0;
-    });
+    if (const auto* create = std::get_if<CreateTable>(&statement)) {
+        database.CreateTable(ToDefinition(*create));
+    } else {
+        Insert(database, std::get<InsertInto>(statement), insertState);
+    }
+}
+
+}  // namespace accessdb::sql
+
+namespace accessdb {
+
+void Database::Execute(const std::string& sql) {
+    sql::Execute(*this, sql);
 }
 
 }  // namespace accessdb

@@ -28,46 +28,17 @@ struct NewColumn {
     RowPointer longValueFree;
 };
 
-ColumnType TypeOf(sql::ColumnKind kind) {
-    switch (kind) {
-        case sql::ColumnKind::Text:
-            return ColumnType::Text;
-        case sql::ColumnKind::Memo:
-            return ColumnType::Memo;
-        case sql::ColumnKind::Byte:
-            return ColumnType::Byte;
-        case sql::ColumnKind::Integer:
-            return ColumnType::Integer;
-        case sql::ColumnKind::Long:
-        case sql::ColumnKind::Counter:
-            return ColumnType::Long;
-        case sql::ColumnKind::Single:
-            return ColumnType::Single;
-        case sql::ColumnKind::Double:
-            return ColumnType::Double;
-        case sql::ColumnKind::Currency:
-            return ColumnType::Currency;
-        case sql::ColumnKind::DateTime:
-            return ColumnType::DateTime;
-        case sql::ColumnKind::Bit:
-            return ColumnType::Boolean;
-        case sql::ColumnKind::Guid:
-            return ColumnType::Guid;
-    }
-    return ColumnType::Text;
-}
-
 // Column numbers in statement order; variable columns get their slots first for Text, then
 // Memo (long values last in the row); fixed columns their offsets in order.
-std::vector<NewColumn> LayOut(const sql::CreateTable& table) {
+std::vector<NewColumn> LayOut(const TableDefinition& table) {
     std::vector<NewColumn> columns;
     std::uint16_t fixedOffset = 0;
     std::uint16_t varSlots = 0;
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
-        const sql::ColumnDefinition& definition = table.columns[i];
+        const ColumnDefinition& definition = table.columns[i];
         NewColumn column;
         column.name = Utf8ToUtf16(definition.name);
-        column.type = TypeOf(definition.kind);
+        column.type = definition.type;
         column.number = static_cast<std::uint16_t>(i);
         if (column.type == ColumnType::Text) {
             column.length = static_cast<std::uint16_t>(2 * definition.size);
@@ -82,7 +53,7 @@ std::vector<NewColumn> LayOut(const sql::CreateTable& table) {
                 column.fixedOffset = fixedOffset;
                 fixedOffset = static_cast<std::uint16_t>(fixedOffset + column.length);
             }
-            if (definition.kind == sql::ColumnKind::Counter) {
+            if (definition.autoNumber && column.type == ColumnType::Long) {
                 column.flags |= kColumnAutoLong;
             }
         }
@@ -189,7 +160,7 @@ std::vector<std::uint8_t> EmptyInlineMapRow() {
 }  // namespace
 
 std::uint32_t WriteNewTableDefinition(PageFile& pages, PageAllocator& allocator,
-                                      const sql::CreateTable& table, SortOrder sortOrder) {
+                                      const TableDefinition& table, SortOrder sortOrder) {
     const Format& format = pages.format();
     std::vector<NewColumn> columns = LayOut(table);
 

@@ -8,7 +8,7 @@
 
 #include "accessdb/Header.h"
 #include "accessdb/PageFile.h"
-#include "accessdb/sql/SqlStatement.h"
+#include "accessdb/TableDefinition.h"
 #include "accessdb/write/PageAllocator.h"
 
 namespace accessdb {
@@ -16,6 +16,6 @@ namespace accessdb {
 // Writes the definition of `table`; text and memo columns get `sortOrder` and Unicode
 // compression. Returns the first TDEF page (the table's id in the catalog).
 std::uint32_t WriteNewTableDefinition(PageFile& pages, PageAllocator& allocator,
-                                      const sql::CreateTable& table, SortOrder sortOrder);
+                                      const TableDefinition& table, SortOrder sortOrder);
 
 }  // namespace accessdb

@@ -7,6 +7,7 @@
 #include "accessdb/write/FieldEncoding.h"
 #include "accessdb/write/NameRules.h"
 #include "accessdb/write/TableDefBuilder.h"
+#include "accessdb/write/ValueChecks.h"
 
 namespace accessdb {
 
@@ -15,8 +16,6 @@ namespace {
 constexpr long kTableExists = 3010;
 constexpr long kTooManyFields = 3190;
 constexpr long kFieldDefinedTwice = 3191;
-constexpr long kValueCount = 3346;
-constexpr long kUnknownField = 3127;
 constexpr std::uint32_t kFullAccess = 1048575;  // dbSecFullAccess
 const std::vector<std::uint8_t> kDefaultOwner{0xA6, 0x33};
 
@@ -43,17 +42,19 @@ SortOrder DefaultSortOrder(const PageFile& pages) {
 
 }  // namespace
 
-Writer::Writer(Database& database)
-    : database_(database),
-      lock_(database.Path()),
-      journal_(database.Path(), database.Pages().PageSize()),
-      allocator_(database.Pages()) {
+Writer::Writer(Database& database, bool discard)
+    : database_(database), allocator_(database.Pages()) {
+    if (discard) {
+        return;
+    }
+    lock_ = std::make_unique<LockFile>(database.Path());
+    journal_ = std::make_unique<RollbackJournal>(database.Path(), database.Pages().PageSize());
     PageFile& pages = database_.Pages();
     if (RollbackJournal::Recover(pages, false)) {
         database_.InvalidateCatalog();
     }
-    journal_.Start();
-    pages.SetJournal(&journal_);
+    journal_->Start();
+    pages.SetJournal(journal_.get());
 }
 
 Writer::~Writer() {
@@ -62,8 +63,12 @@ Writer::~Writer() {
 
 void Writer::Close() {
     database_.Pages().SetJournal(nullptr);
-    journal_.Remove();
-    lock_.Release();
+    if (journal_) {
+        journal_->Remove();
+    }
+    if (lock_) {
+        lock_->Release();
+    }
 }
 
 void Writer::ForgetState() {
@@ -83,16 +88,22 @@ void Writer::RunStatement(Fn&& body) {
     } catch (...) {
         // Nothing reached the file: drop the changed pages and everything derived from them.
         pages.EndStatement();
-        journal_.Forget();
+        if (journal_) {
+            journal_->Forget();
+        }
         pages.DiscardCache();
         ForgetState();
         throw;
     }
+    if (!journal_) {
+        pages.EndStatement();  // discarding: the changes stay in the cache
+        return;
+    }
     try {
-        if (journal_.HasChanges()) {
-            journal_.Write(pages);
+        if (journal_->HasChanges()) {
+            journal_->Write(pages);
             pages.Flush();
-            journal_.MarkDone();
+            journal_->MarkDone();
         }
     } catch (...) {
         // The file may hold part of the statement: put the original pages back.
@@ -101,7 +112,7 @@ void Writer::RunStatement(Fn&& body) {
         ForgetState();
         try {
             RollbackJournal::Recover(pages, false);
-            journal_.MarkDone();
+            journal_->MarkDone();
         } catch (...) {
             // The journal stays marked full: the next open rolls the statement back.
         }
@@ -266,11 +277,11 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
     }
 }
 
-void Writer::CreateTable(const sql::CreateTable& statement) {
-    CheckObjectName(statement.table, "table");
+void Writer::CreateTable(const TableDefinition& statement) {
+    CheckObjectName(statement.name, "table");
     if (statement.columns.size() > kMaxColumnsPerTable) {
         throw Error(ErrorKind::Constraint,
-                    "Too many fields defined: table '" + statement.table + "' would have " +
+                    "Too many fields defined: table '" + statement.name + "' would have " +
                         std::to_string(statement.columns.size()) + " columns (at most 255).",
                     kTooManyFields);
     }
@@ -280,14 +291,14 @@ void Writer::CreateTable(const sql::CreateTable& statement) {
             if (SameName(statement.columns[i].name, statement.columns[j].name)) {
                 throw Error(ErrorKind::Constraint,
                             "Cannot define field '" + statement.columns[i].name +
-                                "' more than once in table '" + statement.table + "'.",
+                                "' more than once in table '" + statement.name + "'.",
                             kFieldDefinedTwice);
             }
         }
     }
     Catalog& catalog = database_.GetCatalog();
-    if (catalog.Find(statement.table) != nullptr) {
-        throw Error(ErrorKind::Constraint, "Table '" + statement.table + "' already exists.",
+    if (catalog.Find(statement.name) != nullptr) {
+        throw Error(ErrorKind::Constraint, "Table '" + statement.name + "' already exists.",
                     kTableExists);
     }
     PageFile& pages = database_.Pages();
@@ -307,7 +318,7 @@ void Writer::CreateTable(const sql::CreateTable& statement) {
     }
     RunStatement([&] {
         const std::uint32_t tdefPage = WriteNewTableDefinition(pages, allocator_, statement, order);
-        AddCatalogRow(statement.table, tdefPage);
+        AddCatalogRow(statement.name, tdefPage);
         AddAccessControlRows(tdefPage);
     });
     database_.InvalidateCatalog();
@@ -315,9 +326,15 @@ void Writer::CreateTable(const sql::CreateTable& statement) {
     lastName_.clear();
 }
 
-void Writer::Insert(const sql::InsertInto& statement) {
+const TableDef& Writer::Table(const std::string& name) {
+    return WriterFor(name).Def();
+}
+
+void Writer::Insert(const std::string& name, std::vector<Value>& values,
+                    const std::vector<bool>& supplied) {
+    (void)supplied;  // default values are not applied yet: an unnamed column is Null
     RunStatement([&] {
-        TableWriter& writer = WriterFor(statement.table);
+        TableWriter& writer = WriterFor(name);
         const TableDef& def = writer.Def();
         if (def.tableType != 0x4E || !def.realIndexes.empty()) {
             if (!def.realIndexes.empty()) {
@@ -331,58 +348,39 @@ void Writer::Insert(const sql::InsertInto& statement) {
                                                  "changed.");
         }
         const std::size_t columnCount = def.columns.size();
-        // Which column each value goes to.
-        positions_.clear();
-        if (statement.columns.empty()) {
-            for (std::size_t i = 0; i < columnCount; ++i) {
-                positions_.push_back(static_cast<int>(i));
-            }
-        } else {
-            for (const std::string& name : statement.columns) {
-                const ColumnDef* column = def.FindColumn(name);
-                if (column == nullptr) {
-                    throw Error(ErrorKind::Constraint,
-                                "The INSERT INTO statement contains the following unknown field "
-                                "name: '" +
-                                    name + "' (table '" + def.name + "').",
-                                kUnknownField);
-                }
-                positions_.push_back(static_cast<int>(column - def.columns.data()));
-            }
+        if (values.size() != columnCount) {
+            throw Error(ErrorKind::Constraint, "A row for table '" + def.name + "' needs " +
+                                                   std::to_string(columnCount) + " values, " +
+                                                   std::to_string(values.size()) + " were given.");
         }
-        if (statement.values.size() != positions_.size()) {
-            throw Error(ErrorKind::Constraint,
-                        "Number of query values and destination fields are not the same: table '" +
-                            def.name + "' takes " + std::to_string(positions_.size()) +
-                            " values, the statement gives " +
-                            std::to_string(statement.values.size()) + ".",
-                        kValueCount);
-        }
-        values_.resize(columnCount);
         fields_.resize(columnCount);
         for (std::size_t i = 0; i < columnCount; ++i) {
-            values_[i].null = true;
-            values_[i].type = def.columns[i].type;
-        }
-        for (std::size_t v = 0; v < positions_.size(); ++v) {
-            const auto position = static_cast<std::size_t>(positions_[v]);
-            LiteralToValue(def.name, def.columns[position], statement.values[v], values_[position]);
+            if (!values[i].null && values[i].type != def.columns[i].type) {
+                throw Error(ErrorKind::Constraint, "A " + ColumnTypeName(values[i].type) +
+                                                       " value cannot be stored in "
+                                                       "column '" +
+                                                       def.columns[i].name + "' (" +
+                                                       ColumnTypeName(def.columns[i].type) +
+                                                       ") of table '" + def.name + "'.");
+            }
+            values[i].type = def.columns[i].type;
+            CheckTextFits(def.name, def.columns[i], values[i]);
         }
         for (std::size_t i = 0; i < columnCount; ++i) {
             const ColumnDef& column = def.columns[i];
             if ((column.flags & kColumnAutoLong) != 0 && column.type == ColumnType::Long) {
-                if (values_[i].null) {
-                    values_[i].null = false;
-                    values_[i].integer = static_cast<std::int32_t>(def.autoNumber + 1);
+                if (values[i].null) {
+                    values[i].null = false;
+                    values[i].integer = static_cast<std::int32_t>(def.autoNumber + 1);
                 }
-                writer.RaiseAutoNumber(values_[i].integer);
-            } else if (column.IsAutoNumber() && values_[i].null) {
+                writer.RaiseAutoNumber(values[i].integer);
+            } else if (column.IsAutoNumber() && values[i].null) {
                 throw Error(ErrorKind::NotSupported,
                             "Column '" + column.name + "' of table '" + def.name +
                                 "' is a GUID AutoNumber, which cannot be filled in yet.");
             }
             if (!IsLongValueType(column.type)) {
-                EncodeField(column, values_[i], fields_[i]);
+                EncodeField(column, values[i], fields_[i]);
             } else {
                 fields_[i].present = false;
                 fields_[i].bytes.clear();
@@ -390,11 +388,11 @@ void Writer::Insert(const sql::InsertInto& statement) {
         }
         for (std::size_t i = 0; i < columnCount; ++i) {
             const ColumnDef& column = def.columns[i];
-            if (IsLongValueType(column.type) && !values_[i].null) {
+            if (IsLongValueType(column.type) && !values[i].null) {
                 const std::vector<std::uint8_t> data =
                     column.type == ColumnType::Memo
-                        ? EncodeText(values_[i].text, column.IsCompressedUnicode())
-                        : values_[i].bytes;
+                        ? EncodeText(values[i].text, column.IsCompressedUnicode())
+                        : values[i].bytes;
                 const std::size_t used = RowSizeWithout(def, fields_, i);
                 const std::size_t room =
                     database_.format().maxRowSize > used ? database_.format().maxRowSize - used : 0;
@@ -402,7 +400,7 @@ void Writer::Insert(const sql::InsertInto& statement) {
             }
         }
         try {
-            writer.Insert(fields_, values_);
+            writer.Insert(fields_, values);
         } catch (const Error& e) {
             if (std::string(e.what()) == "Record is too large.") {
                 throw Error(ErrorKind::Constraint,

@@ -1,9 +1,9 @@
 #pragma once
-// Executes the writing statements on a database opened for writing. Holds the lock file and
-// the rollback journal for as long as the database is open. Every statement is all or
-// nothing: its pages are changed in the cache, then the original images go to the journal,
-// then the pages to the file, then the journal is marked empty. A statement that fails midway
-// leaves the file untouched.
+// Carries out the writing operations (a new table, a new row) on a database opened for writing.
+// Holds the lock file and the rollback journal for as long as the database is open. Every
+// operation is all or nothing: its pages are changed in the cache, then the original images go
+// to the journal, then the pages to the file, then the journal is marked empty. An operation that
+// fails midway leaves the file untouched. Values arrive typed: no SQL is known here.
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,7 +12,8 @@
 
 #include "accessdb/LockFile.h"
 #include "accessdb/RollbackJournal.h"
-#include "accessdb/sql/SqlStatement.h"
+#include "accessdb/TableDefinition.h"
+#include "accessdb/Value.h"
 #include "accessdb/write/PageAllocator.h"
 #include "accessdb/write/TableWriter.h"
 
@@ -24,11 +25,21 @@ class Writer {
   public:
     // Takes the lock file (Error InUse when another program holds it) and rolls back a
     // statement a crash cut off.
-    explicit Writer(Database& database);
+    // With `discard`, changes stay in memory and never reach the file: no lock file, no
+    // journal (a dry run).
+    Writer(Database& database, bool discard);
     ~Writer();
 
-    void CreateTable(const sql::CreateTable& statement);
-    void Insert(const sql::InsertInto& statement);
+    void CreateTable(const TableDefinition& definition);
+    // The definition of table `name` as the writer keeps it (counters current). Throws
+    // TableNotFound (3078).
+    const TableDef& Table(const std::string& name);
+    // Appends a row to table `name`. `values` hold one value per column, in column order, each
+    // Null or of the column's type; `supplied[i]` false says column i was not named by the
+    // caller (an empty `supplied` means every column was). Long AutoNumber columns take the
+    // next number when Null. The values may be changed (AutoNumbers filled in).
+    void Insert(const std::string& name, std::vector<Value>& values,
+                const std::vector<bool>& supplied);
 
     // After the database's pages are written and synced: removes the journal and the lock file.
     void Close();
@@ -44,16 +55,14 @@ class Writer {
     const std::vector<std::uint8_t>& DatabaseOwner();
 
     Database& database_;
-    LockFile lock_;
-    RollbackJournal journal_;
+    std::unique_ptr<LockFile> lock_;            // null when discarding
+    std::unique_ptr<RollbackJournal> journal_;  // null when discarding
     PageAllocator allocator_;
     std::map<std::uint32_t, std::unique_ptr<TableWriter>> tables_;  // by TDEF page
     std::string lastName_;
     TableWriter* lastTable_ = nullptr;
     std::optional<std::vector<std::uint8_t>> owner_;
     std::vector<StoredField> fields_;
-    std::vector<Value> values_;
-    std::vector<int> positions_;
 };
 
 }  // namespace accessdb
