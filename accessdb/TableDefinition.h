@@ -15,9 +15,25 @@ struct ColumnDefinition {
     bool autoNumber = false;  // Long columns: the table hands out the next number
 };
 
+struct IndexedColumn {
+    std::string name;
+    bool ascending = true;
+};
+
+// An index of a new table, or one added to a table later.
+struct IndexDefinition {
+    std::string name;
+    std::vector<IndexedColumn> columns;  // one to ten
+    bool primaryKey = false;             // also unique and required
+    bool unique = false;
+    bool ignoreNulls = false;  // rows whose key columns are all Null get no entry
+    bool required = false;     // no key column may be Null
+};
+
 struct TableDefinition {
     std::string name;
     std::vector<ColumnDefinition> columns;
+    std::vector<IndexDefinition> indexes;
 };
 
 }  // namespace accessdb

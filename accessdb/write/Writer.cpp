@@ -278,6 +278,10 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
 }
 
 void Writer::CreateTable(const TableDefinition& statement) {
+    if (!statement.indexes.empty()) {
+        throw Error(ErrorKind::NotSupported,
+                    "Table '" + statement.name + "' cannot be created with indexes yet.");
+    }
     CheckObjectName(statement.name, "table");
     if (statement.columns.size() > kMaxColumnsPerTable) {
         throw Error(ErrorKind::Constraint,
