@@ -126,6 +126,21 @@ class TableDef {
     std::vector<const ColumnDef*> IndexColumns(const RealIndex& index) const;
 };
 
+// The starting bytes of a new column block: the engine's constant and the sort order, which
+// Access writes for columns of every type (Serialize fills in the rest).
+std::vector<std::uint8_t> NewColumnBlock(const Format& format, SortOrder sortOrder);
+// The starting bytes of a new logical index block: the engine's constant and the cascade bytes
+// Access writes for indexes that are not foreign keys.
+std::vector<std::uint8_t> NewLogicalIndexBlock(const Format& format);
+
+// How many pages a serialised definition of `size` bytes takes: the first page holds the
+// first page-size bytes, each continuation page its 8-byte header and the next bytes.
+std::size_t DefinitionPageCount(std::size_t size, std::size_t pageSize);
+// Writes page `index` of the chain that holds `definition` over the whole of `page`: its share
+// of the bytes, the page header with the free space, and `next` (0 for the last page).
+void FillDefinitionPage(const std::vector<std::uint8_t>& definition, std::size_t index,
+                        std::uint32_t next, MutableBytes page);
+
 // ASCII-case-insensitive comparison used for table and column names.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 int CompareIgnoreCase(const std::string& a, const std::string& b);

@@ -13,6 +13,7 @@ namespace {
 constexpr std::uint32_t kUnknownConstant = 1625;    // found in headers, columns, logical indexes
 constexpr std::uint32_t kRealIndexConstant = 1923;  // first field of real index blocks
 constexpr std::size_t kTdefPageHeader = 8;
+constexpr std::uint8_t kNoCascade = 0x04;  // what the engine writes for plain indexes
 
 void PutName(std::vector<std::uint8_t>& out, const std::string& name) {
     std::vector<std::uint8_t> bytes = EncodeText(name, false);
@@ -42,6 +43,51 @@ std::pair<std::size_t, std::size_t> Locate(std::size_t offset, std::size_t pageS
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> NewColumnBlock(const Format& format, SortOrder sortOrder) {
+    std::vector<std::uint8_t> block(format.columnBlockSize, 0);
+    StoreU32(block.data() + 1, kUnknownConstant);
+    StoreU16(block.data() + format.colSortOrder, sortOrder.lcid);
+    block[format.colSortOrder + 3] = sortOrder.version;
+    return block;
+}
+
+std::vector<std::uint8_t> NewLogicalIndexBlock(const Format& format) {
+    std::vector<std::uint8_t> block(format.logicalIndexBlockSize, 0);
+    StoreU32(block.data(), kUnknownConstant);
+    block[format.logicalIndexCascadeUpdates] = kNoCascade;
+    block[format.logicalIndexCascadeDeletes] = kNoCascade;
+    return block;
+}
+
+std::size_t DefinitionPageCount(std::size_t size, std::size_t pageSize) {
+    const std::size_t perContinuation = pageSize - kTdefPageHeader;
+    return size <= pageSize ? 1 : 1 + (size - pageSize + perContinuation - 1) / perContinuation;
+}
+
+void FillDefinitionPage(const std::vector<std::uint8_t>& definition, std::size_t index,
+                        std::uint32_t next, MutableBytes page) {
+    const std::size_t pageSize = page.size();
+    const std::size_t perContinuation = pageSize - kTdefPageHeader;
+    std::size_t from = 0;
+    std::size_t start = 0;
+    if (index > 0) {
+        from = pageSize + (index - 1) * perContinuation;
+        start = kTdefPageHeader;
+    }
+    const std::size_t n =
+        from < definition.size() ? std::min(pageSize - start, definition.size() - from) : 0;
+    std::fill(page.begin(), page.end(), 0);
+    std::copy_n(definition.begin() + static_cast<std::ptrdiff_t>(from), n,
+                page.begin() + static_cast<std::ptrdiff_t>(start));
+    page[0] = kPageTableDef;
+    page[1] = 0x01;
+    const std::size_t used = start + n;
+    StoreU16(page.data() + 2, static_cast<std::uint16_t>(pageSize > used + kTdefPageHeader
+                                                             ? pageSize - used - kTdefPageHeader
+                                                             : 0));
+    StoreU32(page.data() + 4, next);
+}
 
 std::vector<std::uint8_t> TableDef::Serialize(const Format& f) const {
     if (f.jet3)
@@ -166,32 +212,14 @@ std::vector<std::uint8_t> TableDef::Serialize(const Format& f) const {
 void TableDef::Store(PageFile& file) {
     const Format& f = file.format();
     std::vector<std::uint8_t> buffer = Serialize(f);
-    const std::size_t pageSize = f.pageSize;
-    const std::size_t perContinuation = pageSize - kTdefPageHeader;
-    std::size_t needed = 1;
-    if (buffer.size() > pageSize)
-        needed += (buffer.size() - pageSize + perContinuation - 1) / perContinuation;
+    const std::size_t needed = DefinitionPageCount(buffer.size(), f.pageSize);
     std::vector<std::uint32_t> chain(
         pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(std::min(needed, pages.size())));
     while (chain.size() < needed)
         chain.push_back(file.Append()->number);
-
-    std::size_t consumed = 0;
-    for (std::size_t i = 0; i < chain.size(); ++i) {
-        MutablePageRef p = file.Modify(chain[i]);
-        std::fill(p->bytes.begin(), p->bytes.end(), 0);
-        std::size_t start = i == 0 ? 0 : kTdefPageHeader;
-        std::size_t n = std::min(pageSize - start, buffer.size() - consumed);
-        std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(consumed), n,
-                    p->bytes.begin() + static_cast<std::ptrdiff_t>(start));
-        consumed += n;
-        p->bytes[0] = kPageTableDef;
-        p->bytes[1] = 0x01;
-        std::size_t used = start + n;
-        StoreU16(p->bytes.data() + 2,
-                 static_cast<std::uint16_t>(pageSize - used - kTdefPageHeader));
-        StoreU32(p->bytes.data() + 4, i + 1 < chain.size() ? chain[i + 1] : 0);
-    }
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        FillDefinitionPage(buffer, i, i + 1 < chain.size() ? chain[i + 1] : 0,
+                           file.Modify(chain[i])->Mutable());
     pages = chain;
     page = chain.front();
     raw = std::move(buffer);

@@ -7,27 +7,7 @@ namespace accessdb::create {
 
 namespace {
 
-constexpr std::uint32_t kUnknownConstant = 1625;  // in every column and logical index block
-constexpr std::uint8_t kNoCascade = 0x04;         // what the engine writes for plain indexes
 constexpr std::size_t kTdefPageHeader = 8;
-
-// The bytes of a column block the table definition writer keeps as given: the engine's
-// constant, and the sort order, which the engine writes for columns of every type.
-std::vector<std::uint8_t> ColumnBlockBase(const Format& format, SortOrder sortOrder) {
-    std::vector<std::uint8_t> block(format.columnBlockSize, 0);
-    StoreU32(block.data() + 1, kUnknownConstant);
-    StoreU16(block.data() + format.colSortOrder, sortOrder.lcid);
-    block[format.colSortOrder + 3] = sortOrder.version;
-    return block;
-}
-
-std::vector<std::uint8_t> LogicalIndexBlockBase(const Format& format) {
-    std::vector<std::uint8_t> block(format.logicalIndexBlockSize, 0);
-    StoreU32(block.data(), kUnknownConstant);
-    block[format.logicalIndexCascadeUpdates] = kNoCascade;
-    block[format.logicalIndexCascadeDeletes] = kNoCascade;
-    return block;
-}
 
 TableDef DefinitionOf(const SystemTable& table, const Format& format, SortOrder sortOrder,
                       const TablePlacement& where) {
@@ -55,7 +35,7 @@ TableDef DefinitionOf(const SystemTable& table, const Format& format, SortOrder 
         column.precision = fact.precision;
         column.scale = fact.scale;
         column.blockIndex = i;
-        column.rawBlock = ColumnBlockBase(format, sortOrder);
+        column.rawBlock = NewColumnBlock(format, sortOrder);
         if (IsLongValueType(fact.type)) {
             column.longValueOwnedMap = where.longValueMaps.at(longValue).first;
             column.longValueFreeMap = where.longValueMaps.at(longValue).second;
@@ -80,7 +60,7 @@ TableDef DefinitionOf(const SystemTable& table, const Format& format, SortOrder 
         index.number = fact.number;
         index.realIndex = fact.realIndex;
         index.type = fact.type;
-        index.rawBlock = LogicalIndexBlockBase(format);
+        index.rawBlock = NewLogicalIndexBlock(format);
         def.logicalIndexes.push_back(std::move(index));
     }
     return def;
@@ -97,16 +77,14 @@ std::size_t LongValueColumnCount(const SystemTable& table) {
 
 std::vector<std::uint8_t> BuildSystemTableDef(const SystemTable& table, const Format& format,
                                               SortOrder sortOrder, const TablePlacement& where) {
-    std::vector<std::uint8_t> page =
+    const std::vector<std::uint8_t> definition =
         DefinitionOf(table, format, sortOrder, where).Serialize(format);
-    if (page.size() + kTdefPageHeader > format.pageSize) {
+    if (definition.size() + kTdefPageHeader > format.pageSize) {
         throw Error(ErrorKind::NotSupported, std::string("The definition of system table ") +
                                                  table.name + " does not fit one page.");
     }
-    StoreU16(page.data() + 2,
-             static_cast<std::uint16_t>(format.pageSize - page.size() - kTdefPageHeader));
-    StoreU32(page.data() + 4, 0);  // no continuation page
-    page.resize(format.pageSize, 0);
+    std::vector<std::uint8_t> page(format.pageSize, 0);
+    FillDefinitionPage(definition, 0, 0, page);  // no continuation page
     return page;
 }
 
