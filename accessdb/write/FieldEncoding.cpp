@@ -122,7 +122,12 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out) 
             break;
         case ColumnType::Binary:
         case ColumnType::Guid:
+        case ColumnType::Numeric:  // sign byte and magnitude, already in stored order
             out.bytes = value.bytes;
+            break;
+        case ColumnType::DateTimeExtended:  // ASCII digits and a terminating zero
+            out.bytes.assign(value.text.begin(), value.text.end());
+            out.bytes.push_back(0);
             break;
         default:
             throw Error(ErrorKind::NotSupported, "Values of " + ColumnTypeName(column.type) +
