@@ -56,7 +56,7 @@ TEST(StatementErrors, RefusedStatementsNameWhatIsWrongAndChangeNothing) {
             {"INSERT INTO `Staff` VALUES('Ann', NULL)", 3346, "3"},
             {"INSERT INTO `Staff` VALUES('Ann', NULL, 1, 2)", 3346, "4"},
             {"INSERT INTO `Staff` VALUES('Ann', NULL, 'thirty')", 3464, "Age"},
-            {"INSERT INTO `Staff` VALUES('Ann', NULL, 2147483648)", 3163, "Age"},
+            {"INSERT INTO `Staff` VALUES('Ann', NULL, 2147483648)", 3349, "Age"},
             {"INSERT INTO `Staff` (`Nmae`) VALUES('Ann')", 3127, "Nmae"},
             {"INSERT INTO `Nobody` VALUES('Ann')", 3078, "Nobody"},
             {"INSERT INTO `MSysObjects` VALUES(1)", 0, "MSysObjects"},
@@ -79,7 +79,7 @@ TEST(StatementErrors, RefusedStatementsNameWhatIsWrongAndChangeNothing) {
         EXPECT_EQ(Failure(*db, "INSERT INTO `Staff` VALUES('Bo', '" + std::string(70000, 'x') +
                                    "', 5000000000)")
                       .first,
-                  3163);
+                  3349);
         db->Close();
     }
     EXPECT_EQ(FileBytes(path), before);
