@@ -12,9 +12,9 @@ namespace {
 using accessdb::ColumnDef;
 using accessdb::ColumnType;
 using accessdb::Value;
-using accessdb::sql::DateOrder;
+using accessdb::convert::DateOrder;
+using accessdb::convert::NumberDateLocale;
 using accessdb::sql::Literal;
-using accessdb::sql::NumberDateLocale;
 
 NumberDateLocale UnitedStates() {
     return NumberDateLocale::English();
@@ -74,8 +74,7 @@ struct Case {
 };
 
 std::string Outcome(ColumnType type, const std::string& text, const NumberDateLocale& locale) {
-    const ColumnDef column =
-        type == ColumnType::Numeric ? Column(type, 10, 2) : Column(type);
+    const ColumnDef column = type == ColumnType::Numeric ? Column(type, 10, 2) : Column(type);
     try {
         return Shown(column, text, locale);
     } catch (const accessdb::Error& e) {
@@ -127,10 +126,8 @@ TEST(LiteralConversion, TextLiteralsIntoEveryTypeUnderTwoLocales) {
         {ColumnType::Single, "1e39", "#3349", "#3349"},
         // Dates: ISO everywhere, numeric in the locale's order, names, times alone.
         {ColumnType::DateTime, "2021-08-31", "2021-08-31 00:00:00", "2021-08-31 00:00:00"},
-        {ColumnType::DateTime, "2021-08-31 13:45", "2021-08-31 13:45:00",
-         "2021-08-31 13:45:00"},
-        {ColumnType::DateTime, "2021-08-31T13:45:07", "2021-08-31 13:45:07",
-         "2021-08-31 13:45:07"},
+        {ColumnType::DateTime, "2021-08-31 13:45", "2021-08-31 13:45:00", "2021-08-31 13:45:00"},
+        {ColumnType::DateTime, "2021-08-31T13:45:07", "2021-08-31 13:45:07", "2021-08-31 13:45:07"},
         {ColumnType::DateTime, "08/09/2021", "2021-08-09 00:00:00", "2021-09-08 00:00:00"},
         {ColumnType::DateTime, "31/08/2021", "2021-08-31 00:00:00", "2021-08-31 00:00:00"},
         {ColumnType::DateTime, "31.08.21", "2021-08-31 00:00:00", "2021-08-31 00:00:00"},
@@ -141,17 +138,15 @@ TEST(LiteralConversion, TextLiteralsIntoEveryTypeUnderTwoLocales) {
         {ColumnType::DateTime, "13:45", "1899-12-30 13:45:00", "1899-12-30 13:45:00"},
         {ColumnType::DateTime, "1:05:09 PM", "1899-12-30 13:05:09", "1899-12-30 13:05:09"},
         {ColumnType::DateTime, "12 AM", "1899-12-30 00:00:00", "1899-12-30 00:00:00"},
-        {ColumnType::DateTime, "1899-12-29 06:00", "1899-12-29 06:00:00",
-         "1899-12-29 06:00:00"},
+        {ColumnType::DateTime, "1899-12-29 06:00", "1899-12-29 06:00:00", "1899-12-29 06:00:00"},
         {ColumnType::DateTime, "2021-02-29", "#3464", "#3464"},
         {ColumnType::DateTime, "0099-01-01", "#3349", "#3349"},
         {ColumnType::DateTime, "25:00", "#3464", "#3464"},
         {ColumnType::DateTime, "soon", "#3464", "#3464"},
         {ColumnType::DateTime, "45000.5", "2023-03-15 12:00:00", "3132-01-26 00:00:00"},
-        {ColumnType::DateTimeExtended, "2021-08-31 13:45:07.1234567",
-         "2021-08-31 13:45:07.1234567", "2021-08-31 13:45:07.1234567"},
-        {ColumnType::DateTimeExtended, "0001-01-01", "0001-01-01 00:00:00",
-         "0001-01-01 00:00:00"},
+        {ColumnType::DateTimeExtended, "2021-08-31 13:45:07.1234567", "2021-08-31 13:45:07.1234567",
+         "2021-08-31 13:45:07.1234567"},
+        {ColumnType::DateTimeExtended, "0001-01-01", "0001-01-01 00:00:00", "0001-01-01 00:00:00"},
         // Yes/No.
         {ColumnType::Boolean, "True", "1", "1"},
         {ColumnType::Boolean, "false", "0", "0"},
@@ -190,8 +185,7 @@ TEST(LiteralConversion, DatesWithoutYearTakeTheCurrentOne) {
     std::tm local{};
     localtime_r(&now, &local);
     const std::string year = std::to_string(local.tm_year + 1900);
-    EXPECT_EQ(Shown(Column(ColumnType::DateTime), "3/4", UnitedStates()),
-              year + "-03-04 00:00:00");
+    EXPECT_EQ(Shown(Column(ColumnType::DateTime), "3/4", UnitedStates()), year + "-03-04 00:00:00");
     EXPECT_EQ(Shown(Column(ColumnType::DateTime), "3/4", Germany()), year + "-04-03 00:00:00");
     EXPECT_EQ(Shown(Column(ColumnType::DateTime), "Aug 2021", UnitedStates()),
               "2021-08-01 00:00:00");
@@ -204,9 +198,9 @@ TEST(LiteralConversion, NumberLiteralsAreSqlWhateverTheLocale) {
     EXPECT_EQ(Shown(Column(ColumnType::Currency), "-3.99995", Germany(), number), "-4.0000");
     EXPECT_EQ(Shown(Column(ColumnType::Text), "1.50", Germany(), number), "1.50");
     EXPECT_EQ(Shown(Column(ColumnType::Boolean), "-1", Germany(), number), "1");
-    EXPECT_EQ(Shown(Column(ColumnType::Numeric, 28, 4), "-12345678901234567890.12345", Germany(),
-                    number),
-              "-12345678901234567890.1234");
+    EXPECT_EQ(
+        Shown(Column(ColumnType::Numeric, 28, 4), "-12345678901234567890.12345", Germany(), number),
+        "-12345678901234567890.1234");
 }
 
 TEST(LiteralConversion, ErrorsNameAccessTextTableColumnAndValueStart) {
@@ -236,7 +230,7 @@ TEST(LiteralConversion, NullStaysNullInEveryType) {
 }
 
 TEST(LiteralConversion, ShortDateFormatsGiveTheirOrder) {
-    using accessdb::sql::DateOrderFromFormat;
+    using accessdb::convert::DateOrderFromFormat;
     EXPECT_EQ(DateOrderFromFormat("%m/%d/%Y"), DateOrder::MonthDayYear);
     EXPECT_EQ(DateOrderFromFormat("%d.%m.%Y"), DateOrder::DayMonthYear);
     EXPECT_EQ(DateOrderFromFormat("%Y-%m-%d"), DateOrder::YearMonthDay);

@@ -1,9 +1,9 @@
-#include "accessdb/sql/literals/NumberText.h"
+#include "accessdb/convert/NumberText.h"
 
 #include <charconv>
 #include <limits>
 
-namespace accessdb::sql {
+namespace accessdb::convert {
 
 namespace {
 
@@ -152,8 +152,7 @@ bool ToScaledInteger(const ExactNumber& number, int scale, Rounding rounding, st
         out = 0;
         return true;
     }
-    if (static_cast<long>(number.exponent) + scale + static_cast<long>(number.digits.size()) >
-        20) {
+    if (static_cast<long>(number.exponent) + scale + static_cast<long>(number.digits.size()) > 20) {
         return false;
     }
     int half = 0;
@@ -232,14 +231,13 @@ double ToDouble(const ExactNumber& number) {
         return 0.0;
     }
     // The digits with an exponent, read by from_chars: exact rounding, no locale.
-    std::string text = (number.negative ? "-" : "") + number.digits + "e" +
-                       std::to_string(number.exponent);
+    std::string text =
+        (number.negative ? "-" : "") + number.digits + "e" + std::to_string(number.exponent);
     double value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        const bool tiny = static_cast<long>(number.exponent) +
-                              static_cast<long>(number.digits.size()) <
-                          0;
+        const bool tiny =
+            static_cast<long>(number.exponent) + static_cast<long>(number.digits.size()) < 0;
         if (tiny) {
             return number.negative ? -0.0 : 0.0;
         }
@@ -249,4 +247,4 @@ double ToDouble(const ExactNumber& number) {
     return value;
 }
 
-}  // namespace accessdb::sql
+}  // namespace accessdb::convert

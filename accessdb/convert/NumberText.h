@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace accessdb::sql {
+namespace accessdb::convert {
 
 // digits x 10^exponent, negative when `negative`; `digits` has no leading zeros ("" is zero).
 struct ExactNumber {
@@ -46,4 +46,4 @@ inline bool IsZero(const ExactNumber& number) {
     return number.digits.empty();
 }
 
-}  // namespace accessdb::sql
+}  // namespace accessdb::convert

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "accessdb/sql/literals/NumberDateLocale.h"
+#include "accessdb/convert/NumberDateLocale.h"
 
-namespace accessdb::sql {
+namespace accessdb::convert {
 
 struct DateTimeParts {
     int year = 1899;
@@ -34,4 +34,4 @@ double ToAccessDays(const DateTimeParts& parts);
 // Days since 0001-01-01 of a civil date.
 std::int64_t DaysSinceYearOne(int year, int month, int day);
 
-}  // namespace accessdb::sql
+}  // namespace accessdb::convert

@@ -1,9 +1,9 @@
-#include "accessdb/sql/literals/DateText.h"
+#include "accessdb/convert/DateText.h"
 
 #include <string>
 #include <vector>
 
-namespace accessdb::sql {
+namespace accessdb::convert {
 
 namespace {
 
@@ -250,8 +250,8 @@ bool ReadNumericDate(const std::vector<std::string_view>& numbers, const NumberD
     return true;
 }
 
-bool ReadNamedMonthDate(int month, const std::vector<std::string_view>& numbers,
-                        int currentYear, DateTimeParts& out) {
+bool ReadNamedMonthDate(int month, const std::vector<std::string_view>& numbers, int currentYear,
+                        DateTimeParts& out) {
     int y = currentYear;
     int d = 1;
     if (numbers.size() == 1) {
@@ -335,4 +335,4 @@ double ToAccessDays(const DateTimeParts& parts) {
     return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
 }
 
-}  // namespace accessdb::sql
+}  // namespace accessdb::convert

@@ -1,6 +1,6 @@
 // Reading the regional settings once, from the environment's locale (Linux) or the user's
 // regional settings (Windows), without changing the process's own C locale.
-#include "accessdb/sql/literals/NumberDateLocale.h"
+#include "accessdb/convert/NumberDateLocale.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -10,13 +10,13 @@
 #include <locale.h>
 #endif
 
-namespace accessdb::sql {
+namespace accessdb::convert {
 
 namespace {
 
-const std::array<std::string, 12> kEnglishMonths{
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
+const std::array<std::string, 12> kEnglishMonths{"January",   "February", "March",    "April",
+                                                 "May",       "June",     "July",     "August",
+                                                 "September", "October",  "November", "December"};
 const std::array<std::string, 12> kEnglishAbbreviations{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -28,8 +28,8 @@ std::string LocaleText(LCTYPE type) {
         return {};
     }
     char utf8[512];
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, n - 1, utf8, sizeof utf8, nullptr,
-                                          nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide, n - 1, utf8, sizeof utf8, nullptr, nullptr);
     return bytes > 0 ? std::string(utf8, static_cast<std::size_t>(bytes)) : std::string();
 }
 
@@ -155,4 +155,4 @@ DateOrder DateOrderFromFormat(const std::string& format) {
     return DateOrder::MonthDayYear;
 }
 
-}  // namespace accessdb::sql
+}  // namespace accessdb::convert

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-namespace accessdb::sql {
+namespace accessdb::convert {
 
 enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
 
@@ -30,4 +30,4 @@ struct NumberDateLocale {
 // DayMonthYear; "%D" and "%x" stand for month/day/year).
 DateOrder DateOrderFromFormat(const std::string& format);
 
-}  // namespace accessdb::sql
+}  // namespace accessdb::convert
