@@ -6,6 +6,7 @@
 #include "accessdb/Text.h"
 #include "accessdb/write/FieldEncoding.h"
 #include "accessdb/write/NameRules.h"
+#include "accessdb/write/NewGuid.h"
 #include "accessdb/write/TableDefBuilder.h"
 #include "accessdb/write/ValueChecks.h"
 
@@ -16,6 +17,8 @@ namespace {
 constexpr long kTableExists = 3010;
 constexpr long kTooManyFields = 3190;
 constexpr long kFieldDefinedTwice = 3191;
+constexpr long kFieldCannotBeUpdated = 3164;
+constexpr long kMultiValuedInInsert = 3824;
 constexpr std::uint32_t kFullAccess = 1048575;  // dbSecFullAccess
 const std::vector<std::uint8_t> kDefaultOwner{0xA6, 0x33};
 
@@ -38,6 +41,37 @@ SortOrder DefaultSortOrder(const PageFile& pages) {
         order.version = (v == JetVersion::Jet4 || v == JetVersion::Ace12) ? 0 : 1;
     }
     return order;
+}
+
+// Columns a row cannot give a value to: multi-valued and attachment columns (their values
+// live in hidden tables that Access fills), and calculated columns (Access works their values
+// out itself).
+void RefuseUnwritableColumns(const TableDef& def, const std::vector<Value>& values,
+                             const std::vector<bool>& supplied) {
+    for (std::size_t i = 0; i < def.columns.size(); ++i) {
+        const ColumnDef& column = def.columns[i];
+        const bool named = supplied.empty() || supplied[i];
+        if (column.type == ColumnType::Complex && named) {
+            throw Error(ErrorKind::Constraint,
+                        "An INSERT INTO query cannot contain a multi-valued field: column '" +
+                            column.name + "' of table '" + def.name +
+                            "' is a multi-valued or attachment column; leave it out of the "
+                            "statement's column list.",
+                        kMultiValuedInInsert);
+        }
+        if (column.IsCalculated() && !values[i].null) {
+            throw Error(ErrorKind::Constraint,
+                        "Field cannot be updated: column '" + column.name + "' of table '" +
+                            def.name + "' is calculated by Access from other columns.",
+                        kFieldCannotBeUpdated);
+        }
+        if (column.IsCalculated()) {
+            throw Error(ErrorKind::NotSupported,
+                        "Rows cannot be added to table '" + def.name +
+                            "' yet: its calculated column '" + column.name +
+                            "' would need its value worked out, which this engine does not do.");
+        }
+    }
 }
 
 }  // namespace
@@ -73,6 +107,7 @@ void Writer::Close() {
 
 void Writer::ForgetState() {
     tables_.clear();
+    rules_.clear();
     lastName_.clear();
     lastTable_ = nullptr;
     allocator_.Reset();
@@ -133,6 +168,19 @@ TableWriter& Writer::WriterFor(const std::string& name) {
     lastName_ = name;
     lastTable_ = slot.get();
     return *slot;
+}
+
+const rules::TableRules& Writer::RulesFor(const TableDef& table) {
+    auto found = rules_.find(table.page);
+    if (found == rules_.end()) {
+        found =
+            rules_
+                .emplace(table.page, rules::TableRules::Load(
+                                         database_.Pages(),
+                                         database_.GetCatalog().SystemCatalogDefShared(), table))
+                .first;
+    }
+    return found->second;
 }
 
 TableWriter& Writer::CatalogWriter() {
@@ -336,7 +384,6 @@ const TableDef& Writer::Table(const std::string& name) {
 
 void Writer::Insert(const std::string& name, std::vector<Value>& values,
                     const std::vector<bool>& supplied) {
-    (void)supplied;  // default values are not applied yet: an unnamed column is Null
     RunStatement([&] {
         TableWriter& writer = WriterFor(name);
         const TableDef& def = writer.Def();
@@ -368,8 +415,10 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
                                                        ") of table '" + def.name + "'.");
             }
             values[i].type = def.columns[i].type;
-            CheckTextFits(def.name, def.columns[i], values[i]);
         }
+        RefuseUnwritableColumns(def, values, supplied);
+        const rules::TableRules& rules = RulesFor(def);
+        rules.ApplyDefaults(def, values, supplied);
         for (std::size_t i = 0; i < columnCount; ++i) {
             const ColumnDef& column = def.columns[i];
             if ((column.flags & kColumnAutoLong) != 0 && column.type == ColumnType::Long) {
@@ -378,11 +427,17 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
                     values[i].integer = static_cast<std::int32_t>(def.autoNumber + 1);
                 }
                 writer.RaiseAutoNumber(values[i].integer);
-            } else if (column.IsAutoNumber() && values[i].null) {
-                throw Error(ErrorKind::NotSupported,
-                            "Column '" + column.name + "' of table '" + def.name +
-                                "' is a GUID AutoNumber, which cannot be filled in yet.");
+            } else if ((column.flags & kColumnAutoGuid) != 0 && values[i].null) {
+                values[i].null = false;
+                values[i].bytes = NewRandomGuid();
             }
+        }
+        for (std::size_t i = 0; i < columnCount; ++i) {
+            CheckTextFits(def.name, def.columns[i], values[i]);
+        }
+        rules.Check(def, values);
+        for (std::size_t i = 0; i < columnCount; ++i) {
+            const ColumnDef& column = def.columns[i];
             if (!IsLongValueType(column.type)) {
                 EncodeField(column, values[i], fields_[i]);
             } else {

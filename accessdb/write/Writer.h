@@ -16,6 +16,7 @@
 #include "accessdb/Value.h"
 #include "accessdb/write/PageAllocator.h"
 #include "accessdb/write/TableWriter.h"
+#include "accessdb/write/rules/TableRules.h"
 
 namespace accessdb {
 
@@ -36,8 +37,10 @@ class Writer {
     const TableDef& Table(const std::string& name);
     // Appends a row to table `name`. `values` hold one value per column, in column order, each
     // Null or of the column's type; `supplied[i]` false says column i was not named by the
-    // caller (an empty `supplied` means every column was). Long AutoNumber columns take the
-    // next number when Null. The values may be changed (AutoNumbers filled in).
+    // caller (an empty `supplied` means every column was). Columns not supplied take their
+    // default values; Long AutoNumber columns take the next number when Null (a given number
+    // moves the counter past it), GUID AutoNumber columns a new random GUID. Then the table's
+    // rules are checked (rules/TableRules.h). The values may be changed (filled in).
     void Insert(const std::string& name, std::vector<Value>& values,
                 const std::vector<bool>& supplied);
 
@@ -49,6 +52,8 @@ class Writer {
     void RunStatement(Fn&& body);
     void ForgetState();
     TableWriter& WriterFor(const std::string& name);
+    // The rules of a table, read from its properties on first use.
+    const rules::TableRules& RulesFor(const TableDef& table);
     TableWriter& CatalogWriter();
     void AddCatalogRow(const std::string& name, std::uint32_t tdefPage);
     void AddAccessControlRows(std::uint32_t tdefPage);
@@ -59,6 +64,7 @@ class Writer {
     std::unique_ptr<RollbackJournal> journal_;  // null when discarding
     PageAllocator allocator_;
     std::map<std::uint32_t, std::unique_ptr<TableWriter>> tables_;  // by TDEF page
+    std::map<std::uint32_t, rules::TableRules> rules_;              // by TDEF page
     std::string lastName_;
     TableWriter* lastTable_ = nullptr;
     std::optional<std::vector<std::uint8_t>> owner_;

@@ -8,6 +8,7 @@
 // "Between 1 And 9", "Like 'A*'", "'M' Or 'F'"): the column's value stands in for it.
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -45,7 +46,8 @@ class Expression {
     ~Expression();
 
     // Throws ExpressionError for a function or name it cannot evaluate.
-    ExprValue Evaluate(const NameLookup& names, const ExprValue& implicit = ExprValue::Null()) const;
+    ExprValue Evaluate(const NameLookup& names,
+                       const ExprValue& implicit = ExprValue::Null()) const;
 
     struct Node;
 
