@@ -395,9 +395,13 @@ class Parser {
                 auto n = Make(Op::Call);
                 n->text = word;
                 if (!Symbol(")")) {
+                    // Arguments are values of their own: no implicit operand inside them.
+                    const bool implicit = implicit_;
+                    implicit_ = false;
                     do {
                         n->args.push_back(ParseOr());
                     } while (Symbol(","));
+                    implicit_ = implicit;
                     if (!Symbol(")")) {
                         Fail("missing ')' after the arguments of " + word);
                     }
