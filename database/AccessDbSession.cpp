@@ -10,8 +10,6 @@ namespace quillmere {
 namespace {
 
 // ADO DataTypeEnum values, as the Jet and ACE providers report the column types.
-constexpr int kAdVarWChar = 202;
-
 int AdoType(const accessdb::ColumnDef& c) {
     using accessdb::ColumnType;
     switch (c.type) {
@@ -38,7 +36,7 @@ int AdoType(const accessdb::ColumnDef& c) {
         case ColumnType::Ole:
             return 205;  // adLongVarBinary
         case ColumnType::Memo:
-            return 203;  // adLongVarWChar
+            return kAdLongVarWChar;
         case ColumnType::Guid:
             return 72;  // adGUID
         case ColumnType::Numeric:

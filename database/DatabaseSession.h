@@ -25,6 +25,8 @@ inline constexpr int kSchemaTables = 20;     // schema kind of the tables rowset
 inline constexpr int kModeReadWrite = 3;     // connection mode: read and write
 inline constexpr int kCursorStatic = 3;      // recordset cursor type
 inline constexpr int kLockUnspecified = -1;  // recordset lock type
+inline constexpr int kAdVarWChar = 202;      // field type of Text columns (adVarWChar)
+inline constexpr int kAdLongVarWChar = 203;  // field type of Memo columns (adLongVarWChar)
 
 // Rows read forward. Also used for the tables schema rowset (fields "TABLE_TYPE", "TABLE_NAME").
 class Recordset {

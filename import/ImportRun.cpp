@@ -163,7 +163,15 @@ class ImportPass {
             session_->OpenRecordset(ColumnCheckQuery(table), kCursorStatic, kLockUnspecified);
         const int tableColumns = check->FieldCount();
         if (static_cast<size_t>(tableColumns) == columnCount_) {
+            // A blank cell into a typed column is stored as Null: '' fits only Text and Memo.
+            emptyAsNull_.assign(columnCount_, false);
+            for (int j = 0; j < tableColumns; ++j) {
+                const int type = check->FieldType(j);
+                emptyAsNull_[static_cast<size_t>(j)] =
+                    type != 0 && type != kAdVarWChar && type != kAdLongVarWChar;
+            }
             StoreRows(table, env_.options->SkipFirstLine() ? 1 : 0);
+            emptyAsNull_.clear();
         } else {
             Show(
                 "The columns in the CSV file and the columns in the table must be identical."
@@ -193,7 +201,7 @@ class ImportPass {
                     env_.yield();
                 }
             }
-            BuildInsertRowStatement(lastRowStatement_, table, fields_);
+            BuildInsertRowStatement(lastRowStatement_, table, fields_, emptyAsNull_);
             row_ = line;
             session_->Execute(lastRowStatement_);
             ++progress_.rowsInFile;
@@ -272,6 +280,7 @@ class ImportPass {
     std::string text_;
     std::vector<std::string_view> lines_;
     std::vector<std::string_view> fields_;
+    std::vector<bool> emptyAsNull_;  // append mode: per column, '' goes in as NULL
     size_t columnCount_ = 0;
     ImportProgress progress_;
 

@@ -40,11 +40,17 @@ std::string CreateTableStatement(std::string_view table, const std::vector<std::
 }
 
 void BuildInsertRowStatement(std::string& out, std::string_view table,
-                             std::span<const std::string_view> values) {
+                             std::span<const std::string_view> values,
+                             const std::vector<bool>& emptyAsNull) {
     out.assign("INSERT INTO `");
     out.append(table);
     out.append("` VALUES(");
-    for (const auto value : values) {
+    for (size_t j = 0; j < values.size(); ++j) {
+        const auto value = values[j];
+        if (value.empty() && j < emptyAsNull.size() && emptyAsNull[j]) {
+            out.append("NULL,");
+            continue;
+        }
         out.push_back('\'');
         AppendDoublingApostrophes(out, value);
         out.append("',");

@@ -16,8 +16,11 @@ std::string CreateTableStatement(std::string_view table, const std::vector<std::
 std::string InsertRowStatement(std::string_view table, std::span<const std::string_view> values);
 
 // The same into out, whose storage is reused: the row loop builds one statement per line.
+// An empty value j becomes NULL instead of '' where emptyAsNull[j] is set (appends into
+// columns that are not Text or Memo, which Access's engine refuses '' for).
 void BuildInsertRowStatement(std::string& out, std::string_view table,
-                             std::span<const std::string_view> values);
+                             std::span<const std::string_view> values,
+                             const std::vector<bool>& emptyAsNull = {});
 
 // SELECT * FROM `T`
 std::string ColumnCheckQuery(std::string_view table);

@@ -72,3 +72,35 @@ TEST(SessionWrite, QuillmereImportLoadsCsvFiles) {
     ExpectClean(path);
     fs::remove_all(dir);
 }
+
+TEST(SessionWrite, AppendingBlankCellsIntoTypedColumnsStoresNull) {
+    REQUIRE_FIXTURES();
+    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
+    if (bin == nullptr || !fs::exists(fs::path(bin) / "quillmere-import")) {
+        GTEST_SKIP() << "quillmere-import is not built";
+    }
+    const fs::path dir = TempDir("append_typed");
+    const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
+    Execute(path, {"CREATE TABLE `Stock`(`Item` VARCHAR(20), `Qty` LONG, `Added` DATETIME, "
+                   "`Price` CURRENCY, `Active` BIT, `Notes` MEMO)"});
+    // Blank cells in every typed column, and a short row the run pads with blanks.
+    std::ofstream(dir / "stock.csv") << "Item,Qty,Added,Price,Active,Notes\r\n"
+                                        "Pen,12,2024-01-09,3.90,True,blue\r\n"
+                                        ",,,,,\r\n"
+                                        "Ink,7\r\n";
+    int status = 0;
+    const std::string output =
+        RunCapture("LC_ALL=C " + ShellQuote((fs::path(bin) / "quillmere-import").string()) +
+                       " --database " + ShellQuote(path) + " --append Stock --skip-header " +
+                       ShellQuote((dir / "stock.csv").string()) + " 2>&1",
+                   &status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(ReadRows(path, "Stock"),
+              (std::vector<std::vector<std::string>>{
+                  {"Pen", "12", "2024-01-09 00:00:00", "3.9000", "1", "blue"},
+                  {"", "<null>", "<null>", "<null>", "0", ""},
+                  {"Ink", "7", "<null>", "<null>", "0", ""}}))
+        << "Text and Memo keep '', the typed columns take Null";
+    ExpectClean(path);
+    fs::remove_all(dir);
+}
