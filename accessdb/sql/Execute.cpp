@@ -58,6 +58,50 @@ accessdb::ColumnDefinition ToColumn(const ColumnDefinition& column) {
     return out;
 }
 
+accessdb::IndexDefinition ToIndex(const IndexClause& clause) {
+    accessdb::IndexDefinition index;
+    index.name = clause.name;
+    for (const IndexColumnName& column : clause.columns) {
+        index.columns.push_back({column.name, column.ascending});
+    }
+    index.primaryKey = clause.primaryKey;
+    index.unique = clause.unique || clause.primaryKey;
+    index.required = clause.disallowNull || clause.primaryKey;
+    index.ignoreNulls = clause.ignoreNull;
+    return index;
+}
+
+// Names for constraints written without CONSTRAINT name, as Access's table designer names
+// its indexes: "PrimaryKey" for the key, the column names for the others (made unique).
+void NameUnnamedIndexes(std::vector<accessdb::IndexDefinition>& indexes) {
+    auto taken = [&](const std::string& name) {
+        for (const auto& index : indexes) {
+            if (EqualsIgnoreCase(index.name, name)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (auto& index : indexes) {
+        if (!index.name.empty()) {
+            continue;
+        }
+        std::string base;
+        if (index.primaryKey) {
+            base = "PrimaryKey";
+        } else {
+            for (const auto& column : index.columns) {
+                base += column.name;
+            }
+        }
+        std::string name = base;
+        for (int n = 1; taken(name); ++n) {
+            name = base + std::to_string(n);
+        }
+        index.name = name;
+    }
+}
+
 accessdb::TableDefinition ToDefinition(const CreateTable& statement) {
     accessdb::TableDefinition definition;
     definition.name = statement.table;
@@ -65,7 +109,40 @@ accessdb::TableDefinition ToDefinition(const CreateTable& statement) {
     for (const auto& column : statement.columns) {
         definition.columns.push_back(ToColumn(column));
     }
+    for (const IndexClause& clause : statement.indexes) {
+        definition.indexes.push_back(ToIndex(clause));
+    }
+    NameUnnamedIndexes(definition.indexes);
+    // NOT NULL is the column's Required property, which new tables cannot carry yet; a key
+    // column is required through its primary key anyway.
+    for (const auto& column : statement.columns) {
+        if (!column.notNull) {
+            continue;
+        }
+        bool inPrimaryKey = false;
+        for (const auto& index : definition.indexes) {
+            for (const auto& keyColumn : index.columns) {
+                inPrimaryKey = inPrimaryKey ||
+                               (index.primaryKey && EqualsIgnoreCase(keyColumn.name, column.name));
+            }
+        }
+        if (!inPrimaryKey) {
+            throw Error(ErrorKind::NotSupported,
+                        "Column '" + column.name + "' of table '" + statement.table +
+                            "' cannot be created NOT NULL yet: new tables do not carry the "
+                            "Required property. Leave NOT NULL out or make the column the "
+                            "primary key.");
+        }
+    }
     return definition;
+}
+
+void CreateIndexOn(Database& database, const CreateIndex& statement) {
+    (void)database;
+    throw Error(ErrorKind::NotSupported,
+                "CREATE INDEX `" + statement.index.name + "` ON `" + statement.table +
+                    "` cannot be executed yet: this engine does not add indexes to existing "
+                    "tables.");
 }
 
 // Reused from statement to statement: the import sends one INSERT per line.
@@ -144,6 +221,8 @@ void Execute(Database& database, std::string_view text) {
     }
     if (const auto* create = std::get_if<CreateTable>(&statement)) {
         database.CreateTable(ToDefinition(*create));
+    } else if (const auto* index = std::get_if<CreateIndex>(&statement)) {
+        CreateIndexOn(database, *index);
     } else {
         Insert(database, std::get<InsertInto>(statement), insertState);
     }

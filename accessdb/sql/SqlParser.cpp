@@ -39,6 +39,7 @@ namespace {
 // Jet's numbers for syntax errors by statement kind.
 constexpr long kInvalidStatement = 3129;
 constexpr long kCreateTableSyntax = 3290;
+constexpr long kCreateIndexSyntax = 3291;
 constexpr long kInsertSyntax = 3134;
 constexpr long kSelectSyntax = 3141;
 
@@ -113,16 +114,24 @@ class Parser {
             }
             ParseInsert(std::get<InsertInto>(out));
         } else if (EqualsIgnoreCase(verb, "CREATE")) {
-            errorNumber_ = kCreateTableSyntax;
-            out = CreateTable{};
-            ParseCreate(std::get<CreateTable>(out));
+            if (IsCreateIndex()) {
+                errorNumber_ = kCreateIndexSyntax;
+                out = CreateIndex{};
+                ParseCreateIndex(std::get<CreateIndex>(out));
+            } else {
+                errorNumber_ = kCreateTableSyntax;
+                out = CreateTable{};
+                ParseCreate(std::get<CreateTable>(out));
+            }
         } else if (EqualsIgnoreCase(verb, "SELECT")) {
             errorNumber_ = kSelectSyntax;
             out = SelectAll{};
             ParseSelect(std::get<SelectAll>(out));
         } else {
             errorNumber_ = kInvalidStatement;
-            Fail("Invalid SQL statement; expected 'CREATE TABLE', 'INSERT INTO' or 'SELECT'");
+            Fail(
+                "Invalid SQL statement; expected 'CREATE TABLE', 'CREATE INDEX', 'INSERT INTO' or "
+                "'SELECT'");
         }
         SkipSpace();
         if (pos_ < text_.size() && text_[pos_] == ';') {
@@ -141,11 +150,163 @@ class Parser {
         ParseName(out.table, "a table name");
         Expect('(');
         do {
+            if (AtTableConstraint()) {
+                ParseTableConstraint(out.indexes.emplace_back());
+                continue;
+            }
             ColumnDefinition& column = out.columns.emplace_back();
             ParseName(column.name, "a column name");
             ParseType(column);
+            ParseColumnConstraints(column, out.indexes);
         } while (Accept(','));
         Expect(')');
+    }
+
+    // CREATE INDEX or CREATE UNIQUE INDEX, without moving.
+    bool IsCreateIndex() {
+        const std::size_t start = pos_;
+        ReadWord();  // CREATE
+        SkipSpace();
+        std::string_view word = ReadWord();
+        if (EqualsIgnoreCase(word, "UNIQUE")) {
+            SkipSpace();
+            word = ReadWord();
+        }
+        pos_ = start;
+        return EqualsIgnoreCase(word, "INDEX");
+    }
+
+    bool AcceptKeyword(const char* keyword) {
+        SkipSpace();
+        if (!EqualsIgnoreCase(PeekWord(), keyword)) {
+            return false;
+        }
+        pos_ += std::strlen(keyword);
+        return true;
+    }
+
+    // A table constraint starts with CONSTRAINT, PRIMARY KEY or UNIQUE followed by '('.
+    bool AtTableConstraint() {
+        SkipSpace();
+        const std::size_t start = pos_;
+        bool yes = false;
+        if (AcceptKeyword("CONSTRAINT")) {
+            yes = true;
+        } else if (AcceptKeyword("PRIMARY")) {
+            yes = AcceptKeyword("KEY");
+        } else if (AcceptKeyword("UNIQUE")) {
+            yes = Accept('(');
+        }
+        pos_ = start;
+        return yes;
+    }
+
+    // [CONSTRAINT name] PRIMARY KEY | UNIQUE; false when neither follows.
+    bool ParseKeyKind(IndexClause& index) {
+        if (AcceptKeyword("PRIMARY")) {
+            ExpectKeyword("KEY");
+            index.primaryKey = true;
+            return true;
+        }
+        if (AcceptKeyword("UNIQUE")) {
+            index.unique = true;
+            return true;
+        }
+        return false;
+    }
+
+    void ParseTableConstraint(IndexClause& index) {
+        if (AcceptKeyword("CONSTRAINT")) {
+            ParseName(index.name, "a constraint name");
+        }
+        if (!ParseKeyKind(index)) {
+            if (AcceptKeyword("FOREIGN")) {
+                Fail("FOREIGN KEY constraints are not supported");
+            }
+            Fail("expected PRIMARY KEY or UNIQUE");
+        }
+        ParseIndexColumns(index, false);
+    }
+
+    void ParseColumnConstraints(ColumnDefinition& column, std::vector<IndexClause>& indexes) {
+        for (;;) {
+            SkipSpace();
+            if (AcceptKeyword("NOT")) {
+                ExpectKeyword("NULL");
+                column.notNull = true;
+                continue;
+            }
+            if (AcceptKeyword("NULL")) {
+                continue;
+            }
+            IndexClause index;
+            const bool named = AcceptKeyword("CONSTRAINT");
+            if (named) {
+                ParseName(index.name, "a constraint name");
+            }
+            if (ParseKeyKind(index)) {
+                index.columns.push_back({column.name, true});
+                indexes.push_back(std::move(index));
+                continue;
+            }
+            if (named) {
+                if (AcceptKeyword("REFERENCES")) {
+                    Fail("REFERENCES constraints are not supported");
+                }
+                Fail("expected PRIMARY KEY or UNIQUE");
+            }
+            if (EqualsIgnoreCase(PeekWord(), "REFERENCES")) {
+                Fail("REFERENCES constraints are not supported");
+            }
+            return;
+        }
+    }
+
+    // (col [ASC|DESC], ...): ASC and DESC only where `withOrder`.
+    void ParseIndexColumns(IndexClause& index, bool withOrder) {
+        Expect('(');
+        do {
+            IndexColumnName& column = index.columns.emplace_back();
+            ParseName(column.name, "a column name");
+            if (withOrder) {
+                if (AcceptKeyword("DESC")) {
+                    column.ascending = false;
+                } else {
+                    AcceptKeyword("ASC");
+                }
+            }
+        } while (Accept(','));
+        Expect(')');
+    }
+
+    void ParseCreateIndex(CreateIndex& out) {
+        ExpectKeyword("CREATE");
+        out.index.unique = AcceptKeyword("UNIQUE");
+        ExpectKeyword("INDEX");
+        ParseName(out.index.name, "an index name");
+        ExpectKeyword("ON");
+        ParseName(out.table, "a table name");
+        ParseIndexColumns(out.index, true);
+        if (AcceptKeyword("WITH")) {
+            bool any = false;
+            for (;;) {
+                if (AcceptKeyword("PRIMARY")) {
+                    out.index.primaryKey = true;
+                } else if (AcceptKeyword("DISALLOW")) {
+                    ExpectKeyword("NULL");
+                    out.index.disallowNull = true;
+                } else if (AcceptKeyword("IGNORE")) {
+                    ExpectKeyword("NULL");
+                    out.index.ignoreNull = true;
+                } else {
+                    break;
+                }
+                any = true;
+            }
+            if (!any) {
+                Fail("expected PRIMARY, DISALLOW NULL or IGNORE NULL after WITH");
+            }
+        }
     }
 
     void ParseType(ColumnDefinition& column) {
@@ -402,11 +563,11 @@ class Parser {
     }
 
     [[noreturn]] void Fail(const std::string& what) const {
-        static const char* const kStatementNames[] = {"", "CREATE TABLE", "INSERT INTO", "SELECT"};
-        const char* statement = errorNumber_ == kCreateTableSyntax ? kStatementNames[1]
-                                : errorNumber_ == kInsertSyntax    ? kStatementNames[2]
-                                : errorNumber_ == kSelectSyntax    ? kStatementNames[3]
-                                                                   : kStatementNames[0];
+        const char* statement = errorNumber_ == kCreateTableSyntax   ? "CREATE TABLE"
+                                : errorNumber_ == kCreateIndexSyntax ? "CREATE INDEX"
+                                : errorNumber_ == kInsertSyntax      ? "INSERT INTO"
+                                : errorNumber_ == kSelectSyntax      ? "SELECT"
+                                                                     : "";
         const std::size_t position = CharacterPosition();
         std::string message;
         if (*statement != '\0') {

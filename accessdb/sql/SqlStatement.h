@@ -28,12 +28,38 @@ enum class ColumnKind : std::uint8_t {
 struct ColumnDefinition {
     std::string name;
     ColumnKind kind = ColumnKind::Text;
-    int size = 255;  // characters; meaningful for Text only
+    int size = 255;        // characters; meaningful for Text only
+    bool notNull = false;  // NOT NULL
+};
+
+struct IndexColumnName {
+    std::string name;
+    bool ascending = true;  // ASC (the default) or DESC
+};
+
+// An index as a constraint clause or CREATE INDEX gives it.
+struct IndexClause {
+    std::string name;  // empty for a constraint without CONSTRAINT name
+    std::vector<IndexColumnName> columns;
+    bool primaryKey = false;    // PRIMARY KEY, WITH PRIMARY
+    bool unique = false;        // UNIQUE
+    bool disallowNull = false;  // WITH DISALLOW NULL
+    bool ignoreNull = false;    // WITH IGNORE NULL
 };
 
 struct CreateTable {
     std::string table;
     std::vector<ColumnDefinition> columns;
+    // Column constraints (PRIMARY KEY, UNIQUE after a column's type) and table constraints
+    // ([CONSTRAINT name] PRIMARY KEY (a, b), UNIQUE (...)), in the order written.
+    std::vector<IndexClause> indexes;
+};
+
+// CREATE [UNIQUE] INDEX name ON table (col [ASC|DESC], ...) [WITH PRIMARY | DISALLOW NULL |
+// IGNORE NULL]
+struct CreateIndex {
+    std::string table;
+    IndexClause index;
 };
 
 struct Literal {
@@ -52,7 +78,7 @@ struct SelectAll {
     std::string table;
 };
 
-using Statement = std::variant<CreateTable, InsertInto, SelectAll>;
+using Statement = std::variant<CreateTable, InsertInto, SelectAll, CreateIndex>;
 
 // A statement the parser cannot read. number() is the Jet error number of that kind of mistake;
 // position() is the 1-based character position where reading stopped.

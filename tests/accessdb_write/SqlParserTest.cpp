@@ -104,3 +104,56 @@ TEST(SqlParser, SyntaxErrorsGiveThePosition) {
     EXPECT_EQ(ErrorPosition("INSERT INTO `Ü` VALUES(12abc)"), 26u);  // positions count characters
     EXPECT_EQ(ErrorPosition(""), 1u);
 }
+
+TEST(SqlParser, KeyConstraintsOfColumnsAndTables) {
+    const auto create = std::get<CreateTable>(ParseStatement(
+        "CREATE TABLE `Orders` (`Id` COUNTER PRIMARY KEY, `Code` TEXT(8) NOT NULL UNIQUE, "
+        "`Customer` LONG CONSTRAINT `ByCustomer` UNIQUE, Primary TEXT, "
+        "CONSTRAINT `Pair` UNIQUE (`Customer`, [Code]), UNIQUE (Primary))"));
+    ASSERT_EQ(create.columns.size(), 4u);
+    EXPECT_EQ(create.columns[3].name, "Primary");  // a column, not a constraint
+    EXPECT_TRUE(create.columns[1].notNull);
+    EXPECT_FALSE(create.columns[0].notNull);
+    ASSERT_EQ(create.indexes.size(), 5u);
+    EXPECT_TRUE(create.indexes[0].primaryKey);
+    EXPECT_EQ(create.indexes[0].columns[0].name, "Id");
+    EXPECT_TRUE(create.indexes[1].unique);
+    EXPECT_EQ(create.indexes[1].name, "");
+    EXPECT_EQ(create.indexes[2].name, "ByCustomer");
+    EXPECT_EQ(create.indexes[3].name, "Pair");
+    ASSERT_EQ(create.indexes[3].columns.size(), 2u);
+    EXPECT_EQ(create.indexes[3].columns[1].name, "Code");
+    EXPECT_EQ(create.indexes[4].columns[0].name, "Primary");
+    const auto key = std::get<CreateTable>(
+        ParseStatement("CREATE TABLE T (a LONG, b TEXT, CONSTRAINT pk PRIMARY KEY (a, b));"));
+    ASSERT_EQ(key.indexes.size(), 1u);
+    EXPECT_TRUE(key.indexes[0].primaryKey);
+    EXPECT_EQ(key.indexes[0].columns.size(), 2u);
+}
+
+TEST(SqlParser, CreateIndex) {
+    const auto plain = std::get<CreateIndex>(
+        ParseStatement("CREATE INDEX `ByName` ON `Staff` (`Last` DESC, First ASC, [Mid])"));
+    EXPECT_EQ(plain.table, "Staff");
+    EXPECT_EQ(plain.index.name, "ByName");
+    ASSERT_EQ(plain.index.columns.size(), 3u);
+    EXPECT_FALSE(plain.index.columns[0].ascending);
+    EXPECT_TRUE(plain.index.columns[1].ascending);
+    EXPECT_TRUE(plain.index.columns[2].ascending);
+    EXPECT_FALSE(plain.index.unique);
+    const auto unique = std::get<CreateIndex>(
+        ParseStatement("create unique index u on t (a) with disallow null ignore null;"));
+    EXPECT_TRUE(unique.index.unique);
+    EXPECT_TRUE(unique.index.disallowNull);
+    EXPECT_TRUE(unique.index.ignoreNull);
+    EXPECT_FALSE(unique.index.primaryKey);
+    EXPECT_TRUE(std::get<CreateIndex>(ParseStatement("CREATE INDEX p ON t (a) WITH PRIMARY"))
+                    .index.primaryKey);
+    long number = 0;
+    EXPECT_EQ(ErrorPosition("CREATE INDEX i ON t (a) WITH", &number), 29u);
+    EXPECT_EQ(number, 3291);
+    EXPECT_EQ(ErrorPosition("CREATE INDEX i ON t ()"), 22u);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE t (a LONG REFERENCES u)", &number), 24u);
+    EXPECT_EQ(number, 3290);
+    EXPECT_EQ(ErrorPosition("CREATE TABLE t (a LONG, CONSTRAINT c FOREIGN KEY (a))"), 45u);
+}

@@ -148,3 +148,26 @@ TEST(StatementErrors, UnknownSortOrderRefusesTableCreation) {
     EXPECT_EQ(fixtures::ReadText(path), before);
     fs::remove_all(dir);
 }
+
+TEST(StatementErrors, IndexStatementsTheWriterCannotCarryOutYetAreRefusedClearly) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("index_statements");
+    const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
+    Execute(path, {"CREATE TABLE `Staff`(`Name` VARCHAR(5), `Age` LONG);"});
+    const std::string before = FileBytes(path);
+    {
+        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        auto [number, text] = Failure(*db, "CREATE UNIQUE INDEX `ByName` ON `Staff` (`Name`)");
+        EXPECT_NE(text.find("CREATE INDEX `ByName` ON `Staff` cannot be executed yet"),
+                  std::string::npos)
+            << text;
+        std::tie(number, text) = Failure(*db, "CREATE TABLE `T`(`a` LONG NOT NULL, `b` TEXT)");
+        EXPECT_NE(text.find("'a' of table 'T' cannot be created NOT NULL"), std::string::npos)
+            << text;
+        std::tie(number, text) = Failure(*db, "CREATE TABLE `T`(`a` LONG NOT NULL PRIMARY KEY)");
+        EXPECT_NE(text.find("'T' cannot be created with indexes"), std::string::npos) << text;
+        db->Close();
+    }
+    EXPECT_EQ(FileBytes(path), before);
+    fs::remove_all(dir);
+}
