@@ -242,3 +242,66 @@ TEST(LiteralConversion, ShortDateFormatsGiveTheirOrder) {
 }
 
 }  // namespace
+
+#include "tests/accessdb_write/WriteSupport.h"
+
+namespace {
+
+// Text literals through INSERT into a typed table: what our reader, mdb-export and mdb-reader
+// see afterwards is the converted value.
+TEST(LiteralConversion, TypedTableStoresConvertedTextsAllReadersAgree) {
+    REQUIRE_FIXTURES();
+    if (NumberDateLocale::Process().decimalSeparator != ".") {
+        GTEST_SKIP() << "the texts below are written for a locale with a '.' decimal separator";
+    }
+    const auto dir = writetest::TempDir("typed_literals");
+    const std::string path = writetest::CopyFixture("jackcess/empty2016.accdb", dir);
+    {
+        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        accessdb::TableDefinition t;
+        t.name = "Typed";
+        t.columns = {{"Id", ColumnType::Long, 0, true}, {"Qty", ColumnType::Integer},
+                     {"Price", ColumnType::Currency},   {"Ratio", ColumnType::Double},
+                     {"Placed", ColumnType::DateTime},  {"Paid", ColumnType::Boolean},
+                     {"Ref", ColumnType::Guid},         {"Big", ColumnType::BigInt}};
+        db->CreateTable(t);
+        for (const char* row :
+             {"INSERT INTO Typed VALUES(NULL, ' 12 ', '3.90', '-2.5e-3', '2024-01-09 13:45', "
+              "'Yes', '{6BA7B810-9DAD-11D1-80B4-00C04FD430C8}', '9223372036854775807')",
+              "INSERT INTO Typed VALUES(NULL, '2.5', '1234.56785', '1e3', '1999-12-31', "
+              "'off', NULL, '-1')",
+              "INSERT INTO Typed (Qty) VALUES('-7')"}) {
+            db->Execute(row);
+        }
+        db->Close();
+    }
+    const std::vector<std::vector<std::string>> expected{
+        {"1", "12", "3.9000", "-0.0025", "2024-01-09 13:45:00", "1",
+         "{6BA7B810-9DAD-11D1-80B4-00C04FD430C8}", "9223372036854775807"},
+        {"2", "2", "1234.5678", "1000", "1999-12-31 00:00:00", "0", "<null>", "-1"},
+        {"3", "-7", "<null>", "<null>", "<null>", "0", "<null>", "<null>"}};
+    EXPECT_EQ(writetest::ReadRows(path, "Typed"), expected);
+    writetest::ExpectClean(path);
+    if (writetest::HaveMdbReader()) {
+        const auto dump = writetest::MdbReaderTable(path, "Typed");
+        const auto& rows = dump["tables"].items.at(0)["rows"].items;
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0]["Qty"].text, "12");
+        EXPECT_EQ(rows[1]["Price"].text, "1234.5678");
+        EXPECT_EQ(rows[0]["Ratio"].Number(), -0.0025);
+        EXPECT_EQ(rows[1]["Ratio"].Number(), 1000);
+        EXPECT_EQ(rows[0]["Big"].text, "9223372036854775807");
+        EXPECT_EQ(rows[2]["Placed"].kind, testjson::Value::Kind::Null);
+    }
+    if (writetest::HaveMdbTools()) {
+        const auto rows = writetest::MdbExportRows(path, "Typed");
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0][1], "12");
+        EXPECT_EQ(rows[1][3], "1000");
+        // mdbtools prints the last two groups of a GUID without the hyphen between them.
+        EXPECT_EQ(rows[0][6], "{6BA7B810-9DAD-11D1-80B400C04FD430C8}");
+    }
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
