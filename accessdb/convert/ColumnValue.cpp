@@ -7,6 +7,7 @@
 
 #include "accessdb/Error.h"
 #include "accessdb/convert/DateText.h"
+#include "accessdb/write/FieldEncoding.h"
 #include "accessdb/write/ValueChecks.h"
 
 namespace accessdb::convert {
@@ -36,14 +37,7 @@ std::string Where(const std::string& table, const ColumnDef& column, const std::
 }
 
 int CurrentYear() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return local.tm_year + 1900;
+    return LocalTimeNow().tm_year + 1900;
 }
 
 bool EqualsLetters(const std::string& text, const char* word) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "accessdb/convert/AsciiCase.h"
+
 namespace accessdb::convert {
 
 namespace {
@@ -45,26 +47,6 @@ std::vector<Token> Tokenize(std::string_view text) {
     return tokens;
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size() || a.empty()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // 1..12 for a month name or abbreviation of the locale or of English, else 0.
 int MonthFromName(std::string_view word, const NumberDateLocale& locale) {
     static const NumberDateLocale english = NumberDateLocale::English();
@@ -75,22 +57,25 @@ int MonthFromName(std::string_view word, const NumberDateLocale& locale) {
             while (!abbreviation.empty() && abbreviation.back() == '.') {
                 abbreviation.remove_suffix(1);
             }
-            if (SameLetters(word, l->monthNames[index]) || SameLetters(word, abbreviation)) {
+            if (EqualsAsciiIgnoringCase(word, l->monthNames[index]) ||
+                EqualsAsciiIgnoringCase(word, abbreviation)) {
                 return m + 1;
             }
         }
     }
-    if (SameLetters(word, "Sept")) {
+    if (EqualsAsciiIgnoringCase(word, "Sept")) {
         return 9;
     }
     return 0;
 }
 
 int Meridiem(std::string_view word, const NumberDateLocale& locale) {
-    if (SameLetters(word, locale.am) || SameLetters(word, "AM") || SameLetters(word, "A")) {
+    if (EqualsAsciiIgnoringCase(word, locale.am) || EqualsAsciiIgnoringCase(word, "AM") ||
+        EqualsAsciiIgnoringCase(word, "A")) {
         return 1;
     }
-    if (SameLetters(word, locale.pm) || SameLetters(word, "PM") || SameLetters(word, "P")) {
+    if (EqualsAsciiIgnoringCase(word, locale.pm) || EqualsAsciiIgnoringCase(word, "PM") ||
+        EqualsAsciiIgnoringCase(word, "P")) {
         return 2;
     }
     return 0;
@@ -130,8 +115,15 @@ bool IsYearLike(std::string_view digits) {
     return digits.size() >= 3 || ToInt(digits) > 31;
 }
 
-bool ValidDate(int y, int m, int d) {
-    return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+// Stores the date when it exists (years 1 to 9999).
+bool SetDate(int y, int m, int d, DateTimeParts& out) {
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) {
+        return false;
+    }
+    out.year = y;
+    out.month = m;
+    out.day = d;
+    return true;
 }
 
 // Reads the time at tokens[at...]: h:mm[:ss[.fraction]] [AM|PM], or h AM|PM. Removes what it
@@ -241,13 +233,7 @@ bool ReadNumericDate(const std::vector<std::string_view>& numbers, const NumberD
     if (m > 12 && d <= 12) {
         std::swap(m, d);
     }
-    if (!ValidDate(y, m, d)) {
-        return false;
-    }
-    out.year = y;
-    out.month = m;
-    out.day = d;
-    return true;
+    return SetDate(y, m, d, out);
 }
 
 bool ReadNamedMonthDate(int month, const std::vector<std::string_view>& numbers, int currentYear,
@@ -271,13 +257,7 @@ bool ReadNamedMonthDate(int month, const std::vector<std::string_view>& numbers,
     } else {
         return false;
     }
-    if (!ValidDate(y, month, d)) {
-        return false;
-    }
-    out.year = y;
-    out.month = month;
-    out.day = d;
-    return true;
+    return SetDate(y, month, d, out);
 }
 
 }  // namespace
@@ -298,7 +278,7 @@ bool ParseDateTime(std::string_view text, const NumberDateLocale& locale, int cu
             numbers.push_back(t.text);
         } else if (t.kind == Token::Kind::Word) {
             // The ISO "T" between date and time.
-            if (SameLetters(t.text, "T") && hasTime) {
+            if (EqualsAsciiIgnoringCase(t.text, "T") && hasTime) {
                 continue;
             }
             const int m = MonthFromName(t.text, locale);

@@ -55,7 +55,7 @@ void EncodeTextInto(const std::string& utf8, bool allowCompression,
     }
 }
 
-double NowAsDateTime() {
+std::tm LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
 #ifdef _WIN32
@@ -63,6 +63,11 @@ double NowAsDateTime() {
 #else
     localtime_r(&now, &local);
 #endif
+    return local;
+}
+
+double NowAsDateTime() {
+    const std::tm local = LocalTimeNow();
     // Days from 1899-12-30 to the local calendar date, by the civil-from-days algorithm.
     auto daysFromCivil = [](long y, unsigned m, unsigned d) {
         y -= m <= 2;

@@ -1,6 +1,7 @@
 #pragma once
 // Values into their stored form.
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out);
 // Text as stored (see EncodeText), into `out`, reusing its storage.
 void EncodeTextInto(const std::string& utf8, bool allowCompression, std::vector<std::uint8_t>& out);
 
+// The current local wall-clock time.
+std::tm LocalTimeNow();
 // Days since 1899-12-30 of the current local time (DateCreate, DateUpdate).
 double NowAsDateTime();
 

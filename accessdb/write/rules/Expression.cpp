@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "accessdb/Value.h"
+#include "accessdb/convert/AsciiCase.h"
 #include "accessdb/convert/DateText.h"
 #include "accessdb/convert/NumberText.h"
 #include "accessdb/write/FieldEncoding.h"
@@ -36,6 +37,7 @@ struct Expression::Node {
 
 namespace {
 
+using convert::EqualsAsciiIgnoringCase;
 using Node = Expression::Node;
 using Op = Node::Op;
 using Kind = ExprValue::Kind;
@@ -44,26 +46,6 @@ std::unique_ptr<Node> Make(Op op) {
     auto n = std::make_unique<Node>();
     n->op = op;
     return n;
-}
-
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') {
-            x = static_cast<char>(x - 'a' + 'A');
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = static_cast<char>(y - 'a' + 'A');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
 }
 
 class Parser {
@@ -94,7 +76,8 @@ class Parser {
     // A keyword (letters only) at the current position, not followed by a letter or digit.
     bool Keyword(std::string_view word) {
         Skip();
-        if (pos_ + word.size() > text_.size() || !SameWord(text_.substr(pos_, word.size()), word)) {
+        if (pos_ + word.size() > text_.size() ||
+            !EqualsAsciiIgnoringCase(text_.substr(pos_, word.size()), word)) {
             return false;
         }
         const std::size_t after = pos_ + word.size();
@@ -382,13 +365,15 @@ class Parser {
             }
             const std::string word(text_.substr(pos_, end - pos_));
             pos_ = end;
-            if (SameWord(word, "True") || SameWord(word, "Yes") || SameWord(word, "On")) {
+            if (EqualsAsciiIgnoringCase(word, "True") || EqualsAsciiIgnoringCase(word, "Yes") ||
+                EqualsAsciiIgnoringCase(word, "On")) {
                 return Literal(ExprValue::OfBool(true));
             }
-            if (SameWord(word, "False") || SameWord(word, "No") || SameWord(word, "Off")) {
+            if (EqualsAsciiIgnoringCase(word, "False") || EqualsAsciiIgnoringCase(word, "No") ||
+                EqualsAsciiIgnoringCase(word, "Off")) {
                 return Literal(ExprValue::OfBool(false));
             }
-            if (SameWord(word, "Null")) {
+            if (EqualsAsciiIgnoringCase(word, "Null")) {
                 return Literal(ExprValue::Null());
             }
             if (Symbol("(")) {
@@ -408,7 +393,8 @@ class Parser {
                 }
                 return n;
             }
-            if (SameWord(word, "Date") || SameWord(word, "Now") || SameWord(word, "Time")) {
+            if (EqualsAsciiIgnoringCase(word, "Date") || EqualsAsciiIgnoringCase(word, "Now") ||
+                EqualsAsciiIgnoringCase(word, "Time")) {
                 auto n = Make(Op::Call);
                 n->text = word;
                 return n;
@@ -686,7 +672,7 @@ class Evaluator {
 
     ExprValue Call(const Node& n) const {
         const std::string& f = n.text;
-        auto is = [&](const char* name) { return SameWord(f, name); };
+        auto is = [&](const char* name) { return EqualsAsciiIgnoringCase(f, name); };
         if (is("Date") || is("Now") || is("Time")) {
             Arity(n, 0, 0);
             const double now = Today(true);
