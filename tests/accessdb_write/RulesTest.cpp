@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "accessdb/write/NewGuid.h"
 #include "accessdb/write/rules/Expression.h"
 #include "accessdb/write/rules/TableRules.h"
 #include "tests/accessdb_write/WriteSupport.h"
@@ -303,6 +304,20 @@ TEST(TableRules, FixtureTablesEnforceTheirPropertiesAndStayUnchangedWhenRefused)
     db.reset();
     writetest::ExpectClean(deleted);
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GuidAutoNumber, NewGuidsAreRandomVersionFourInStoredOrder) {
+    const auto a = accessdb::NewRandomGuid();
+    const auto b = accessdb::NewRandomGuid();
+    ASSERT_EQ(a.size(), 16u);
+    EXPECT_NE(a, b);
+    const std::string text = accessdb::FormatGuid(a);
+    EXPECT_EQ(text[15], '4') << text;  // the version digit leads the third group
+    EXPECT_NE(std::string("89AB").find(text[20]), std::string::npos) << text;
 }
 
 }  // namespace
