@@ -19,4 +19,4 @@ add_custom_target(sample_database_afresh
     DEPENDS tool_accessdb
     COMMENT "Writing the sample database Samples2/sample.mdb afresh"
     VERBATIM)
-install(FILES ${QUILLMERE_SAMPLE_DATABASE} DESTINATION bin/Samples2)
+install(FILES ${QUILLMERE_SAMPLE_DATABASE} DESTINATION ${QUILLMERE_PROGRAM_DIR}/Samples2)

@@ -1,12 +1,14 @@
 // The installer's last step: records the sample CSV files of the program folder's "Samples"
 // folder in the settings store ("Snapshot"), scrambled, so "Load Sample/Example Files" finds
-// them. The program itself only reads that setting.
+// them. The program itself only reads that setting. Installed for every user of a machine, the
+// launcher runs it with --if-missing at each start, so each user gets the record on first start.
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/FileExistsByDate.h"
 #include "app/ProgramFolder.h"
 #include "filelist/SampleFiles.h"
 #include "options/IniSettingsStore.h"
@@ -14,21 +16,56 @@
 
 namespace {
 void Usage() {
-    std::cerr << "usage: quillmere-install [--program-folder DIR]\n"
+    std::cerr << "usage: quillmere-install [--program-folder DIR] [--if-missing]\n"
                  "Records the sample files of DIR/Samples (default: the folder of this program) "
-                 "for \"Load Sample/Example Files\".\n";
+                 "for \"Load Sample/Example Files\".\n"
+                 "--if-missing: only when no record names a sample file that still exists.\n";
+}
+
+// A record is kept while one of its files is there; one left by a build folder or program
+// folder that has since gone names nothing and is written afresh.
+bool RecordNamesExistingFile(const std::string& stored) {
+    const std::string plain = quillmere::UnscrambleSnapshot(stored);
+    size_t start = 0;
+    while (start <= plain.size()) {
+        size_t bar = plain.find('|', start);
+        if (bar == std::string::npos) {
+            bar = plain.size();
+        }
+        const std::string path = plain.substr(start, bar - start);
+        if (!path.empty() && quillmere::FileExistsByDate(path)) {
+            return true;
+        }
+        start = bar + 1;
+    }
+    return false;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     std::filesystem::path folder = quillmere::ProgramFolder();
+    bool onlyIfMissing = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--program-folder" && i + 1 < argc) {
             folder = std::filesystem::absolute(argv[++i]);
+        } else if (arg == "--if-missing") {
+            onlyIfMissing = true;
         } else {
             Usage();
             return 2;
+        }
+    }
+    if (onlyIfMissing) {
+        try {
+            quillmere::IniSettingsStore store;
+            if (RecordNamesExistingFile(
+                    store.GetSetting(std::string(quillmere::settings::kSnapshot), ""))) {
+                return 0;
+            }
+        } catch (const std::exception& e) {
+            std::cerr << "quillmere-install: " << e.what() << "\n";
+            return 1;
         }
     }
     const auto samples = folder / "Samples";
