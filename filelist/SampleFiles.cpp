@@ -35,24 +35,31 @@ std::string ScrambleSnapshot(const std::string& plain, std::string_view key) {
     return stored;
 }
 
-int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
-                    const std::function<void(const std::string&)>& openFolder,
-                    const std::string& samplesFolder) {
-    const std::string plain =
-        UnscrambleSnapshot(store.GetSetting(std::string(settings::kSnapshot), ""));
-    int added = 0;
+std::vector<std::string> SnapshotPaths(const std::string& stored) {
+    const std::string plain = UnscrambleSnapshot(stored);
+    std::vector<std::string> paths;
     size_t start = 0;
     while (start <= plain.size()) {
         size_t bar = plain.find('|', start);
         if (bar == std::string::npos) {
             bar = plain.size();
         }
-        const std::string piece = plain.substr(start, bar - start);
+        paths.push_back(plain.substr(start, bar - start));
+        start = bar + 1;
+    }
+    return paths;
+}
+
+int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
+                    const std::function<void(const std::string&)>& openFolder,
+                    const std::string& samplesFolder) {
+    int added = 0;
+    for (const auto& piece :
+         SnapshotPaths(store.GetSetting(std::string(settings::kSnapshot), ""))) {
         if (FileExistsByDate(piece) && !list.IsInList(piece)) {
             list.Append(piece);
             ++added;
         }
-        start = bar + 1;
     }
     if (prompts.ShowMessage(std::string(kSampleFolderQuestion), MessageButtons::YesNo,
                             MessageIcon::None) == MessageAnswer::Yes) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Prompts.h"
 #include "filelist/FileList.h"
@@ -19,6 +20,8 @@ std::string UnscrambleSnapshot(const std::string& stored, std::string_view key =
 // The inverse, for the installer: plain character p becomes p + k, or p + k - 255 above 255.
 // A NUL byte has no scrambled form; paths never hold one.
 std::string ScrambleSnapshot(const std::string& plain, std::string_view key = kSnapshotKey);
+// The paths a stored record names: unscrambled and cut at every "|", in order, empty ones kept.
+std::vector<std::string> SnapshotPaths(const std::string& stored);
 
 inline constexpr std::string_view kSampleFolderQuestion =
     "Would you like this software to open the folder where these sample files are stored (so "

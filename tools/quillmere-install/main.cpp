@@ -25,18 +25,10 @@ void Usage() {
 // A record is kept while one of its files is there; one left by a build folder or program
 // folder that has since gone names nothing and is written afresh.
 bool RecordNamesExistingFile(const std::string& stored) {
-    const std::string plain = quillmere::UnscrambleSnapshot(stored);
-    size_t start = 0;
-    while (start <= plain.size()) {
-        size_t bar = plain.find('|', start);
-        if (bar == std::string::npos) {
-            bar = plain.size();
-        }
-        const std::string path = plain.substr(start, bar - start);
+    for (const auto& path : quillmere::SnapshotPaths(stored)) {
         if (!path.empty() && quillmere::FileExistsByDate(path)) {
             return true;
         }
-        start = bar + 1;
     }
     return false;
 }
