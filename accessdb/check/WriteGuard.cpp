@@ -1,0 +1,39 @@
+#include "accessdb/check/WriteGuard.h"
+
+#include <string>
+
+#include "accessdb/Database.h"
+#include "accessdb/check/TableCheck.h"
+
+namespace accessdb {
+
+void WriteGuard::BeforeChange(const TableDef& table) {
+    if (verified_.count(table.page) != 0) {
+        return;
+    }
+    // Access lets the row counts of some of its own system tables drift; the catalog's and the
+    // user tables' are exact.
+    bool countKept = true;
+    if (table.page != kSystemCatalogPage) {
+        const CatalogObject* object = database_.GetCatalog().Find(table.name);
+        countKept = object == nullptr || (object->flags & kObjectSystemFlags) == 0;
+    }
+    CheckReport report;
+    StructureCheck check(database_.Pages(), report);
+    check.LoadGlobalMap();
+    check.CheckTable(table.name, table.page, countKept);
+    if (!report.findings.empty()) {
+        const std::size_t more = report.findings.size() - 1;
+        throw Error(ErrorKind::Damaged,
+                    "The database '" + database_.Path() + "' is damaged: table '" + table.name +
+                        "' (definition at page " + std::to_string(table.page) +
+                        ") was not changed because " + report.findings.front() +
+                        (more == 0 ? std::string()
+                                   : " (and " + std::to_string(more) + " more finding" +
+                                         (more == 1 ? "" : "s") + ")") +
+                        ".");
+    }
+    verified_.insert(table.page);
+}
+
+}  // namespace accessdb
