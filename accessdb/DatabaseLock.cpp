@@ -12,6 +12,10 @@ namespace {
 
 constexpr LockRange kWriterRange{0x7FFFFFFF00000000ull, 1};
 constexpr LockRange kGroupRange{0x7FFFFFFF00000001ull, 1};
+// Held exclusively by a writer waiting for the readers to leave, and shared for a moment by
+// every reader on its way in: while a writer waits, no new reader gets in, so a steady stream
+// of readers cannot keep the writer out.
+constexpr LockRange kPendingRange{0x7FFFFFFF00000002ull, 1};
 
 [[noreturn]] void ThrowInUse(const FileHandle& file, const std::string& why) {
     throw Error(ErrorKind::InUse,
@@ -58,7 +62,10 @@ void LockForWriting(FileHandle& file) {
 
 void LockForReading(FileHandle& file) {
     const std::chrono::milliseconds wait = DatabaseLockWaits().reader;
-    if (!WaitForLock(file, kGroupRange, false, wait))
+    const bool locked = WaitForLock(file, kPendingRange, false, wait) &&
+                        WaitForLock(file, kGroupRange, false, wait);
+    file.Unlock(kPendingRange);
+    if (!locked)
         ThrowInUse(file, "a writer kept it locked for longer than " + Seconds(wait));
 }
 
@@ -69,9 +76,12 @@ void UnlockDatabase(FileHandle& file) {
 
 WriteGroupLock::WriteGroupLock(FileHandle& file) : file_(file) {
     const std::chrono::milliseconds wait = DatabaseLockWaits().writer;
-    if (!WaitForLock(file, kGroupRange, true, wait))
+    const bool locked =
+        WaitForLock(file, kPendingRange, true, wait) && WaitForLock(file, kGroupRange, true, wait);
+    file.Unlock(kPendingRange);
+    if (!locked)
         ThrowInUse(file, "readers kept it open for longer than " + Seconds(wait) +
-                             "; the statement was not written");
+                             "; nothing was written");
 }
 
 WriteGroupLock::~WriteGroupLock() {

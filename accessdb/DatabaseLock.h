@@ -12,8 +12,9 @@
 // Waiting rule: groups take milliseconds and reading sessions are short (a catalogue read, one
 // command), so each side waits for the other instead of failing: a reader opening during a
 // group waits for it to end, a writer about to write a group waits for the open readers to
-// close. Either gives up with 3045 after its wait (ReaderWait, WriterWait); a writer that gives
-// up has written nothing of the statement. A session never waits for itself: the writer holds
+// close, and while it waits no new reader is let in (so readers coming one after another cannot
+// keep it out for ever). Either gives up with 3045 after its wait (LockWaits); a writer that
+// gives up has written nothing of the statement. A session never waits for itself: the writer holds
 // the group range only inside a statement, never between calls. Locks end when the session is
 // closed, or with the process however it ends.
 #include <chrono>

@@ -57,6 +57,7 @@ std::unique_ptr<PageFile> OpenPagesForReading(const std::string& path, OpenMode 
         RecoverInterruptedStatement(path);
         auto pages = std::make_unique<PageFile>(path, mode);
         LockForReading(pages->File());
+        pages->DiscardCache();  // the file may have grown while the lock was awaited
         // Under the reader's lock no group is being written: a journal still marked full was
         // left by a writer that died after the look above, and is rolled back now.
         if (attempt == 2 || !RollbackJournal::NeedsRecovery(path))

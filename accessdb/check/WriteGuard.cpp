@@ -25,13 +25,13 @@ void WriteGuard::BeforeChange(const TableDef& table) {
     if (!report.findings.empty()) {
         const std::size_t more = report.findings.size() - 1;
         throw Error(ErrorKind::Damaged,
-                    "The database '" + database_.Path() + "' is damaged: table '" + table.name +
-                        "' (definition at page " + std::to_string(table.page) +
-                        ") was not changed because " + report.findings.front() +
+                    "The database '" + database_.Path() + "' is damaged and was not changed: " +
+                        report.findings.front() + " (table '" + table.name +
+                        "' has its definition at page " + std::to_string(table.page) +
                         (more == 0 ? std::string()
-                                   : " (and " + std::to_string(more) + " more finding" +
-                                         (more == 1 ? "" : "s") + ")") +
-                        ".");
+                                   : "; " + std::to_string(more) + " more finding" +
+                                         (more == 1 ? "" : "s") + " in it") +
+                        ").");
     }
     verified_.insert(table.page);
 }
