@@ -80,8 +80,7 @@ struct Format {
     std::size_t indexNextPage;
     std::size_t indexTailPage;
     std::size_t indexPrefixLength;
-    std::size_t
-        indexPrefixLengthSize;  // 2 bytes (J4+), 1 byte (J3: the next byte is 1 on node pages)
+    std::size_t indexPrefixLengthSize;  // 2 bytes (J4+), 1 byte (J3: the next byte is 1 on node pages)
     std::size_t indexBitmap;
     std::size_t indexFirstEntry;
 
