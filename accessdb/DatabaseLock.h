@@ -15,7 +15,8 @@
 // close, and while it waits no new reader is let in (so readers coming one after another cannot
 // keep it out for ever). Either gives up with 3045 after its wait (LockWaits); a writer that
 // gives up has written nothing of the statement. A session never waits for itself: the writer holds
-// the group range only inside a statement, never between calls. Locks end when the session is
+// the group range only inside a statement, never between calls. A dry run (OpenMode::Discard)
+// takes no lock at all. Locks end when the session is
 // closed, or with the process however it ends.
 #include <chrono>
 

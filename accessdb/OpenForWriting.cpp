@@ -22,7 +22,7 @@ void Database::PrepareForWriting() {
                                              EncryptionName(pages_->Header().encryption) +
                                              "); encrypted databases can only be read.");
     if (mode_ == OpenMode::Discard) {
-        writer_ = std::make_unique<Writer>(*this, true);  // a reader's locks, taken on opening
+        writer_ = std::make_unique<Writer>(*this, true);  // a dry run: no lock, no journal
         return;
     }
     LockForWriting(pages_->File());
@@ -56,6 +56,9 @@ std::unique_ptr<PageFile> OpenPagesForReading(const std::string& path, OpenMode 
     for (int attempt = 0;; ++attempt) {
         RecoverInterruptedStatement(path);
         auto pages = std::make_unique<PageFile>(path, mode);
+        // A dry run (Discard) takes no lock: it must not keep a real writer waiting.
+        if (mode == OpenMode::Discard)
+            return pages;
         LockForReading(pages->File());
         pages->DiscardCache();  // the file may have grown while the lock was awaited
         // Under the reader's lock no group is being written: a journal still marked full was
