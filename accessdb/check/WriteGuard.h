@@ -11,7 +11,13 @@
 namespace accessdb {
 
 class Database;
+class PageFile;
 struct TableDef;
+
+// Before a page the global usage map calls free is reused: throws Error(Damaged) when a table
+// still owns it (a data or index page whose table's maps list it), since reusing it would
+// overwrite that table. Pages left over from dropped tables pass.
+void RequireUnownedFreePage(PageFile& pages, std::uint32_t page);
 
 class WriteGuard {
   public:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "accessdb/DataPage.h"
+#include "accessdb/UsageMap.h"
 #include "accessdb/write/RowEncoder.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
@@ -152,5 +153,27 @@ TEST(WriteGuard, IndexAndRowCountDamageIsRefused) {
         Damage(path, catalogPage, at, {static_cast<std::uint8_t>(id ^ 1)});
     }
     ExpectRefused(path, "CREATE TABLE w (a VARCHAR)", {"table 'MSysObjects'", "does not match"});
+    fs::remove_all(dir);
+}
+
+// A page the global usage map calls free while a table still uses it is not handed out again:
+// the new table would have overwritten the old one's rows.
+TEST(WriteGuard, FreeMarkedPageInUseIsNotReused) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("guard_free");
+    const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
+    Execute(path, {"CREATE TABLE t (a VARCHAR)", "INSERT INTO t VALUES ('kept')"});
+    const Table t = Locate(path, "t");
+    {
+        accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+        accessdb::UsageMap global =
+            accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0});
+        global.Set(pages, t.dataPage, true);
+        pages.Flush();
+    }
+    ExpectRefused(path, "CREATE TABLE w (a VARCHAR)",
+                  {"page " + std::to_string(t.dataPage) + " is marked free in the global usage map",
+                   "table defined at page " + std::to_string(t.tdef) + " still uses it"});
+    EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"kept"}}));
     fs::remove_all(dir);
 }
