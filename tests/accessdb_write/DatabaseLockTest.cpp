@@ -124,6 +124,29 @@ TEST(DatabaseLock, SecondWriterThroughAnyPathIsRefused) {
     fs::remove_all(dir);
 }
 
+// A lock file another program holds (Access keeps one beside every database it has open): the
+// message names the database with its extension, and the lock file.
+TEST(DatabaseLock, LockFileHeldElsewhereNamesTheDatabase) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("lock_ldb");
+    const std::string path = CopyFixture("jackcess/empty2016.accdb", dir);
+    fs::create_symlink(path, dir / "alias.accdb");
+    const accessdb::LockFile access(path);
+    for (const std::string& name : {path, (dir / "alias.accdb").string()}) {
+        try {
+            accessdb::Database::Open(name, "", accessdb::OpenMode::ReadWrite);
+            ADD_FAILURE() << "opened beside a held lock file";
+        } catch (const accessdb::Error& e) {
+            EXPECT_EQ(e.JetNumber(), 3045);
+            EXPECT_EQ(std::string(e.what()),
+                      "Could not use '" + name +
+                          "'; file already in use (another program holds its lock file '" +
+                          (dir / "empty2016.laccdb").string() + "').");
+        }
+    }
+    fs::remove_all(dir);
+}
+
 // A second mount of the same folder (root only: a bind mount).
 TEST(DatabaseLock, SecondWriterThroughABindMountIsRefused) {
     REQUIRE_FIXTURES();
