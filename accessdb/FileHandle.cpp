@@ -34,6 +34,9 @@ std::wstring Widen(const std::string& s) {
 }  // namespace
 
 FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), writable_(writable) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        ThrowNotRegularFile(path, "a folder");
     DWORD access = GENERIC_READ | (writable ? GENERIC_WRITE : 0);
     HANDLE h = CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -43,6 +46,11 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
             throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
         throw Error(ErrorKind::Io, "Cannot open the file '" + path + "' (Windows error " +
                                        std::to_string(e) + ").");
+    }
+    // Pipes and devices (\\.\pipe\..., CON, COM1) are no files to keep a database in.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        ThrowNotRegularFile(path, "a pipe or a device");
     }
     handle_ = h;
 }
