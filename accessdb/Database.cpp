@@ -1,6 +1,7 @@
 // Opening, password check, catalog and table access.
 #include "accessdb/Database.h"
 
+#include "accessdb/DatabaseLock.h"
 #include "accessdb/LockFile.h"
 #include "accessdb/write/Writer.h"
 
@@ -45,10 +46,9 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
         if (PageFile(path, OpenMode::ReadOnly).format().jet3)
             RefuseJet3Writing(path);
         RequireWritableFile(path);
-    } else {
-        RecoverInterruptedStatement(path);
     }
-    auto pages = std::make_unique<PageFile>(path, mode);
+    auto pages = mode == OpenMode::ReadWrite ? std::make_unique<PageFile>(path, mode)
+                                             : OpenPagesForReading(path, mode);
     const DatabaseHeader& h = pages->Header();
     if (IsOfficeEncryption(h.encryption)) {
         throw Error(ErrorKind::Encrypted, "The database '" + path + "' is encrypted with " +
@@ -175,6 +175,8 @@ void Database::Close() {
         if (writer_)
             writer_->Close();
     }
+    if (pages_)
+        UnlockDatabase(pages_->File());
 }
 
 }  // namespace accessdb

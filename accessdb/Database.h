@@ -105,7 +105,8 @@ class Database {
 
     // Forget cached catalog and table definitions (after the writer changed them).
     void InvalidateCatalog();
-    // Writes every changed page and syncs (no-op for read-only databases).
+    // Writes every changed page and syncs (nothing to write for read-only databases), then ends
+    // the session's locks: a writer waiting for this reader, or a second writer, may go on.
     void Close();
 
     // Runs `fn`, turning a Damaged error from the low layers into one that names the file.
@@ -139,6 +140,9 @@ class Database {
 // Rolls back a statement that a crash cut off in the database at `path`, if its journal says
 // so (the database must be writable then). Called before a database is opened.
 void RecoverInterruptedStatement(const std::string& path);
+// The pages of a database opened for reading (`mode` ReadOnly or Discard), under the reader's
+// lock (DatabaseLock.h), after any statement a crash cut off was rolled back.
+std::unique_ptr<PageFile> OpenPagesForReading(const std::string& path, OpenMode mode);
 // Throws the ReadOnly error for writing into an Access 97 file.
 [[noreturn]] void RefuseJet3Writing(const std::string& path);
 

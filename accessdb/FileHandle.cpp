@@ -17,6 +17,11 @@
 
 namespace accessdb {
 
+void ThrowNotRegularFile(const std::string& path, const std::string& what) {
+    throw Error(ErrorKind::NotDatabase,
+                "Cannot use '" + path + "': it is " + what + ", not a regular file.");
+}
+
 #ifdef _WIN32
 
 namespace {
@@ -29,6 +34,9 @@ std::wstring Widen(const std::string& s) {
 }  // namespace
 
 FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), writable_(writable) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        ThrowNotRegularFile(path, "a folder");
     DWORD access = GENERIC_READ | (writable ? GENERIC_WRITE : 0);
     HANDLE h = CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -38,6 +46,11 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
             throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
         throw Error(ErrorKind::Io, "Cannot open the file '" + path + "' (Windows error " +
                                        std::to_string(e) + ").");
+    }
+    // Pipes and devices (\\.\pipe\..., CON, COM1) are no files to keep a database in.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        ThrowNotRegularFile(path, "a pipe or a device");
     }
     handle_ = h;
 }
@@ -84,15 +97,59 @@ void FileHandle::Sync() {
     if (!FlushFileBuffers(static_cast<HANDLE>(handle_)))
         throw Error(ErrorKind::Io, "Cannot flush '" + path_ + "' to disk.");
 }
+bool FileHandle::TryLock(LockRange range, bool exclusive) {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(range.offset);
+    ov.OffsetHigh = static_cast<DWORD>(range.offset >> 32);
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    if (LockFileEx(static_cast<HANDLE>(handle_), flags, 0, static_cast<DWORD>(range.length),
+                   static_cast<DWORD>(range.length >> 32), &ov))
+        return true;
+    const DWORD e = GetLastError();
+    if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING)
+        return false;
+    throw Error(ErrorKind::Io,
+                "Cannot lock '" + path_ + "' (Windows error " + std::to_string(e) + ").");
+}
+void FileHandle::Unlock(LockRange range) {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(range.offset);
+    ov.OffsetHigh = static_cast<DWORD>(range.offset >> 32);
+    UnlockFileEx(static_cast<HANDLE>(handle_), 0, static_cast<DWORD>(range.length),
+                 static_cast<DWORD>(range.length >> 32), &ov);
+}
 
 #else
 
+namespace {
+
+std::string LinkTarget(const std::string& path) {
+    std::string target(4096, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    target.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return target;
+}
+
+}  // namespace
+
 FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), writable_(writable) {
-    fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // O_NONBLOCK keeps a FIFO from blocking the open until a writer appears; it does nothing to
+    // regular files, and anything else is refused below before a byte is read.
+    fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd_ < 0) {
-        int e = errno;
+        const int e = errno;
+        struct stat link {};
+        if (e == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            throw Error(ErrorKind::FileNotFound, "Could not find file '" + path +
+                                                     "': it is a symbolic link to '" +
+                                                     LinkTarget(path) + "', which does not exist.");
         if (e == ENOENT || e == ENOTDIR)
             throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
+        if (e == ELOOP)
+            throw Error(ErrorKind::FileNotFound,
+                        "Could not find file '" + path + "': its symbolic links form a loop.");
+        if (e == EISDIR)
+            ThrowNotRegularFile(path, "a folder");
         if ((e == EACCES || e == EROFS) && writable)
             throw Error(ErrorKind::ReadOnly,
                         "The file '" + path + "' is read-only: " + std::strerror(e) + ".");
@@ -100,11 +157,19 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
                     "Cannot open the file '" + path + "': " + std::strerror(e) + ".");
     }
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const mode_t mode = st.st_mode;
         ::close(fd_);
-        throw Error(ErrorKind::NotDatabase, "Unrecognized database format '" + path +
-                                                "': not an Access database (it is a folder).");
+        ThrowNotRegularFile(path, S_ISDIR(mode)    ? "a folder"
+                                  : S_ISFIFO(mode) ? "a FIFO (named pipe)"
+                                  : S_ISCHR(mode)  ? "a character device"
+                                  : S_ISBLK(mode)  ? "a block device"
+                                  : S_ISSOCK(mode) ? "a socket"
+                                                   : "not a regular file");
     }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
 }
 FileHandle::~FileHandle() {
     ::close(fd_);
@@ -155,6 +220,36 @@ void FileHandle::Sync() {
     if (::fsync(fd_) != 0)
         throw Error(ErrorKind::Io,
                     "Cannot flush '" + path_ + "' to disk: " + std::strerror(errno) + ".");
+}
+
+namespace {
+// Open-file-description locks belong to the open file, not to the process: two sessions of one
+// process conflict as two processes do, and closing another descriptor of the same file does
+// not drop them (both would go wrong with classic POSIX record locks).
+bool RangeLock(int fd, LockRange range, short type, const std::string& path) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(range.offset);
+    lock.l_len = static_cast<off_t>(range.length);
+    lock.l_pid = 0;
+    while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        const int e = errno;
+        if (e == EINTR)
+            continue;
+        if (e == EAGAIN || e == EACCES)
+            return false;
+        throw Error(ErrorKind::Io, "Cannot lock '" + path + "': " + std::strerror(e) + ".");
+    }
+    return true;
+}
+}  // namespace
+
+bool FileHandle::TryLock(LockRange range, bool exclusive) {
+    return RangeLock(fd_, range, exclusive ? F_WRLCK : F_RDLCK, path_);
+}
+void FileHandle::Unlock(LockRange range) {
+    RangeLock(fd_, range, F_UNLCK, path_);
 }
 
 #endif

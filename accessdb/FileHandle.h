@@ -6,9 +6,18 @@
 
 namespace accessdb {
 
+// A byte range used only for locking, far beyond the end of any database (Jet files stop at
+// 2 GiB), so that Windows' mandatory range locks never stand in the way of reading pages.
+struct LockRange {
+    std::uint64_t offset;
+    std::uint64_t length;
+};
+
 class FileHandle {
   public:
-    // Opens an existing file; throws FileNotFound when there is none, Io when it cannot be opened.
+    // Opens an existing regular file without blocking: throws FileNotFound when there is none
+    // (a dangling or looping symbolic link included), NotDatabase for a folder, FIFO, device or
+    // socket, Io when it cannot be opened.
     FileHandle(const std::string& path, bool writable);
     ~FileHandle();
     FileHandle(const FileHandle&) = delete;
@@ -23,6 +32,13 @@ class FileHandle {
     const std::string& Path() const { return path_; }
     bool Writable() const { return writable_; }
 
+    // Byte-range locks held by this handle (an open-file-description lock on Linux, LockFileEx
+    // on Windows): they conflict with every other handle, in this process or another, whatever
+    // path opened the file, and end when the handle closes. TryLock never waits; an exclusive
+    // lock needs a writable handle. A range is locked at most once at a time.
+    bool TryLock(LockRange range, bool exclusive);
+    void Unlock(LockRange range);
+
   private:
     std::string path_;
     bool writable_;
@@ -32,5 +48,7 @@ class FileHandle {
     int fd_;
 #endif
 };
+
+[[noreturn]] void ThrowNotRegularFile(const std::string& path, const std::string& what);
 
 }  // namespace accessdb

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "accessdb/Error.h"
 
@@ -38,14 +40,24 @@ std::string LockEntry() {
     return entry;
 }
 
-[[noreturn]] void ThrowInUse(const std::string& lockPath) {
-    throw Error(ErrorKind::InUse, "Could not use '" + lockPath.substr(0, lockPath.rfind('.')) +
+[[noreturn]] void ThrowInUse(const std::string& databasePath, const std::string& lockPath) {
+    throw Error(ErrorKind::InUse, "Could not use '" + databasePath +
                                       "'; file already in use (another program holds its lock "
                                       "file '" +
                                       lockPath + "').");
 }
 
 }  // namespace
+
+std::string CanonicalDatabasePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path canonical =
+        std::filesystem::weakly_canonical(std::u8string(path.begin(), path.end()), error);
+    if (error)
+        return path;
+    const std::u8string text = canonical.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 std::string LockFile::PathFor(const std::string& databasePath) {
     const std::size_t dot = databasePath.rfind('.');
@@ -73,13 +85,14 @@ std::wstring Widen(const std::string& s) {
 }
 }  // namespace
 
-LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath)) {
+LockFile::LockFile(const std::string& databasePath)
+    : path_(PathFor(CanonicalDatabasePath(databasePath))) {
     const std::wstring wide = Widen(path_);
     // Access keeps its lock file open without delete sharing: if it cannot be deleted, it is held.
     if (!DeleteFileW(wide.c_str())) {
         const DWORD e = GetLastError();
         if (e != ERROR_FILE_NOT_FOUND) {
-            ThrowInUse(path_);
+            ThrowInUse(databasePath, path_);
         }
     }
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -88,7 +101,7 @@ LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
         if (e == ERROR_FILE_EXISTS || e == ERROR_SHARING_VIOLATION) {
-            ThrowInUse(path_);
+            ThrowInUse(databasePath, path_);
         }
         throw Error(ErrorKind::ReadOnly, "Cannot create the lock file '" + path_ +
                                              "' beside the database (Windows error " +
@@ -109,14 +122,15 @@ void LockFile::Release() {
 
 #else
 
-LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath)) {
+LockFile::LockFile(const std::string& databasePath)
+    : path_(PathFor(CanonicalDatabasePath(databasePath))) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0) {
             const int e = errno;
             if (e == EACCES || e == EROFS || e == EPERM) {
                 if (::access(path_.c_str(), F_OK) == 0) {
-                    ThrowInUse(path_);  // someone else's lock file we may not touch
+                    ThrowInUse(databasePath, path_);  // someone else's lock file we may not touch
                 }
                 throw Error(ErrorKind::ReadOnly, "Cannot create the lock file '" + path_ +
                                                      "' beside the database: " + std::strerror(e) +
@@ -127,7 +141,7 @@ LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
-            ThrowInUse(path_);
+            ThrowInUse(databasePath, path_);
         }
         // The holder we waited out may have removed the file between our open and our lock:
         // then we locked an orphan and must try again with the file now at the path.
@@ -145,7 +159,7 @@ LockFile::LockFile(const std::string& databasePath) : path_(PathFor(databasePath
         }
         ::close(fd);
     }
-    ThrowInUse(path_);
+    ThrowInUse(databasePath, path_);
 }
 
 void LockFile::Release() {

@@ -9,7 +9,8 @@ namespace accessdb {
 
 class LockFile {
   public:
-    // Takes the lock file of the database at `databasePath`. Throws Error(InUse) when another
+    // Takes the lock file of the database at `databasePath` (named from its canonical path, so
+    // a symbolic link leads to the database's own lock file). Throws Error(InUse) when another
     // program holds it, Error(ReadOnly) when the lock file cannot be created (a read-only folder).
     explicit LockFile(const std::string& databasePath);
     ~LockFile();
@@ -32,6 +33,10 @@ class LockFile {
     int fd_ = -1;
 #endif
 };
+
+// The database's path with every symbolic link, "." and ".." resolved, so that each name of one
+// file leads to the same lock file and journal; the path as given when it cannot be resolved.
+std::string CanonicalDatabasePath(const std::string& path);
 
 // Throws Error(ReadOnly) naming the file when the database at `path` cannot be written (a
 // read-only file or file system), before anything has been written.

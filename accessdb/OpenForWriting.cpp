@@ -2,6 +2,7 @@
 // re-applied to every page written; Office-encrypted files stay read-only), the lock file beside
 // the database, and the rollback of a statement a crash cut off.
 #include "accessdb/Database.h"
+#include "accessdb/DatabaseLock.h"
 #include "accessdb/LockFile.h"
 #include "accessdb/RollbackJournal.h"
 #include "accessdb/write/Writer.h"
@@ -20,7 +21,14 @@ void Database::PrepareForWriting() {
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
                                              EncryptionName(pages_->Header().encryption) +
                                              "); encrypted databases can only be read.");
-    writer_ = std::make_unique<Writer>(*this, mode_ == OpenMode::Discard);
+    if (mode_ == OpenMode::Discard) {
+        writer_ = std::make_unique<Writer>(*this, true);  // a dry run: no lock, no journal
+        return;
+    }
+    LockForWriting(pages_->File());
+    // The writer rolls back what a crash cut off before anything else: no reader may look on.
+    const WriteGroupLock group(pages_->File());
+    writer_ = std::make_unique<Writer>(*this, false);
 }
 
 void RecoverInterruptedStatement(const std::string& path) {
@@ -34,9 +42,30 @@ void RecoverInterruptedStatement(const std::string& path) {
                         "' holds a statement cut off by a crash, which can only be "
                         "undone when the file can be written.");
     }
-    LockFile lock(path);
     PageFile pages(path, OpenMode::ReadWrite);
+    // A session writing the file has rolled back whatever a crash left when it opened; a journal
+    // marked full beside it is its own group in progress, which the reader's lock waits out.
+    if (!TryLockForWriting(pages.File()))
+        return;
+    LockFile lock(path);
+    const WriteGroupLock group(pages.File());
     RollbackJournal::Recover(pages, true);
+}
+
+std::unique_ptr<PageFile> OpenPagesForReading(const std::string& path, OpenMode mode) {
+    for (int attempt = 0;; ++attempt) {
+        RecoverInterruptedStatement(path);
+        auto pages = std::make_unique<PageFile>(path, mode);
+        // A dry run (Discard) takes no lock: it must not keep a real writer waiting.
+        if (mode == OpenMode::Discard)
+            return pages;
+        LockForReading(pages->File());
+        pages->DiscardCache();  // the file may have grown while the lock was awaited
+        // Under the reader's lock no group is being written: a journal still marked full was
+        // left by a writer that died after the look above, and is rolled back now.
+        if (attempt == 2 || !RollbackJournal::NeedsRecovery(path))
+            return pages;
+    }
 }
 
 }  // namespace accessdb

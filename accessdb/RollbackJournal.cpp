@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "accessdb/Error.h"
+#include "accessdb/LockFile.h"
 
 namespace accessdb {
 
@@ -37,17 +40,29 @@ bool SameStep(const std::uint8_t* a, const std::uint8_t* b) {
     return difference == 0;
 }
 
-bool FileExists(const std::string& path) {
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        return true;
+// Whether a regular file stands at the path; a folder or anything else there cannot hold a
+// journal (RequireJournalPath refuses it to writers).
+bool JournalFileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::u8string(path.begin(), path.end()), error);
+}
+
+void RequireJournalPath(const std::string& path, const std::string& databasePath) {
+    std::error_code error;
+    const auto status = std::filesystem::status(std::u8string(path.begin(), path.end()), error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        const bool folder = std::filesystem::is_directory(status);
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + databasePath + "' cannot be written: its journal path '" +
+                        path + "' is " + (folder ? "a folder" : "not a regular file") +
+                        ", where the journal that keeps writes safe must be a file. Move it "
+                        "away.");
     }
-    return false;
 }
 
 // Reads a journal; returns false unless it is complete and marked full.
 bool ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    if (!FileExists(path)) {
+    if (!JournalFileExists(path)) {
         return false;
     }
     FileHandle file(path, false);
@@ -91,11 +106,12 @@ bool ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 std::string RollbackJournal::PathFor(const std::string& databasePath) {
-    return databasePath + "-journal";
+    return CanonicalDatabasePath(databasePath) + "-journal";
 }
 
 RollbackJournal::RollbackJournal(const std::string& databasePath, std::uint32_t pageSize)
     : path_(PathFor(databasePath)), pageSize_(pageSize) {
+    RequireJournalPath(path_, databasePath);
     if (std::FILE* f = std::fopen(path_.c_str(), "ab")) {
         std::fclose(f);
     } else {

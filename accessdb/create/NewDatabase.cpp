@@ -16,6 +16,15 @@
 #include "accessdb/create/HeaderPage.h"
 #include "accessdb/create/Skeleton.h"
 
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+#endif
+
 namespace accessdb {
 
 namespace {
@@ -71,14 +80,29 @@ std::uint8_t VersionByte(JetVersion version) {
     }
 }
 
+// A new database is made only where nothing stands: no file, no folder, not even a symbolic link
+// whose target is missing (following it would put the database somewhere the user did not name).
+void RequireNothingAt(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(FsPath(path), ec);
+    if (!std::filesystem::exists(status)) {
+        return;
+    }
+    if (std::filesystem::is_symlink(status) && !std::filesystem::exists(FsPath(path), ec)) {
+        const auto target = std::filesystem::read_symlink(FsPath(path), ec).u8string();
+        throw Error(ErrorKind::Constraint,
+                    "A new database is made only where nothing stands, and '" + path +
+                        "' is a symbolic link to '" + std::string(target.begin(), target.end()) +
+                        "', which does not exist.");
+    }
+    throw Error(ErrorKind::Constraint, "The database '" + path +
+                                           "' already exists; a new database is never written "
+                                           "over an existing file.");
+}
+
 void Validate(const std::string& path, const NewDatabaseOptions& options,
               const FormatChoice& choice, const Format& format) {
-    std::error_code ec;
-    if (std::filesystem::exists(FsPath(path), ec)) {
-        throw Error(ErrorKind::Constraint, "The database '" + path +
-                                               "' already exists; a new database is never written "
-                                               "over an existing file.");
-    }
+    RequireNothingAt(path);
     const bool accdb = IsAccdbPath(path);
     if (format.ace != accdb) {
         throw Error(ErrorKind::Constraint,
@@ -115,13 +139,38 @@ void WritePages(const std::string& temporary, const std::string& path,
     }
 }
 
-// Moves the finished file to its name unless something appeared there meanwhile.
+// Moves the finished file to its name unless something appeared there meanwhile: the move itself
+// refuses to replace anything where the system can say so (a rename that does not replace, or a
+// hard link), so nothing that appears between the look and the move is lost.
 void Publish(const std::string& temporary, const std::string& path) {
     const std::filesystem::path target = FsPath(path);
-    std::error_code ec;
-    if (std::filesystem::exists(target, ec)) {
-        throw Error(ErrorKind::Constraint, "The database '" + path + "' already exists.");
+    RequireNothingAt(path);
+#ifdef _WIN32
+    // MoveFileExW without MOVEFILE_REPLACE_EXISTING fails when anything has the name.
+    if (MoveFileExW(FsPath(temporary).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return;
     }
+    if (GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS) {
+        RequireNothingAt(path);
+    }
+#else
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        return;
+    }
+    if (errno == EEXIST) {
+        RequireNothingAt(path);
+    }
+    // A file system without a non-replacing rename: a hard link fails on any existing name.
+    if (::link(temporary.c_str(), path.c_str()) == 0) {
+        ::unlink(temporary.c_str());
+        return;
+    }
+    if (errno == EEXIST) {
+        RequireNothingAt(path);
+    }
+#endif
+    std::error_code ec;
+    RequireNothingAt(path);
     std::filesystem::rename(FsPath(temporary), target, ec);
     if (ec) {
         throw Error(ErrorKind::Io,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "accessdb/check/WriteGuard.h"
+
 namespace accessdb {
 
 namespace {
@@ -39,6 +41,7 @@ MutablePageRef PageAllocator::NewPage() {
         if (!map.Contains(page)) {
             continue;  // taken since we looked
         }
+        RequireUnownedFreePage(pages_, page);
         map.Set(pages_, page, false);
         MutablePageRef ref = pages_.Modify(page);
         std::fill(ref->bytes.begin(), ref->bytes.end(), 0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "accessdb/Error.h"
 #include "accessdb/RowLayout.h"
 
 namespace accessdb {
@@ -49,6 +50,14 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         const ColumnDef& column = table.columns[i];
         const StoredField& field = fields[i];
+        // A damaged definition may number a column past its own count (4096 in a table of
+        // three): its null bit would fall outside the row.
+        if (column.number >= maxColumns) {
+            ThrowDamaged("table '" + table.name + "' (definition at page " +
+                         std::to_string(table.page) + "): column '" + column.name +
+                         "' has number " + std::to_string(column.number) + ", beyond its " +
+                         std::to_string(maxColumns) + " columns");
+        }
         if (field.present) {
             nullMask[column.number / 8] |= static_cast<std::uint8_t>(1u << (column.number % 8));
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "accessdb/Database.h"
+#include "accessdb/DatabaseLock.h"
 #include "accessdb/Text.h"
 #include "accessdb/write/FieldEncoding.h"
 #include "accessdb/write/NameRules.h"
@@ -77,7 +78,7 @@ void RefuseUnwritableColumns(const TableDef& def, const std::vector<Value>& valu
 }  // namespace
 
 Writer::Writer(Database& database, bool discard)
-    : database_(database), allocator_(database.Pages()) {
+    : database_(database), guard_(database), allocator_(database.Pages()) {
     if (discard) {
         return;
     }
@@ -118,8 +119,12 @@ template <class Fn>
 void Writer::RunStatement(Fn&& body) {
     PageFile& pages = database_.Pages();
     pages.BeginStatement();
+    std::optional<WriteGroupLock> group;  // held until the group is written or rolled back
     try {
         body();
+        if (journal_) {
+            group.emplace(pages.File());
+        }
     } catch (...) {
         // Nothing reached the file: drop the changed pages and everything derived from them.
         pages.EndStatement();
@@ -163,6 +168,7 @@ TableWriter& Writer::WriterFor(const std::string& name) {
     std::shared_ptr<const TableDef> def = database_.Table(name);
     auto& slot = tables_[def->page];
     if (!slot) {
+        guard_.BeforeChange(*def);
         slot = std::make_unique<TableWriter>(database_.Pages(), allocator_, def);
     }
     lastName_ = name;
@@ -186,6 +192,7 @@ const rules::TableRules& Writer::RulesFor(const TableDef& table) {
 TableWriter& Writer::CatalogWriter() {
     auto& slot = tables_[kSystemCatalogPage];
     if (!slot) {
+        guard_.BeforeChange(database_.GetCatalog().SystemCatalogDef());
         slot = std::make_unique<TableWriter>(database_.Pages(), allocator_,
                                              database_.GetCatalog().SystemCatalogDefShared());
     }

@@ -14,6 +14,7 @@
 #include "accessdb/RollbackJournal.h"
 #include "accessdb/TableDefinition.h"
 #include "accessdb/Value.h"
+#include "accessdb/check/WriteGuard.h"
 #include "accessdb/write/PageAllocator.h"
 #include "accessdb/write/TableWriter.h"
 #include "accessdb/write/rules/TableRules.h"
@@ -62,6 +63,7 @@ class Writer {
     Database& database_;
     std::unique_ptr<LockFile> lock_;            // null when discarding
     std::unique_ptr<RollbackJournal> journal_;  // null when discarding
+    WriteGuard guard_;                          // checks each table before its first change
     PageAllocator allocator_;
     std::map<std::uint32_t, std::unique_ptr<TableWriter>> tables_;  // by TDEF page
     std::map<std::uint32_t, rules::TableRules> rules_;              // by TDEF page

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -17,6 +18,10 @@ std::string ScratchFile() {
     return (dir / ("quillmere_fuzz_" + std::to_string(::getpid()) + ".mdb")).string();
 }
 }  // namespace
+
+std::vector<std::vector<std::uint8_t>> FuzzExtraSeeds() {
+    return {};
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = ScratchFile();

@@ -1,10 +1,13 @@
 // A deterministic mutation fuzzer for builds without libFuzzer (and for the sanitizer build):
-// takes the fixture databases, damages copies in many ways (bit flips, interesting values in
-// header and page fields, truncation, pages copied over other pages) and feeds each to the same
-// entry point as the libFuzzer target.
-//   fuzz_accessdb_mutate ITERATIONS SEED DIR...
-// Exit 0 when every input was handled, 77 when no fixture was found (the test is skipped).
+// takes the fixture databases (and whatever seeds the entry point adds), damages copies in many
+// ways (bit flips, interesting values in header and page fields, truncation, pages copied over
+// other pages) and feeds each to the entry point it is linked with (the reader's, shared with
+// the libFuzzer target, or the writer's).
+//   fuzz_accessdb_mutate ITERATIONS|SECONDSs SEED DIR...
+// "1800s" runs for half an hour and reports progress every minute. Exit 0 when every input was
+// handled, 77 when no fixture was found (the test is skipped).
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +19,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Seeds of the entry point's own besides the fixtures (none for the reader).
+std::vector<std::vector<std::uint8_t>> FuzzExtraSeeds();
 
 namespace {
 
@@ -91,7 +96,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: fuzz_accessdb_mutate ITERATIONS SEED DIR...\n";
         return 2;
     }
-    const long iterations = std::stol(argv[1]);
+    const std::string budget = argv[1];
+    const bool timed = !budget.empty() && budget.back() == 's';
+    const long limit = std::stol(timed ? budget.substr(0, budget.size() - 1) : budget);
     std::mt19937 random(static_cast<std::uint32_t>(std::stoul(argv[2])));
     std::vector<std::vector<std::uint8_t>> seeds;
     for (int i = 3; i < argc; ++i) {
@@ -111,15 +118,31 @@ int main(int argc, char** argv) {
         std::cout << "no fixture databases found: skipped\n";
         return 77;
     }
+    for (auto& extra : FuzzExtraSeeds())
+        seeds.push_back(std::move(extra));
     for (const auto& s : seeds)
         LLVMFuzzerTestOneInput(s.data(), s.size());
-    for (long i = 0; i < iterations; ++i) {
-        std::vector<std::uint8_t> input = seeds[static_cast<std::size_t>(i) % seeds.size()];
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point nextReport = start + std::chrono::minutes(1);
+    long done = 0;
+    for (;; ++done) {
+        if (timed ? Clock::now() - start >= std::chrono::seconds(limit) : done >= limit)
+            break;
+        std::vector<std::uint8_t> input = seeds[static_cast<std::size_t>(done) % seeds.size()];
         for (int rounds = 1 + static_cast<int>(random() % 3); rounds > 0; --rounds)
             Mutate(input, random);
         LLVMFuzzerTestOneInput(input.data(), input.size());
+        if (timed && Clock::now() >= nextReport) {
+            nextReport += std::chrono::minutes(1);
+            std::cout
+                << done + 1 << " inputs after "
+                << std::chrono::duration_cast<std::chrono::minutes>(Clock::now() - start).count()
+                << " min" << std::endl;
+        }
     }
-    std::cout << iterations << " mutated inputs over " << seeds.size()
-              << " databases: no finding\n";
+    std::cout << done << " mutated inputs over " << seeds.size() << " databases in "
+              << std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count()
+              << " s: no finding\n";
     return 0;
 }

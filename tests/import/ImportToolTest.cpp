@@ -122,7 +122,9 @@ TEST_F(ImportToolTest, UsageErrorsExitWithTwoAndHelpWithZero) {
          {Texts{}, Texts{"--dry-run", "a.csv"}, Texts{"--database", "d.mdb"},
           Texts{"--database", "d.mdb", "--skip-header", "a.csv"},
           Texts{"--database", "d.mdb", "--columns", "guess", "a.csv"},
-          Texts{"--database", "d.mdb", "--frobnicate", "a.csv"}, Texts{"--database"}}) {
+          Texts{"--database", "d.mdb", "--frobnicate", "a.csv"}, Texts{"--database"},
+          Texts{"--database", "d.mdb", "--delimiter", "", "a.csv"},
+          Texts{"--database", "d.mdb", "--delimiter=", "a.csv"}}) {
         const auto result = Run(arguments);
         EXPECT_EQ(result.status, 2) << ::testing::PrintToString(arguments);
         EXPECT_NE(result.err.find("Usage: quillmere-import --database PATH"), std::string::npos);

@@ -94,6 +94,10 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--password") {
             line.password = *value;
         } else if (argument == "--delimiter") {
+            if (value->empty()) {
+                // An empty delimiter would split nothing: every line one field, every line skipped.
+                return {std::nullopt, "--delimiter needs a non-empty value"};
+            }
             const auto named = kNamedDelimiters.find(*value);
             line.options.delimiter = named == kNamedDelimiters.end() ? *value : named->second;
         } else if (argument == "--table-name") {
