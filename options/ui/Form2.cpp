@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 
 #include "app/ApplicationError.h"
@@ -272,6 +273,8 @@ void Form2::MarkPointerZones() {
         WidgetPointer::SetZone(same, PointerZone::Unchanged);
     }
     pointer_->Watch();
+    // The folder scan shows the hourglass for as long as it walks; the commands follow it.
+    connect(pointer_, &WidgetPointer::pointerChanged, this, &Form2::UpdateCommandLock);
 }
 
 void Form2::RestoreOption(QRadioButton* button, const std::string& stored,
@@ -506,11 +509,46 @@ void Form2::ShowProgress(const ImportProgress& progress) {
                              .arg(progress.rowsInFile));
 }
 
+// While a run or a folder scan yields to the event loop, a command that adds to, reorders or
+// clears the list, leaves the page or starts a second run would act under it: those buttons are
+// disabled for as long. The options stay live, because the run reads them file by file.
+void Form2::UpdateCommandLock() {
+    const bool lock = importing_ || Busy();
+    if (lock == commandsLocked_) {
+        return;
+    }
+    commandsLocked_ = lock;
+    const std::initializer_list<QPushButton*> commands = {pushButton3_, pushButton4_, pushButton10_,
+                                                          pushButton2_, pushButton7_, pushButton9_,
+                                                          pushButton5_, pushButton1_};
+    if (lock) {
+        // A disabled button passes its focus on to the next control in the tab order, which can
+        // be a text box with a lost-focus rule of its own; the list takes it instead, and it
+        // goes back when the buttons are enabled again.
+        QWidget* focused = focusWidget();
+        if (focused != nullptr &&
+            std::find(commands.begin(), commands.end(), focused) != commands.end()) {
+            focusBeforeLock_ = focused;
+            listView1_->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    for (QPushButton* button : commands) {
+        button->setEnabled(!lock);
+    }
+    if (!lock && focusBeforeLock_ && focusWidget() == listView1_) {
+        focusBeforeLock_->setFocus(Qt::OtherFocusReason);
+    }
+    if (!lock) {
+        focusBeforeLock_.clear();
+    }
+}
+
 void Form2::PushButton1_Click() {
     if (importing_) {
         return;  // a second click while the run yields is ignored
     }
     importing_ = true;
+    UpdateCommandLock();
     TableListAdapter tables(*list1_);
     RunEnvironment environment;
     environment.options = this;
@@ -532,6 +570,7 @@ void Form2::PushButton1_Click() {
     });
     statusLine_->clear();
     importing_ = false;
+    UpdateCommandLock();
 }
 
 void Form2::PushButton2_Click() {
@@ -604,7 +643,7 @@ void Form2::PushButton10_Click() {
 }
 
 void Form2::ListView1_Remove() {
-    RemoveSelected(files_, Busy());
+    RemoveSelected(files_, Busy() || commandsLocked_);
 }
 
 void Form2::Text4_LostFocus() {

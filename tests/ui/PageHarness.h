@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,19 @@
 #include "support/TempFolder.h"
 
 namespace quillmere::testing {
+
+// The recorded boxes, with a look at the pages at the moment each message box shows.
+class ObservedPrompts : public FakePrompts {
+  public:
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                              const std::string& caption) override {
+        if (onMessage) {
+            onMessage(text);
+        }
+        return FakePrompts::ShowMessage(text, buttons, icon, caption);
+    }
+    std::function<void(const std::string& text)> onMessage;
+};
 
 // Moves the mouse over a control of a page (or its background), as the window system would.
 inline void MoveOver(QWidget& page, QWidget* control, QPoint at = QPoint(2, 2)) {
@@ -80,7 +94,7 @@ class PageHarness {
     TempFolder folder;
     MemorySettingsStore settings;
     FakeSessionFactory sessions;
-    FakePrompts prompts;
+    ObservedPrompts prompts;
     AppContext context;
     std::vector<std::string> openedAddresses;
     std::vector<std::string> openedFolders;
