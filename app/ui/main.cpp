@@ -6,6 +6,7 @@
 #include "app/ApplicationError.h"
 #include "app/ui/DesktopContext.h"
 #include "app/ui/WindowHelpers.h"
+#include "app/ui/WindowPlacement.h"
 #include "database/ui/Form1.h"
 #include "options/ui/Form2.h"
 
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
         return 0;  // the provider check failed: no page is shown
     }
     if (!(form1.HasFilesPage() && form1.FilesPage().isVisible())) {
-        form1.show();
+        quillmere::ShowCentred(&form1);
     }
     return QApplication::exec();
 }

@@ -22,6 +22,7 @@
 #include "app/TrappedStep.h"
 #include "app/ui/PagePointerQt.h"
 #include "app/ui/WindowHelpers.h"
+#include "app/ui/WindowPlacement.h"
 #include "database/ConnectionString.h"
 #include "database/ui/Form1.h"
 #include "filelist/FileListCommands.h"
@@ -61,6 +62,7 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
 Form2::Form2(AppContext context, Form1& databasePage)
     : context_(std::move(context)), databasePage_(databasePage) {
     setObjectName(QStringLiteral("Form2"));
+    UsePageFontFamily(this);
     BuildControls();
     ConnectHandlers();
     MarkPointerZones();
@@ -83,12 +85,13 @@ void Form2::BuildControls() {
     bottom->addStretch(1);
     bottom->addWidget(pushButton1_);
     grid->addLayout(bottom, 4, 0, 1, 2);
-    setMinimumSize(720, 700);
+    // The design size; on a smaller screen the page shrinks, and the list with it.
     resize(800, 740);
 }
 
 void Form2::BuildFileArea(QGridLayout* grid) {
     listView1_ = new FileListView(files_, this);
+    listView1_->setMinimumHeight(72);
     grid->addWidget(listView1_, 0, 0);
 
     auto* buttons = new QVBoxLayout();
@@ -619,7 +622,7 @@ void Form2::PushButton5_Click() {
     auto step = [this](int line, const std::function<void()>& body) {
         RunTrappedStep(*context_.prompts, kPage, "PushButton5_Click", line, body);
     };
-    step(1, [this] { databasePage_.show(); });
+    step(1, [this] { ShowInPlaceOf(&databasePage_, this); });
     step(2, [this] { hide(); });
 }
 

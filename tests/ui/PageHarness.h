@@ -56,7 +56,10 @@ class PageHarness {
         context.sessions = &sessions;
         context.prompts = &prompts;
         context.openAddress = [this](const std::string& a) { openedAddresses.push_back(a); };
-        context.openFolder = [this](const std::string& f) { openedFolders.push_back(f); };
+        context.openFolder = [this](const std::string& f) {
+            openedFolders.push_back(f);
+            return folderOpens;
+        };
         context.chooseDatabaseFile = [this](QWidget*) { return nextDatabaseChoice; };
         context.chooseCsvFiles = [this](QWidget*) { return nextCsvChoice; };
         context.endProgram = [this] { ++programEnds; };
@@ -98,6 +101,7 @@ class PageHarness {
     AppContext context;
     std::vector<std::string> openedAddresses;
     std::vector<std::string> openedFolders;
+    bool folderOpens = true;  // what the desktop answers when asked to open a folder
     QString nextDatabaseChoice;
     QStringList nextCsvChoice;
     int programEnds = 0;
