@@ -46,6 +46,10 @@ else
     echo "Note: openbox is not installed; the pages are photographed without window frames."
 fi
 
+# Only for the sanitizer build: a system library's buffer that lives as long as the process.
+LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/xcb-leaks.supp"
+export LSAN_OPTIONS
+
 status=0
 for scale in 1 2; do
     mkdir -p "$artifacts/${scale}x"
