@@ -10,6 +10,7 @@
 #include "filelist/FileList.h"
 #include "filelist/FileSystemPath.h"
 #include "filelist/PathCleanup.h"
+#include "filelist/Utf8Decode.h"
 #include "filelist/WildcardMatch.h"
 
 namespace quillmere {
@@ -85,44 +86,6 @@ std::vector<std::string> MatchingFiles(const DirectoryListing& listing,
     return names;
 }
 
-// Decodes one UTF-8 character at `i`; returns false for a malformed, overlong or surrogate
-// sequence or one beyond U+10FFFF.
-bool DecodeUtf8(const std::string& text, size_t& i, char32_t& code) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    if (lead < 0x80) {
-        code = lead;
-        length = 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        code = lead & 0x1F;
-        length = 2;
-    } else if ((lead & 0xF0) == 0xE0) {
-        code = lead & 0x0F;
-        length = 3;
-    } else if ((lead & 0xF8) == 0xF0) {
-        code = lead & 0x07;
-        length = 4;
-    } else {
-        return false;
-    }
-    if (i + length > text.size()) {
-        return false;
-    }
-    for (size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return false;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return false;
-    }
-    i += length;
-    return true;
-}
-
 }  // namespace
 
 bool IsExistingFile(const std::string& path) {
@@ -139,9 +102,11 @@ bool HasUnusualCharacters(const std::string& name) {
     size_t i = 0;
     while (i < name.size()) {
         char32_t code = 0;
-        if (!DecodeUtf8(name, i, code)) {
+        const size_t length = DecodeUtf8(name, i, code);
+        if (length == 0) {
             return true;
         }
+        i += length;
         if (code < 32 || (code >= 127 && code <= 159)) {
             return true;
         }

@@ -4,8 +4,8 @@
 //
 // On Linux, where files have no hidden or system attributes, a name that begins with "." counts
 // as hidden: hidden files are not added and hidden folders are not walked. Symbolic links to
-// folders are not followed, so no walk can loop. Nothing is sorted: within one folder the order
-// is the order in which the file system enumerates it.
+// folders are not followed, so no walk can loop. The walk sorts nothing itself: within one folder
+// the order is the reader's, which on Linux is the order Windows lists the folder in on NTFS.
 #include <cstddef>
 #include <functional>
 #include <string>

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "filelist/FileSystemPath.h"
+#include "filelist/NtfsNameOrder.h"
 
 namespace quillmere {
 namespace {
@@ -66,6 +67,11 @@ class FileSystemDirectoryReader : public DirectoryReader {
                 break;
             }
         }
+#ifndef _WIN32
+        // A Linux file system enumerates in an order of its own (hash or creation order); the
+        // order Windows gives the same folder on NTFS makes the same list on both systems.
+        SortInNtfsOrder(listing.entries);
+#endif
         return listing;
     }
 };

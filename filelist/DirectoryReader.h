@@ -27,8 +27,9 @@ enum class ReadFailure {
 };
 
 struct DirectoryListing {
-    // In the order the platform enumerates them (never sorted); entries read before a failure
-    // stay.
+    // In the order the platform enumerates them: on Windows as the file system lists them, on
+    // Linux in the order Windows lists the same names on NTFS (NtfsNameOrder.h). Entries read
+    // before a failure stay.
     std::vector<DirectoryEntry> entries;
     ReadFailure failure = ReadFailure::None;
     std::string failureText;  // for ReadFailure::Other: what went wrong, naming the folder

@@ -51,7 +51,7 @@ std::vector<std::string> SnapshotPaths(const std::string& stored) {
 }
 
 int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
-                    const std::function<void(const std::string&)>& openFolder,
+                    const std::function<bool(const std::string&)>& openFolder,
                     const std::string& samplesFolder) {
     int added = 0;
     for (const auto& piece :
@@ -63,7 +63,10 @@ int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
     }
     if (prompts.ShowMessage(std::string(kSampleFolderQuestion), MessageButtons::YesNo,
                             MessageIcon::None) == MessageAnswer::Yes) {
-        openFolder(samplesFolder);
+        if (!openFolder(samplesFolder)) {
+            prompts.ShowMessage(std::string(kSampleFolderNotOpened) + samplesFolder,
+                                MessageButtons::Ok, MessageIcon::None);
+        }
     }
     return added;
 }

@@ -27,10 +27,16 @@ inline constexpr std::string_view kSampleFolderQuestion =
     "Would you like this software to open the folder where these sample files are stored (so "
     "that you can view them before working with them)?";
 
+// Told when the desktop could not open the samples folder, so the user learns where it is; the
+// folder's path follows two line breaks.
+inline constexpr std::string_view kSampleFolderNotOpened =
+    "The folder could not be opened. The sample files are stored in:\r\r";
+
 // Adds every existing sample path not yet listed, asks whether to open the samples folder
-// (every time) and on Yes hands that folder to openFolder. Returns how many paths were added.
+// (every time) and on Yes hands that folder to openFolder; when that answers false, a notice
+// names the folder. Returns how many paths were added.
 int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
-                    const std::function<void(const std::string&)>& openFolder,
+                    const std::function<bool(const std::string&)>& openFolder,
                     const std::string& samplesFolder);
 
 }  // namespace quillmere

@@ -20,9 +20,10 @@ struct AppContext {
     SettingsStore* settings = nullptr;
     SessionFactory* sessions = nullptr;
     Prompts* prompts = nullptr;
-    // Hands a web address or a folder to the desktop's default handler.
+    // Hands a web address or a folder to the desktop's default handler; openFolder answers
+    // false when the desktop could not open the folder.
     std::function<void(const std::string&)> openAddress;
-    std::function<void(const std::string&)> openFolder;
+    std::function<bool(const std::string&)> openFolder;
     // The open-file dialog of the database page's "...": the chosen file, empty when cancelled.
     std::function<QString(QWidget* parent)> chooseDatabaseFile;
     // The open-file dialog of "Add CSV File(s)": full paths, empty when cancelled.

@@ -1,7 +1,10 @@
 #include "app/ui/DesktopContext.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "app/ui/QtPrompts.h"
@@ -32,6 +35,32 @@ QStringList ChooseCsvFiles(QWidget* parent) {
         QStringLiteral("CSV Files (*.csv)"));
 }
 
+bool OpenFolderOnDesktop(const QString& folder) {
+#ifdef _WIN32
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+#else
+    // Qt only reports whether xdg-open could be started; without a file manager it starts and
+    // then fails. Its exit status tells: a handler that takes a while to return is taken as
+    // opened, and is left running.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
+    auto* process = new QProcess(QCoreApplication::instance());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(opener, {folder});
+    if (!process->waitForStarted(5000)) {
+        process->deleteLater();
+        return false;
+    }
+    if (!process->waitForFinished(3000)) {
+        return true;
+    }
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+#endif
+}
+
 void RunImportToEnd(RunEnvironment environment) {
     ImportRun run(std::move(environment));
     run.Start();
@@ -50,7 +79,7 @@ std::unique_ptr<DesktopContext> MakeDesktopContext() {
         QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
     };
     context.openFolder = [](const std::string& folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+        return OpenFolderOnDesktop(QString::fromStdString(folder));
     };
     context.chooseDatabaseFile = ChooseDatabaseFile;
     context.chooseCsvFiles = ChooseCsvFiles;

@@ -17,6 +17,9 @@ struct DesktopContext {
 // Everything but endProgram, which belongs to the program's main.
 std::unique_ptr<DesktopContext> MakeDesktopContext();
 
+// Asks the desktop to show a folder in its file manager; false when it could not.
+bool OpenFolderOnDesktop(const QString& folder);
+
 // Runs the import run of "Start Importing" to its end.
 void RunImportToEnd(RunEnvironment environment);
 

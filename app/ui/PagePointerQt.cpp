@@ -14,6 +14,7 @@ WidgetPointer::WidgetPointer(QWidget* page) : QObject(page), page_(page) {}
 void WidgetPointer::Set(int pointer) {
     value_ = pointer;
     ApplyCursor();
+    emit pointerChanged(pointer);
 }
 
 void WidgetPointer::SetCustomImage(std::optional<QCursor> cursor) {

@@ -31,6 +31,10 @@ class WidgetPointer : public QObject, public PagePointer {
     // page's controls exist.
     void Watch();
 
+  signals:
+    // After every Set, also when the value stays the same.
+    void pointerChanged(int pointer);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

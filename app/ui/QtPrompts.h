@@ -4,11 +4,16 @@
 #include <QString>
 #include <string>
 
+class QWidget;
+
 #include "app/Prompts.h"
 
 namespace quillmere {
 
 QString BoxText(const std::string& text);
+
+// The width a box needs so that its title bar shows the whole title.
+int TitleRoom(const QString& title, const QWidget& box);
 
 class QtPrompts : public Prompts {
   public:

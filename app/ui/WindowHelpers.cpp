@@ -110,6 +110,12 @@ void FitCaption(QWidget* control) {
     control->setFont(font);
 }
 
+void UsePageFontFamily(QWidget* page) {
+    QFont font = page->font();
+    font.setFamilies({QString::fromLatin1(kPageFontFamily)});
+    page->setFont(font);
+}
+
 int TwipsToPixels(int twips, const QWidget* widget) {
     const double dpi = widget != nullptr ? widget->logicalDpiX() : 96.0;
     return static_cast<int>(std::lround(twips / 15.0 * dpi / 96.0));

@@ -27,6 +27,12 @@ QIcon ApplicationIcon();
 // substitute font wider than Arial never cuts a caption off.
 void FitCaption(QWidget* control);
 
+// The font family of both pages (Liberation Sans stands in for it where Arial is not installed).
+inline constexpr const char* kPageFontFamily = "Arial";
+
+// Gives the page, and so every control on it that sets no family of its own, the pages' family.
+void UsePageFontFamily(QWidget* page);
+
 // Twips (1/1440 inch) to pixels: 15 twips a pixel at 96 dpi, scaled with the screen's dpi.
 int TwipsToPixels(int twips, const QWidget* widget);
 

@@ -6,12 +6,9 @@
 #include "app/ApplicationError.h"
 #include "app/ui/DesktopContext.h"
 #include "app/ui/WindowHelpers.h"
+#include "app/ui/WindowPlacement.h"
 #include "database/ui/Form1.h"
 #include "options/ui/Form2.h"
-
-namespace {
-bool importRunning = false;
-}
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -21,18 +18,13 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto desktop = quillmere::MakeDesktopContext();
-    desktop->context.runImport = [](quillmere::RunEnvironment environment) {
-        struct Running {
-            Running() { importRunning = true; }
-            ~Running() { importRunning = false; }
-        } running;
-        quillmere::RunImportToEnd(std::move(environment));
-    };
-    // Closing either page ends the program at once. In the middle of an import the run sits
-    // below the event loop pass that handles the close, so the process ends right there: every
-    // statement already executed is in the database file, and the engine keeps it intact.
-    desktop->context.endProgram = [] {
-        if (importRunning) {
+    // Closing either page ends the program at once. In the middle of an import or a folder scan
+    // the work sits below the event loop pass that handles the close, so the process ends right
+    // there: every statement already executed is in the database file, and the engine keeps it
+    // intact; every setting was written when it changed.
+    quillmere::Form1* pages = nullptr;
+    desktop->context.endProgram = [&pages] {
+        if (pages != nullptr && pages->HasFilesPage() && pages->FilesPage().CommandsLocked()) {
             std::fflush(nullptr);
             std::_Exit(0);
         }
@@ -40,11 +32,12 @@ int main(int argc, char** argv) {
     };
 
     quillmere::Form1 form1(desktop->context);
+    pages = &form1;
     if (!form1.Load()) {
         return 0;  // the provider check failed: no page is shown
     }
     if (!(form1.HasFilesPage() && form1.FilesPage().isVisible())) {
-        form1.show();
+        quillmere::ShowCentred(&form1);
     }
     return QApplication::exec();
 }

@@ -15,6 +15,7 @@
 #include "app/TrappedStep.h"
 #include "app/ui/PagePointerQt.h"
 #include "app/ui/WindowHelpers.h"
+#include "app/ui/WindowPlacement.h"
 #include "database/ProviderCheck.h"
 #include "database/TableCatalogue.h"
 #include "options/SettingKeys.h"
@@ -27,7 +28,7 @@ constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 2085;
 
 QFont ArialBold(double points) {
-    QFont font(QStringLiteral("Arial"));
+    QFont font(QString::fromLatin1(kPageFontFamily));
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
@@ -47,6 +48,7 @@ void Form1::Place(QWidget* widget, int left, int top, int width, int height) {
 }
 
 void Form1::BuildControls() {
+    UsePageFontFamily(this);
     setFixedSize(TwipsToPixels(kClientWidth, this), TwipsToPixels(kClientHeight, this));
     const QFont textFont = ArialBold(9);
     const QFont buttonFont = ArialBold(11.25);
@@ -214,7 +216,7 @@ void Form1::PushButton3_Click() {
     }
     step(3, [&] { FilesPage().FillTables(*context_.sessions, path, password); });
     step(4, [this] {
-        FilesPage().show();
+        ShowInPlaceOf(&FilesPage(), this);
         FilesPage().raise();
         FilesPage().activateWindow();
     });

@@ -21,12 +21,13 @@ std::optional<QCursor> LoadDragCursor() {
 }
 
 FileListDragReorder::FileListDragReorder(QAbstractItemView& view, FileList& files,
-                                         PagePointer* pagePointer)
+                                         PagePointer* pagePointer, std::function<bool()> locked)
     : QObject(&view),
       view_(view),
       viewport_(view.viewport()),
       files_(files),
-      drag_(files, pagePointer) {
+      drag_(files, pagePointer),
+      locked_(std::move(locked)) {
     viewport_->installEventFilter(this);
 }
 
@@ -67,6 +68,9 @@ bool FileListDragReorder::eventFilter(QObject* watched, QEvent* event) {
             if (mouse->button() != Qt::LeftButton) {
                 break;
             }
+            if (locked_ && locked_()) {
+                return true;  // the list stays as it is: no selection, no drag
+            }
             const int hit = HitTest(mouse->position().toPoint());
             drag_.MouseDown(hit != 0);
             if (hit != 0) {
@@ -81,6 +85,9 @@ bool FileListDragReorder::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseMove: {
             auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint position = mouse->position().toPoint();
+            if (drag_.Held() && locked_ && locked_()) {
+                return true;  // a drag held when the run started moves nothing
+            }
             const int hit = drag_.Held() ? HitTest(position) : 0;
             const DragStep step = drag_.MouseMove(hit, Viewport(position, hit));
             if (step.scrollTo > 0) {

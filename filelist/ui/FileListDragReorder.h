@@ -2,6 +2,7 @@
 // Reordering the file list (ListView1) by dragging an entry with the mouse; the rules live in
 // DragReorder, this only feeds it the list's mouse events and shows what it decides.
 #include <QObject>
+#include <functional>
 #include <optional>
 
 #include <QCursor>
@@ -22,8 +23,10 @@ class FileListDragReorder : public QObject {
     Q_OBJECT
   public:
     // Watches the view's mouse events from now on. `pagePointer` is the page's pointer (may be
-    // null).
-    FileListDragReorder(QAbstractItemView& view, FileList& files, PagePointer* pagePointer);
+    // null). While `locked` returns true (it may be empty: never), no drag starts and a drag
+    // already held moves nothing.
+    FileListDragReorder(QAbstractItemView& view, FileList& files, PagePointer* pagePointer,
+                        std::function<bool()> locked = {});
 
     const DragReorder& State() const { return drag_; }
 
@@ -38,6 +41,7 @@ class FileListDragReorder : public QObject {
     QWidget* viewport_;
     FileList& files_;
     DragReorder drag_;
+    std::function<bool()> locked_;
     bool forwardingRelease_ = false;
 };
 

@@ -49,8 +49,9 @@ std::vector<std::string> DroppedFilePaths(const QMimeData* data) {
     return paths;
 }
 
-FileListDrop::FileListDrop(QAbstractItemView& view, FileList& files, FolderWalkHooks hooks)
-    : QObject(&view), files_(files), hooks_(std::move(hooks)) {
+FileListDrop::FileListDrop(QAbstractItemView& view, FileList& files, FolderWalkHooks hooks,
+                           std::function<bool()> locked)
+    : QObject(&view), files_(files), hooks_(std::move(hooks)), locked_(std::move(locked)) {
     view.setAcceptDrops(true);
     view.viewport()->setAcceptDrops(true);
     view.setDropIndicatorShown(false);
@@ -62,7 +63,7 @@ bool FileListDrop::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (DroppedFilePaths(drag->mimeData()).empty()) {
+            if ((locked_ && locked_()) || DroppedFilePaths(drag->mimeData()).empty()) {
                 drag->ignore();  // the pointer shows that nothing can be dropped here
             } else {
                 AcceptAsCopy(*drag);
@@ -71,7 +72,10 @@ bool FileListDrop::eventFilter(QObject* watched, QEvent* event) {
         }
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
-            std::vector<std::string> paths = DroppedFilePaths(drop->mimeData());
+            std::vector<std::string> paths;
+            if (!locked_ || !locked_()) {
+                paths = DroppedFilePaths(drop->mimeData());
+            }
             if (paths.empty()) {
                 drop->ignore();
                 return true;

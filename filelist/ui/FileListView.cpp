@@ -14,6 +14,8 @@ FileListView::FileListView(FileList& model, QWidget* parent) : QTreeWidget(paren
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A path wider than the column loses its middle, not its end: the file name stays in view.
+    setTextElideMode(Qt::ElideMiddle);
     header()->setStretchLastSection(false);
     setToolTip(QString::fromUtf8(kFileListToolTip));
     setColumnCount(1);
@@ -38,12 +40,12 @@ void FileListView::Refresh() {
         if (i < static_cast<int>(shown_.size())) {
             if (shown_[static_cast<size_t>(i)] != entry) {
                 shown_[static_cast<size_t>(i)] = entry;
-                topLevelItem(i)->setText(0, QString::fromStdString(entry));
+                ShowPath(*topLevelItem(i), entry);
             }
         } else {
             shown_.push_back(entry);
             auto* item = new QTreeWidgetItem();
-            item->setText(0, QString::fromStdString(entry));
+            ShowPath(*item, entry);
             addTopLevelItem(item);
         }
     }
@@ -59,6 +61,14 @@ void FileListView::Refresh() {
         setCurrentItem(wanted);
     }
     refreshing_ = false;
+}
+
+// The row shows the path, cut in the middle when the column is narrower; its tooltip always
+// holds the whole path.
+void FileListView::ShowPath(QTreeWidgetItem& item, const std::string& path) {
+    const QString text = QString::fromStdString(path);
+    item.setText(0, text);
+    item.setToolTip(0, text);
 }
 
 void FileListView::ScrollToSelected() {

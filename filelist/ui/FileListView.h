@@ -1,6 +1,7 @@
 #pragma once
 // ListView1: the file list in report style, one column "CSV Files", one row per entry of the
-// FileList model it shows. The model lives outside (the page owns it), so the import run and the
+// FileList model it shows; a path wider than the column is cut in the middle and shown whole in
+// the row's tooltip. The model lives outside (the page owns it), so the import run and the
 // tests use it without a window. The view reports gestures as signals and keeps its Qt event
 // handlers virtual, so dropping and drag reordering can be added by overriding them.
 #include <QTreeWidget>
@@ -32,6 +33,7 @@ class FileListView : public QTreeWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    static void ShowPath(QTreeWidgetItem& item, const std::string& path);
     void SelectionChangedByUser();
 
     FileList& model_;

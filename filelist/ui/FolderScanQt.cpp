@@ -53,8 +53,10 @@ void RunFolderScan(Form2& page, const AppContext& context) {
 
 void AttachFolderScanDropAndDrag(Form2& page, const AppContext& context) {
     page.SetFolderScanHook([context](Form2& scanned) { RunFolderScan(scanned, context); });
-    new FileListDrop(page.ListView1(), page.Files(), MakeWindowFolderWalkHooks(*context.prompts));
-    new FileListDragReorder(page.ListView1(), page.Files(), &page.Pointer());
+    auto locked = [&page] { return page.CommandsLocked(); };
+    new FileListDrop(page.ListView1(), page.Files(), MakeWindowFolderWalkHooks(*context.prompts),
+                     locked);
+    new FileListDragReorder(page.ListView1(), page.Files(), &page.Pointer(), locked);
 }
 
 }  // namespace quillmere

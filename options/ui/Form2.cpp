@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 
 #include "app/ApplicationError.h"
@@ -21,6 +22,7 @@
 #include "app/TrappedStep.h"
 #include "app/ui/PagePointerQt.h"
 #include "app/ui/WindowHelpers.h"
+#include "app/ui/WindowPlacement.h"
 #include "database/ConnectionString.h"
 #include "database/ui/Form1.h"
 #include "filelist/FileListCommands.h"
@@ -60,6 +62,7 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
 Form2::Form2(AppContext context, Form1& databasePage)
     : context_(std::move(context)), databasePage_(databasePage) {
     setObjectName(QStringLiteral("Form2"));
+    UsePageFontFamily(this);
     BuildControls();
     ConnectHandlers();
     MarkPointerZones();
@@ -82,12 +85,13 @@ void Form2::BuildControls() {
     bottom->addStretch(1);
     bottom->addWidget(pushButton1_);
     grid->addLayout(bottom, 4, 0, 1, 2);
-    setMinimumSize(720, 700);
+    // The design size; on a smaller screen the page shrinks, and the list with it.
     resize(800, 740);
 }
 
 void Form2::BuildFileArea(QGridLayout* grid) {
     listView1_ = new FileListView(files_, this);
+    listView1_->setMinimumHeight(72);
     grid->addWidget(listView1_, 0, 0);
 
     auto* buttons = new QVBoxLayout();
@@ -272,6 +276,8 @@ void Form2::MarkPointerZones() {
         WidgetPointer::SetZone(same, PointerZone::Unchanged);
     }
     pointer_->Watch();
+    // The folder scan shows the hourglass for as long as it walks; the commands follow it.
+    connect(pointer_, &WidgetPointer::pointerChanged, this, &Form2::UpdateCommandLock);
 }
 
 void Form2::RestoreOption(QRadioButton* button, const std::string& stored,
@@ -506,11 +512,46 @@ void Form2::ShowProgress(const ImportProgress& progress) {
                              .arg(progress.rowsInFile));
 }
 
+// While a run or a folder scan yields to the event loop, a command that adds to, reorders or
+// clears the list, leaves the page or starts a second run would act under it: those buttons are
+// disabled for as long. The options stay live, because the run reads them file by file.
+void Form2::UpdateCommandLock() {
+    const bool lock = importing_ || Busy();
+    if (lock == commandsLocked_) {
+        return;
+    }
+    commandsLocked_ = lock;
+    const std::initializer_list<QPushButton*> commands = {pushButton3_, pushButton4_, pushButton10_,
+                                                          pushButton2_, pushButton7_, pushButton9_,
+                                                          pushButton5_, pushButton1_};
+    if (lock) {
+        // A disabled button passes its focus on to the next control in the tab order, which can
+        // be a text box with a lost-focus rule of its own; the list takes it instead, and it
+        // goes back when the buttons are enabled again.
+        QWidget* focused = focusWidget();
+        if (focused != nullptr &&
+            std::find(commands.begin(), commands.end(), focused) != commands.end()) {
+            focusBeforeLock_ = focused;
+            listView1_->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    for (QPushButton* button : commands) {
+        button->setEnabled(!lock);
+    }
+    if (!lock && focusBeforeLock_ && focusWidget() == listView1_) {
+        focusBeforeLock_->setFocus(Qt::OtherFocusReason);
+    }
+    if (!lock) {
+        focusBeforeLock_.clear();
+    }
+}
+
 void Form2::PushButton1_Click() {
     if (importing_) {
         return;  // a second click while the run yields is ignored
     }
     importing_ = true;
+    UpdateCommandLock();
     TableListAdapter tables(*list1_);
     RunEnvironment environment;
     environment.options = this;
@@ -532,6 +573,7 @@ void Form2::PushButton1_Click() {
     });
     statusLine_->clear();
     importing_ = false;
+    UpdateCommandLock();
 }
 
 void Form2::PushButton2_Click() {
@@ -580,7 +622,7 @@ void Form2::PushButton5_Click() {
     auto step = [this](int line, const std::function<void()>& body) {
         RunTrappedStep(*context_.prompts, kPage, "PushButton5_Click", line, body);
     };
-    step(1, [this] { databasePage_.show(); });
+    step(1, [this] { ShowInPlaceOf(&databasePage_, this); });
     step(2, [this] { hide(); });
 }
 
@@ -604,7 +646,7 @@ void Form2::PushButton10_Click() {
 }
 
 void Form2::ListView1_Remove() {
-    RemoveSelected(files_, Busy());
+    RemoveSelected(files_, Busy() || commandsLocked_);
 }
 
 void Form2::Text4_LostFocus() {

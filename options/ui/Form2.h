@@ -1,6 +1,7 @@
 #pragma once
 // The files page: the file list with its commands, the import options (restored from and saved
 // to the settings store the moment they change), "< Back" and "Start Importing".
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -45,6 +46,9 @@ class Form2 : public QWidget, public OptionSource {
     const AppContext& Context() const { return context_; }
     bool Busy() const;
     bool ImportInProgress() const { return importing_; }
+    // True while an import runs or the page is busy (a folder scan): the commands that would
+    // change the list or leave the page are disabled, and the list refuses drops and drags.
+    bool CommandsLocked() const { return commandsLocked_; }
     // The status line under the list: progress while an import runs, empty when idle.
     QString StatusText() const;
 
@@ -95,6 +99,7 @@ class Form2 : public QWidget, public OptionSource {
     void RestoreOption(QRadioButton* button, const std::string& stored,
                        const std::function<void()>& clickHandler);
     void YieldToEvents();
+    void UpdateCommandLock();
     void ShowProgress(const ImportProgress& progress);
 
     AppContext context_;
@@ -102,6 +107,8 @@ class Form2 : public QWidget, public OptionSource {
     FileList files_;
     std::function<void(Form2&)> folderScanHook_;
     bool importing_ = false;
+    bool commandsLocked_ = false;
+    QPointer<QWidget> focusBeforeLock_;
     long long lastYieldNanoseconds_ = 0;
 
     FileListView* listView1_ = nullptr;

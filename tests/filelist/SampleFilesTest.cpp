@@ -44,7 +44,11 @@ class SampleLoader : public ::testing::Test {
     }
     int Load() {
         return LoadSampleFiles(
-            store, list, prompts, [this](const std::string& f) { openedFolders.push_back(f); },
+            store, list, prompts,
+            [this](const std::string& f) {
+                openedFolders.push_back(f);
+                return folderOpens;
+            },
             (folder / "Samples").string());
     }
     TempFolder folder;
@@ -53,6 +57,7 @@ class SampleLoader : public ::testing::Test {
     FileList list;
     FakePrompts prompts;
     std::vector<std::string> openedFolders;
+    bool folderOpens = true;
 };
 
 TEST_F(SampleLoader, AddsExistingSamplesOnceAndAsksEveryTime) {
@@ -73,6 +78,19 @@ TEST_F(SampleLoader, YesOpensTheSamplesFolder) {
     prompts.answers = {MessageAnswer::Yes};
     Load();
     EXPECT_EQ(openedFolders, std::vector<std::string>{(folder / "Samples").string()});
+    EXPECT_EQ(prompts.messages.size(), 1u);  // the question only
+}
+
+TEST_F(SampleLoader, AFolderTheDesktopCannotOpenIsNamedInANotice) {
+    prompts.answers = {MessageAnswer::Yes};
+    folderOpens = false;
+    Load();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].text,
+              "The folder could not be opened. The sample files are stored in:\r\r" +
+                  (folder / "Samples").string());
+    EXPECT_EQ(prompts.messages[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(prompts.messages[1].caption, "");
 }
 
 TEST_F(SampleLoader, WithoutTheSettingNothingIsAddedButTheQuestionComes) {
@@ -104,7 +122,8 @@ TEST(InstallTool, WritesTheScrambledSamplesThatTheLoaderReads) {
     FileList list;
     FakePrompts prompts;
     EXPECT_EQ(LoadSampleFiles(
-                  store, list, prompts, [](const std::string&) {}, (program / "Samples").string()),
+                  store, list, prompts, [](const std::string&) { return true; },
+                  (program / "Samples").string()),
               2);
     EXPECT_EQ(list.Entry(1), first);
     EXPECT_EQ(list.Entry(2), second);

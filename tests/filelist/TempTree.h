@@ -1,6 +1,5 @@
 #pragma once
 // A folder tree in a fresh temporary folder for the folder walk's tests, removed afterwards.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,27 +44,6 @@ class TempTree {
         std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
         std::ofstream(Path(relative)) << "a,b\n1,2\n";
         return Path(relative);
-    }
-
-    // The names in a folder in the order the file system enumerates them (read directly, so the
-    // expectations do not come from the code under test).
-    std::vector<std::string> ReaddirOrder(const std::string& relative) const {
-        std::vector<std::string> names;
-        DIR* dir = opendir(Path(relative).c_str());
-        while (dir) {
-            dirent* entry = readdir(dir);
-            if (!entry) {
-                break;
-            }
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        if (dir) {
-            closedir(dir);
-        }
-        return names;
     }
 
   private:

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,19 @@
 #include "support/TempFolder.h"
 
 namespace quillmere::testing {
+
+// The recorded boxes, with a look at the pages at the moment each message box shows.
+class ObservedPrompts : public FakePrompts {
+  public:
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                              const std::string& caption) override {
+        if (onMessage) {
+            onMessage(text);
+        }
+        return FakePrompts::ShowMessage(text, buttons, icon, caption);
+    }
+    std::function<void(const std::string& text)> onMessage;
+};
 
 // Moves the mouse over a control of a page (or its background), as the window system would.
 inline void MoveOver(QWidget& page, QWidget* control, QPoint at = QPoint(2, 2)) {
@@ -42,7 +56,10 @@ class PageHarness {
         context.sessions = &sessions;
         context.prompts = &prompts;
         context.openAddress = [this](const std::string& a) { openedAddresses.push_back(a); };
-        context.openFolder = [this](const std::string& f) { openedFolders.push_back(f); };
+        context.openFolder = [this](const std::string& f) {
+            openedFolders.push_back(f);
+            return folderOpens;
+        };
         context.chooseDatabaseFile = [this](QWidget*) { return nextDatabaseChoice; };
         context.chooseCsvFiles = [this](QWidget*) { return nextCsvChoice; };
         context.endProgram = [this] { ++programEnds; };
@@ -80,10 +97,11 @@ class PageHarness {
     TempFolder folder;
     MemorySettingsStore settings;
     FakeSessionFactory sessions;
-    FakePrompts prompts;
+    ObservedPrompts prompts;
     AppContext context;
     std::vector<std::string> openedAddresses;
     std::vector<std::string> openedFolders;
+    bool folderOpens = true;  // what the desktop answers when asked to open a folder
     QString nextDatabaseChoice;
     QStringList nextCsvChoice;
     int programEnds = 0;
