@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     size_t statementBytes = 0;
     for (size_t r = 1; r < lines.size(); ++r) {
         splitter.SplitFields(lines[r], fields);
-        if (!IsDataLine(lines[r], fields.size())) {
+        if (!IsDataLine(lines[r], fields, kColumns)) {
             continue;
         }
         ShapeRow(fields, kColumns);
