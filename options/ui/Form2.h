@@ -45,7 +45,8 @@ class Form2 : public QWidget, public OptionSource {
     const AppContext& Context() const { return context_; }
     bool Busy() const;
     bool ImportInProgress() const { return importing_; }
-    // The status line under the list: progress while an import runs, empty when idle.
+    // The status line under the list: progress while an import runs, then what the last run
+    // did (empty before the first run).
     QString StatusText() const;
 
     // OptionSource: what the import run reads from the page.

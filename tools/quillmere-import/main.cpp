@@ -85,6 +85,12 @@ int Run(const CommandLine& line) {
     if (progress.Enabled()) {
         env.progress = [&progress](const ImportProgress& p) { progress.Show(p); };
     }
+    env.finished = [&progress, &line](const ImportSummary& summary) {
+        progress.Clear();
+        std::cerr << "quillmere-import: "
+                  << (line.dryRun ? "dry run, every change discarded: " : "")
+                  << SummaryText(summary) << '\n';
+    };
     ImportRun run(std::move(env));
     run.Start();
     progress.Clear();
