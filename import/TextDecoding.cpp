@@ -141,10 +141,10 @@ TextEncoding DetectUtf16WithoutBom(std::string_view bytes) {
     }
     const size_t units = sample / 2;
     // Little endian puts the high byte second (odd offsets); big endian first.
-    if (zeroOdd * 4 >= units && zeroEven * 4 <= zeroOdd) {
+    if (zeroOdd * 8 >= units && zeroEven * 4 <= zeroOdd) {
         return TextEncoding::Utf16LittleEndianWithoutBom;
     }
-    if (zeroEven * 4 >= units && zeroOdd * 4 <= zeroEven) {
+    if (zeroEven * 8 >= units && zeroOdd * 4 <= zeroEven) {
         return TextEncoding::Utf16BigEndianWithoutBom;
     }
     return TextEncoding::Utf8;
