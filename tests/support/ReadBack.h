@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,20 +54,14 @@ inline TableSeen ReadWithEngine(const std::string& path, const std::string& tabl
     return seen;
 }
 
-// nullopt when node or the mdb-reader package is not installed.
-inline std::optional<TableSeen> ReadWithMdbReader(const std::string& path,
-                                                  const std::string& table) {
-    if (!writetest::HaveMdbReader()) {
-        return std::nullopt;
-    }
-    const testjson::Value dump = writetest::MdbReaderTable(path, table);
-    const testjson::Value& only = dump["tables"].items.at(0);
+// One table of dump.mjs's output.
+inline TableSeen TableOfDump(const testjson::Value& dumped) {
     TableSeen seen;
-    for (const auto& column : only["columns"].items) {
+    for (const auto& column : dumped["columns"].items) {
         seen.columns.push_back(column["name"].text);
         seen.types.push_back(column["type"].text);
     }
-    for (const auto& row : only["rows"].items) {
+    for (const auto& row : dumped["rows"].items) {
         std::vector<std::string> values;
         for (const auto& column : seen.columns) {
             const testjson::Value& value = row[column];
@@ -75,6 +70,34 @@ inline std::optional<TableSeen> ReadWithMdbReader(const std::string& path,
         seen.rows.push_back(std::move(values));
     }
     return seen;
+}
+
+// nullopt when node or the mdb-reader package is not installed.
+inline std::optional<TableSeen> ReadWithMdbReader(const std::string& path,
+                                                  const std::string& table) {
+    if (!writetest::HaveMdbReader()) {
+        return std::nullopt;
+    }
+    return TableOfDump(writetest::MdbReaderTable(path, table)["tables"].items.at(0));
+}
+
+// Every user table by name, in one run of mdb-reader; nullopt when it is not installed.
+inline std::optional<std::map<std::string, TableSeen>> ReadAllWithMdbReader(
+    const std::string& path) {
+    if (!writetest::HaveMdbReader()) {
+        return std::nullopt;
+    }
+    const std::filesystem::path script =
+        std::filesystem::path(std::getenv("QUILLMERE_SOURCE_DIR")) / "tests/readers/dump.mjs";
+    const testjson::Value dump =
+        testjson::Parser(writetest::RunCapture("node " + writetest::ShellQuote(script.string()) +
+                                               " " + writetest::ShellQuote(path)))
+            .Parse();
+    std::map<std::string, TableSeen> tables;
+    for (const auto& table : dump["tables"].items) {
+        tables[table["name"].text] = TableOfDump(table);
+    }
+    return tables;
 }
 
 // Jackcess's checker: $QUILLMERE_ACCESSCHECK, else accesscheck in the oracles folder beside
