@@ -7,11 +7,7 @@
 
 #include "accessdb/create/NewDatabase.h"
 #include "accessdb_read/JsonLite.h"
-#include "database/ConnectionString.h"
-#include "filelist/FileList.h"
-#include "import/ImportRun.h"
-#include "import/TableNameList.h"
-#include "support/FakePrompts.h"
+#include "support/EngineImport.h"
 #include "support/ReadBack.h"
 #include "support/TempFolder.h"
 
@@ -81,27 +77,16 @@ TEST_P(Corpus, EveryFileStoresTheCellsAnIndependentParserFound) {
     ::setenv("XDG_STATE_HOME", (folder.Path() / "state").c_str(), 1);
     const auto database = (folder.Path() / ("corpus" + GetParam())).string();
     accessdb::CreateDatabase(database, {accessdb::NewDatabaseFormat::Default, ""});
-    auto engine = MakeEngineSessionFactory();
 
     for (const auto& file : corpus) {
         ImportOptions options;
         options.delimiter = file.delimiter;
         options.encoding = file.encoding;
         options.tableNamePattern = file.table;  // one file a run, so no counter is needed
-        FixedOptionSource source(options);
-        testing::FakePrompts prompts;
         TableNameList tables;
-        FileList files;
-        files.Append((CorpusFolder() / file.file).string());
-        RunEnvironment env;
-        env.options = &source;
-        env.prompts = &prompts;
-        env.tables = &tables;
-        env.files = &files;
-        env.sessions = engine.get();
-        env.connectionString = [&] { return BuildConnectionString(database, ""); };
-        ImportRun(std::move(env)).Start();
-        EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Done."}) << file.file;
+        const auto result = testing::ImportWithEngine(
+            database, {(CorpusFolder() / file.file).string()}, options, tables);
+        EXPECT_EQ(result.messages, std::vector<std::string>{"Done."}) << file.file;
     }
 
     const auto reader = testing::ReadAllWithMdbReader(database);

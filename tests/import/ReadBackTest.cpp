@@ -5,13 +5,8 @@
 #include <cstdlib>
 
 #include "accessdb/create/NewDatabase.h"
-#include "database/ConnectionString.h"
-#include "database/DatabaseSession.h"
-#include "filelist/FileList.h"
-#include "import/ImportRun.h"
 #include "import/LongTextColumns.h"
-#include "import/TableNameList.h"
-#include "support/FakePrompts.h"
+#include "support/EngineImport.h"
 #include "support/ReadBack.h"
 #include "support/TempFolder.h"
 
@@ -21,17 +16,6 @@ namespace {
 using Texts = std::vector<std::string>;
 using Rows = std::vector<Texts>;
 using testing::TableSeen;
-
-std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        const auto high = static_cast<char>(unit >> 8);
-        const auto low = static_cast<char>(unit & 0xFF);
-        bytes.push_back(bigEndian ? high : low);
-        bytes.push_back(bigEndian ? low : high);
-    }
-    return bytes;
-}
 
 class ReadBack : public ::testing::TestWithParam<std::string> {
   protected:
@@ -47,33 +31,21 @@ class ReadBack : public ::testing::TestWithParam<std::string> {
         }
     }
 
-    std::string Add(const std::string& name, const std::string& bytes) {
-        const auto path = folder.Write(name, bytes);
-        files.Append(path);
-        return path;
+    void Add(const std::string& name, const std::string& bytes) {
+        files.push_back(folder.Write(name, bytes));
     }
 
-    // Imports the listed files with the engine; gives the messages the run showed.
+    // Imports the files added so far with the engine; gives the messages the run showed.
     Texts Import(ImportOptions options = {}) {
-        FixedOptionSource source(std::move(options));
-        testing::FakePrompts prompts;
-        auto engine = MakeEngineSessionFactory();
-        RunEnvironment env;
-        env.options = &source;
-        env.prompts = &prompts;
-        env.tables = &tables;
-        env.files = &files;
-        env.sessions = engine.get();
-        env.connectionString = [this] { return BuildConnectionString(database, ""); };
-        env.finished = [this](const ImportSummary& done) { summary = done; };
-        ImportRun(std::move(env)).Start();
-        files.Clear();
-        return prompts.Texts();
+        const auto result = testing::ImportWithEngine(database, files, std::move(options), tables);
+        files.clear();
+        summary = result.summary;
+        return result.messages;
     }
 
     testing::TempFolder folder;
     std::string database;
-    FileList files;
+    Texts files;
     TableNameList tables;
     ImportSummary summary;
 };
@@ -132,10 +104,11 @@ TEST_P(ReadBack, LongValuesGoToLongTextColumnsWhole) {
 
 TEST_P(ReadBack, EncodingsWithoutAMarkAndANamedOne) {
     Add("stray.csv",
-        "Stadt,Land\nM\xC3\xBCnchen,Deutschland\nD\xFCsseldorf,Deutschland\nZ\xC3\xBCrich,Schweiz\n");
+        "Stadt,Land\nM\xC3\xBCnchen,Deutschland\nD\xFCsseldorf,Deutschland\nZ\xC3\xBCrich,"
+        "Schweiz\n");
     const std::u16string latin = u"Name,Stadt\r\nJ\u00fcrgen,K\u00f6ln\r\n";
-    Add("le.csv", Utf16Bytes(latin, false));
-    Add("be.csv", Utf16Bytes(latin, true));
+    Add("le.csv", testing::Utf16Bytes(latin, false));
+    Add("be.csv", testing::Utf16Bytes(latin, true));
     EXPECT_EQ(Import(), Texts{"Done."});
     testing::ExpectTableReadsBack(database, "NewTable1",
                                   {{"Stadt", "Land"},

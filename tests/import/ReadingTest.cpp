@@ -4,6 +4,7 @@
 #include "import/ImportError.h"
 #include "import/NamedEncoding.h"
 #include "import/TextDecoding.h"
+#include "support/EngineImport.h"
 #include "support/TempFolder.h"
 
 namespace quillmere {
@@ -68,16 +69,7 @@ TEST(ReadWholeFile, ReadsDecodesAndNamesTheFileItCannotRead) {
     EXPECT_THROW(ReadWholeFile(folder.Path().string()), ImportError);
 }
 
-std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        const auto high = static_cast<char>(unit >> 8);
-        const auto low = static_cast<char>(unit & 0xFF);
-        bytes.push_back(bigEndian ? high : low);
-        bytes.push_back(bigEndian ? low : high);
-    }
-    return bytes;
-}
+using testing::Utf16Bytes;
 
 TEST(Decoding, Utf8WithAFewStrayBytesStaysUtf8) {
     // München and Zürich in UTF-8, Köln with a Windows-1252 ö.
