@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cstdlib>
 #include <map>
 #else
@@ -21,6 +22,14 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+std::string WithoutBom(std::string text) {
+    if (std::string_view(text).starts_with(kUtf8Bom)) {
+        text.erase(0, kUtf8Bom.size());
+    }
+    return text;
+}
+
+#ifndef _WIN32
 [[noreturn]] void ThrowNotText(const std::string& name, const std::string& filePath,
                                std::string_view decodedBefore, size_t byteOffset) {
     // The text decoded so far ends where the bad bytes start, so its lines count the file's.
@@ -29,15 +38,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
                       " (at byte " + std::to_string(byteOffset) + ") cannot be read in " + name +
                       ".");
 }
-
-std::string WithoutBom(std::string text) {
-    if (std::string_view(text).starts_with(kUtf8Bom)) {
-        text.erase(0, kUtf8Bom.size());
-    }
-    return text;
-}
-
-#ifdef _WIN32
+#else
 // Windows has no iconv: the names become code page numbers, "windows-1251", "cp1251" and
 // "1251" alike, plus the common names that carry no number of their own.
 unsigned CodePage(const std::string& name) {

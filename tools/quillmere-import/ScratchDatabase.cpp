@@ -1,12 +1,14 @@
 #include "ScratchDatabase.h"
 
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 #include "accessdb/create/NewDatabase.h"
 #include "import/FileReading.h"
 
 #ifndef _WIN32
+#include <cerrno>
 #include <cstdlib>
 #endif
 
