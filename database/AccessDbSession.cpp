@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "accessdb/LockFile.h"
 #include "database/ConnectionString.h"
 
 namespace quillmere {
@@ -200,10 +201,22 @@ void AccessDbSession::Open(const std::string& connectionString) {
     if (db_)
         throw DatabaseError(3705, "Operation is not allowed when the object is open.");
     ConnectionTarget target = ParseConnectionString(connectionString);
-    auto mode =
-        mode_ == kModeReadWrite ? accessdb::OpenMode::ReadWrite : accessdb::OpenMode::ReadOnly;
-    db_ = TranslateEngineErrors(
+    auto mode = accessdb::OpenMode::ReadOnly;
+    if (mode_ == kModeReadWrite) {
+        mode = changes_ == SessionChanges::Discarded ? accessdb::OpenMode::Discard
+                                                     : accessdb::OpenMode::ReadWrite;
+    }
+    auto db = TranslateEngineErrors(
         [&] { return accessdb::Database::Open(target.path, target.password, mode); });
+    if (mode == accessdb::OpenMode::Discard) {
+        // Discarding never needs to write, but the session it stands in for would: a file that
+        // cannot be written fails here as it fails there.
+        TranslateEngineErrors([&] {
+            accessdb::RequireWritableFile(target.path);
+            return 0;
+        });
+    }
+    db_ = std::move(db);
 }
 
 void AccessDbSession::Execute(const std::string& statement) {
@@ -239,10 +252,14 @@ std::unique_ptr<Recordset> AccessDbSession::OpenRecordset(const std::string& que
     return std::make_unique<AccessDbRecordset>(db, std::move(cursor), recordsets_);
 }
 
-void AccessDbSession::Close() {
+void AccessDbSession::CloseRecordsets() {
     auto open = recordsets_->list;
     for (AccessDbRecordset* r : open)
         r->Close();
+}
+
+void AccessDbSession::Close() {
+    CloseRecordsets();
     if (!db_)
         return;
     auto db = std::move(db_);

@@ -12,9 +12,18 @@ namespace quillmere {
 
 class AccessDbRecordset;
 
+// What becomes of the changes of a session opened for reading and writing.
+enum class SessionChanges {
+    Written,    // each statement reaches the file when it is executed
+    Discarded,  // kept in memory and dropped at Close: the file, a journal or a lock file is
+                // never written (a dry run); a file that the real session could not write
+                // is refused all the same
+};
+
 class AccessDbSession : public DatabaseSession {
   public:
-    AccessDbSession() = default;
+    explicit AccessDbSession(SessionChanges changes = SessionChanges::Written)
+        : changes_(changes) {}
     ~AccessDbSession() override;
 
     int State() const override { return db_ ? 1 : 0; }
@@ -30,6 +39,9 @@ class AccessDbSession : public DatabaseSession {
     // The open engine database (for tools and tests); nullptr when closed.
     accessdb::Database* Engine() { return db_.get(); }
 
+    // Closes every recordset opened over the session, leaving the session open.
+    void CloseRecordsets();
+
     // Recordsets register while open so that Close() can close them first.
     struct OpenRecordsets {
         std::vector<AccessDbRecordset*> list;
@@ -38,6 +50,7 @@ class AccessDbSession : public DatabaseSession {
   private:
     accessdb::Database& RequireOpen() const;
 
+    SessionChanges changes_;
     int mode_ = 0;
     std::unique_ptr<accessdb::Database> db_;
     std::shared_ptr<OpenRecordsets> recordsets_ = std::make_shared<OpenRecordsets>();

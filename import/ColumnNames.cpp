@@ -9,10 +9,13 @@ namespace quillmere {
 std::vector<std::string> ColumnsFromFirstLine(const std::vector<std::string_view>& fields,
                                               const std::function<void()>& yield) {
     std::vector<std::string> names;
+    names.reserve(fields.size());
     for (const auto field : fields) {
-        if (!field.empty()) {
-            names.push_back(LettersAndDigitsOnly(field));
+        std::string name = LettersAndDigitsOnly(field);
+        if (name.empty()) {
+            name = "Field" + std::to_string(names.size() + 1);
         }
+        names.push_back(std::move(name));
         if (yield) {
             yield();
         }

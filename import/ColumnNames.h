@@ -9,8 +9,11 @@ namespace quillmere {
 
 class Prompts;
 
-// From the fields of the first line: an empty field gives no column, any other a column named
-// by its letters and digits ("Home Town" gives "HomeTown"). Calls yield once per field.
+// From the fields of the first line: every field gives a column named by its letters and digits
+// ("Home Town" gives "HomeTown"). A field that is empty or keeps no letter or digit ("#", a
+// trailing delimiter, a header in Cyrillic) is named Field and its 1-based position, as Access
+// names unnamed columns, so the table has one column per field and every row fits. Calls yield
+// once per field.
 std::vector<std::string> ColumnsFromFirstLine(const std::vector<std::string_view>& fields,
                                               const std::function<void()>& yield);
 

@@ -10,6 +10,7 @@
 //
 // Whether a quote opens a quoted field depends on where fields start, so the line split needs
 // the delimiter as well: one splitter serves one file with one delimiter.
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,9 +53,15 @@ std::vector<std::string> SplitFields(std::string_view line, const std::string& d
 void ShapeRow(std::vector<std::string_view>& fields, size_t columnCount);
 
 // A line is a data line when it is not empty and has at least two fields (it holds the
-// delimiter outside quotes at least once); other lines are skipped without a message.
-inline bool IsDataLine(std::string_view line, size_t fieldCount) {
-    return !line.empty() && fieldCount >= 2;
+// delimiter outside quotes at least once); other lines are skipped without a message. A file
+// whose first line has one field (a list of e-mail addresses) would otherwise store nothing, so
+// there a line with one non-empty field is a data line too.
+inline bool IsDataLine(std::string_view line, std::span<const std::string_view> fields,
+                       size_t columnCount) {
+    if (line.empty()) {
+        return false;
+    }
+    return fields.size() >= 2 || (columnCount == 1 && fields.size() == 1 && !fields[0].empty());
 }
 
 // The indexes of the lines that may become rows, from first to the last line. None when the

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "import/ImportError.h"
+#include "import/NamedEncoding.h"
 #include "import/TextDecoding.h"
 
 namespace quillmere {
@@ -64,7 +65,10 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path, const std::string& encoding) {
+    if (!encoding.empty()) {
+        return DecodeNamedEncoding(ReadFileBytes(path), encoding, path);
+    }
     return DecodeText(ReadFileBytes(path));
 }
 

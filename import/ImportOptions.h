@@ -16,6 +16,8 @@ struct ImportOptions {
     std::string fieldNamePattern = "NewField[counter]";
     bool skipFirstLine = false;
     std::optional<std::string> appendTable;
+    // The encoding every file is read in (a name iconv knows); empty: told from the bytes.
+    std::string encoding;
 };
 
 }  // namespace quillmere

@@ -1,5 +1,6 @@
 #include "import/ImportRun.h"
 
+#include <chrono>
 #include <exception>
 #include <new>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "import/FileReading.h"
 #include "import/ImportError.h"
 #include "import/ImportLog.h"
+#include "import/LongTextColumns.h"
 #include "import/Statements.h"
 #include "import/TableNames.h"
 
@@ -31,7 +33,8 @@ enum class Step { Other, Reading, CreatingTable, CheckingColumns, StoringRow };
 // One pass of the import over the file list: the state of a single Start.
 class ImportPass {
   public:
-    explicit ImportPass(RunEnvironment& env) : env_(env), splitter_(std::string()) {}
+    explicit ImportPass(RunEnvironment& env)
+        : env_(env), splitter_(std::string()), started_(std::chrono::steady_clock::now()) {}
 
     void Run() {
         try {
@@ -60,6 +63,7 @@ class ImportPass {
         }
         const std::string pattern = env_.options->TableNamePattern();
         splitter_ = CsvSplitter(env_.options->Delimiter());
+        encoding_ = env_.options->Encoding();
 
         if (fileCount == 0) {
             return Show(kNoFiles);
@@ -74,7 +78,10 @@ class ImportPass {
             return Show(kTableNameExists);
         }
 
+        summary_.fileCount = fileCount;
+        inFileList_ = true;
         for (int n = 1; n <= fileCount; ++n) {
+            progress_.fileNumber = n;
             SetPointer(kPointerBusy);
             if (session_->State() != 0) {
                 session_->Close();
@@ -87,7 +94,6 @@ class ImportPass {
                                   " is no longer in the file list.");
             }
             path_ = env_.files->Entry(n);
-            progress_.fileNumber = n;
             progress_.fileCount = fileCount;
             progress_.filePath = path_;
             progress_.rowsInFile = 0;
@@ -98,12 +104,15 @@ class ImportPass {
                 CreateAndFill(MakeTableName(pattern, n));
             } else if (mode == ImportMode::AppendToTable) {
                 CheckAndAppend(*appendTable);
+            } else {
+                ++summary_.skippedNothingChosen;
             }
 
             Report();
             session_->Close();
             SetPointer(kPointerDefault);
         }
+        TellSummary();
         Show(anyTableExisted_ ? kTablesExisted : kDone);
     }
 
@@ -112,7 +121,7 @@ class ImportPass {
         lines_.clear();
         text_.clear();
         text_.shrink_to_fit();  // the last file's text goes before the next one is read
-        text_ = ReadWholeFile(path_);
+        text_ = ReadWholeFile(path_, encoding_);
         lines_ = splitter_.SplitLines(text_, path_);
         if (lines_.empty()) {
             throw ImportError("The file " + path_ + " is empty.");
@@ -126,33 +135,46 @@ class ImportPass {
         // A table named in the list is skipped; the closing message then says so.
         if (TableListContains(*env_.tables, table)) {
             anyTableExisted_ = true;
+            ++summary_.skippedTableExists;
             return;
         }
         table_ = table;
         step_ = Step::CreatingTable;
-        switch (env_.options->Naming()) {
+        const ColumnNaming naming = env_.options->Naming();
+        if (naming == ColumnNaming::None) {
+            ++summary_.skippedNothingChosen;
+            step_ = Step::Other;
+            return;
+        }
+        // Line 0 names the columns and is never a row of a new table.
+        constexpr size_t kFirstRow = 1;
+        std::vector<std::string> columns;
+        bool execute = true;
+        switch (naming) {
             case ColumnNaming::FromFirstLine:
-                session_->Execute(
-                    CreateTableStatement(table, ColumnsFromFirstLine(fields_, env_.yield)));
+                columns = ColumnsFromFirstLine(fields_, env_.yield);
                 break;
             case ColumnNaming::AskUser: {
-                const auto asked = AskColumnNames(*env_.prompts, columnCount_);
-                const auto statement = CreateTableStatement(table, asked.names);
-                if (!asked.lastAnswerEmpty) {
-                    session_->Execute(statement);
-                }
+                auto asked = AskColumnNames(*env_.prompts, columnCount_);
+                columns = std::move(asked.names);
+                execute = !asked.lastAnswerEmpty;
                 break;
             }
             case ColumnNaming::Automatic:
-                session_->Execute(CreateTableStatement(
-                    table, AutomaticColumns(env_.options->FieldNamePattern(), columnCount_)));
+                columns = AutomaticColumns(env_.options->FieldNamePattern(), columnCount_);
                 break;
             case ColumnNaming::None:
-                step_ = Step::Other;
-                return;
+                break;
         }
-        StoreRows(table, 1);
+        if (execute) {
+            const auto longText =
+                FindLongTextColumns(splitter_, lines_, SelectDataLines(lines_.size(), kFirstRow),
+                                    columnCount_, env_.yield);
+            session_->Execute(CreateTableStatement(table, columns, longText));
+        }
+        StoreRows(table, kFirstRow);
         env_.tables->InsertAtTop(table);
+        ++summary_.filesImported;
     }
 
     void CheckAndAppend(const std::string& table) {
@@ -172,7 +194,9 @@ class ImportPass {
             }
             StoreRows(table, env_.options->SkipFirstLine() ? 1 : 0);
             emptyAsNull_.clear();
+            ++summary_.filesImported;
         } else {
+            ++summary_.skippedColumnCount;
             Show(
                 "The columns in the CSV file and the columns in the table must be identical."
                 "\r\n\r\n" +
@@ -189,10 +213,13 @@ class ImportPass {
         for (size_t r = range.first; !range.empty && r <= range.last; ++r) {
             const std::string_view line = lines_[r];
             if (line.empty()) {
+                // The empty text after a final line break is no line of the file.
+                summary_.linesSkipped += r + 1 < lines_.size() ? 1 : 0;
                 continue;
             }
             splitter_.SplitFields(line, fields_);
-            if (!IsDataLine(line, fields_.size())) {
+            if (!IsDataLine(line, fields_, columnCount_)) {
+                ++summary_.linesSkipped;
                 continue;
             }
             ShapeRow(fields_, columnCount_);
@@ -206,6 +233,7 @@ class ImportPass {
             session_->Execute(lastRowStatement_);
             ++progress_.rowsInFile;
             ++progress_.rowsTotal;
+            ++summary_.rowsStored;
             if (progress_.rowsInFile % kProgressEveryRows == 0) {
                 Report();
             }
@@ -216,6 +244,11 @@ class ImportPass {
     // The error path: the pointer back to the default, the log, the message; the run ends.
     void FailWith(const std::string& description) {
         SetPointer(kPointerDefault);
+        if (inFileList_) {
+            summary_.failed = true;
+            summary_.failedFile = progress_.fileNumber;
+            TellSummary();
+        }
         const auto log = WriteImportLog(description, lastRowStatement_);
         env_.prompts->ShowMessage(ImportFailureMessage(description, log), MessageButtons::Ok,
                                   MessageIcon::None);
@@ -269,11 +302,22 @@ class ImportPass {
         }
     }
 
+    void TellSummary() {
+        summary_.elapsed = std::chrono::steady_clock::now() - started_;
+        if (env_.finished) {
+            env_.finished(summary_);
+        }
+    }
+
     RunEnvironment& env_;
     std::unique_ptr<DatabaseSession> session_;
     CsvSplitter splitter_;
+    std::string encoding_;
     std::string lastRowStatement_;
     bool anyTableExisted_ = false;
+    std::chrono::steady_clock::time_point started_;
+    bool inFileList_ = false;  // past the start checks: there is something to sum up
+    ImportSummary summary_;
 
     // The file in hand.
     std::string path_;

@@ -8,6 +8,7 @@
 #include "app/Prompts.h"
 #include "database/DatabaseSession.h"
 #include "import/ImportOptions.h"
+#include "import/ImportSummary.h"
 
 namespace quillmere {
 
@@ -25,6 +26,9 @@ class OptionSource {
     virtual std::string FieldNamePattern() const = 0;
     virtual bool SkipFirstLine() const = 0;
     virtual std::optional<std::string> AppendTable() const = 0;
+    // The encoding named for every file, or empty to tell it from each file's bytes (the
+    // window has no such choice).
+    virtual std::string Encoding() const { return {}; }
 };
 
 // An OptionSource over a fixed set of options (tests, the command-line tool).
@@ -38,6 +42,7 @@ class FixedOptionSource : public OptionSource {
     std::string FieldNamePattern() const override { return options_.fieldNamePattern; }
     bool SkipFirstLine() const override { return options_.skipFirstLine; }
     std::optional<std::string> AppendTable() const override { return options_.appendTable; }
+    std::string Encoding() const override { return options_.encoding; }
     ImportOptions& Options() { return options_; }
 
   private:
@@ -87,6 +92,9 @@ struct RunEnvironment {
     std::function<void()> yield;
     // Optional: told after each file starts and every so many rows.
     std::function<void(const ImportProgress&)> progress;
+    // Optional: told once what the run did, when it has worked on the file list (after the
+    // last file, or on the error path), before its closing message is shown.
+    std::function<void(const ImportSummary&)> finished;
 };
 
 }  // namespace quillmere

@@ -24,14 +24,15 @@ void AppendDoublingApostrophes(std::string& out, std::string_view value) {
 
 }  // namespace
 
-std::string CreateTableStatement(std::string_view table, const std::vector<std::string>& columns) {
+std::string CreateTableStatement(std::string_view table, const std::vector<std::string>& columns,
+                                 const std::vector<bool>& longText) {
     std::string text = "CREATE TABLE `";
     text.append(table);
     text.append("`(");
-    for (const auto& column : columns) {
+    for (size_t j = 0; j < columns.size(); ++j) {
         text.push_back('`');
-        text.append(column);
-        text.append("` VARCHAR, ");
+        text.append(columns[j]);
+        text.append(j < longText.size() && longText[j] ? "` LONGTEXT, " : "` VARCHAR, ");
     }
     // Without columns this cuts "`(" and leaves a statement the database rejects.
     DropLast(text, 2);

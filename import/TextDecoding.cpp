@@ -1,5 +1,6 @@
 #include "import/TextDecoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -123,6 +124,79 @@ std::string RepairUtf8(std::string_view bytes) {
     return out;
 }
 
+constexpr size_t kUtf16Sample = 4096;
+
+// TextEncoding::Utf16LittleEndianWithoutBom or ...BigEndian... when the zero bytes of the
+// first few KiB say UTF-16, else Utf8 (meaning: not UTF-16).
+TextEncoding DetectUtf16WithoutBom(std::string_view bytes) {
+    const size_t sample = std::min(bytes.size(), kUtf16Sample) & ~size_t{1};
+    if (sample < 2 || std::memchr(bytes.data(), 0, sample) == nullptr) {
+        return TextEncoding::Utf8;
+    }
+    size_t zeroEven = 0;
+    size_t zeroOdd = 0;
+    for (size_t i = 0; i < sample; i += 2) {
+        zeroEven += bytes[i] == '\0' ? 1 : 0;
+        zeroOdd += bytes[i + 1] == '\0' ? 1 : 0;
+    }
+    const size_t units = sample / 2;
+    // Little endian puts the high byte second (odd offsets); big endian first.
+    if (zeroOdd * 8 >= units && zeroEven * 4 <= zeroOdd) {
+        return TextEncoding::Utf16LittleEndianWithoutBom;
+    }
+    if (zeroEven * 8 >= units && zeroOdd * 4 <= zeroEven) {
+        return TextEncoding::Utf16BigEndianWithoutBom;
+    }
+    return TextEncoding::Utf8;
+}
+
+char32_t Windows1252CodePoint(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
+}
+
+// True when text that is not valid UTF-8 still holds more valid multi-byte sequences than
+// invalid bytes.
+bool MostlyUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    size_t sequences = 0;
+    size_t invalid = 0;
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const int length = SequenceLength(p, end);
+        if (length == 0) {
+            ++invalid;
+            ++p;
+        } else {
+            ++sequences;
+            p += length;
+        }
+    }
+    return sequences > invalid;
+}
+
+// UTF-8, with every byte that starts no valid sequence taken as its Windows-1252 character.
+std::string DecodeUtf8WithWindows1252Bytes(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 16);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const int length = SequenceLength(p, end);
+        if (length == 0) {
+            AppendUtf8(out, Windows1252CodePoint(*p));
+            ++p;
+        } else {
+            out.append(reinterpret_cast<const char*>(p), static_cast<size_t>(length));
+            p += length;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -172,10 +246,8 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80) {
             out.push_back(c);
-        } else if (byte < 0xA0) {
-            AppendUtf8(out, kWindows1252High[byte - 0x80]);
         } else {
-            AppendUtf8(out, byte);
+            AppendUtf8(out, Windows1252CodePoint(byte));
         }
     }
     return out;
@@ -191,7 +263,15 @@ TextEncoding DetectEncoding(std::string_view bytes) {
     if (bytes.starts_with(kUtf16BeBom)) {
         return TextEncoding::Utf16BigEndian;
     }
-    return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
+    // ASCII text in UTF-16 is valid UTF-8 (full of NUL characters), so this test comes first.
+    const TextEncoding utf16 = DetectUtf16WithoutBom(bytes);
+    if (utf16 != TextEncoding::Utf8) {
+        return utf16;
+    }
+    if (IsValidUtf8(bytes)) {
+        return TextEncoding::Utf8;
+    }
+    return MostlyUtf8(bytes) ? TextEncoding::Utf8WithWindows1252Bytes : TextEncoding::Ansi;
 }
 
 std::string DecodeText(std::string bytes) {
@@ -210,6 +290,12 @@ std::string DecodeText(std::string bytes) {
             return DecodeUtf16(view.substr(kUtf16LeBom.size()), false);
         case TextEncoding::Utf16BigEndian:
             return DecodeUtf16(view.substr(kUtf16BeBom.size()), true);
+        case TextEncoding::Utf16LittleEndianWithoutBom:
+            return DecodeUtf16(view, false);
+        case TextEncoding::Utf16BigEndianWithoutBom:
+            return DecodeUtf16(view, true);
+        case TextEncoding::Utf8WithWindows1252Bytes:
+            return DecodeUtf8WithWindows1252Bytes(view);
         case TextEncoding::Ansi:
             return DecodeAnsi(view);
         case TextEncoding::Utf8:

@@ -565,13 +565,18 @@ void Form2::PushButton1_Click() {
     };
     environment.yield = [this] { YieldToEvents(); };
     environment.progress = [this](const ImportProgress& progress) { ShowProgress(progress); };
+    // What the run did stays on the status line until the next run.
+    QString summary;
+    environment.finished = [&summary](const ImportSummary& done) {
+        summary = QString::fromStdString(SummaryText(done));
+    };
     RunTrappedStep(*context_.prompts, kPage, "PushButton1_Click", 1, [&] {
         if (!context_.runImport) {
             throw std::runtime_error("The import is not available in this build.");
         }
         context_.runImport(environment);
     });
-    statusLine_->clear();
+    statusLine_->setText(summary);
     importing_ = false;
     UpdateCommandLock();
 }

@@ -49,7 +49,8 @@ class Form2 : public QWidget, public OptionSource {
     // True while an import runs or the page is busy (a folder scan): the commands that would
     // change the list or leave the page are disabled, and the list refuses drops and drags.
     bool CommandsLocked() const { return commandsLocked_; }
-    // The status line under the list: progress while an import runs, empty when idle.
+    // The status line under the list: progress while an import runs, then what the last run
+    // did (empty before the first run).
     QString StatusText() const;
 
     // OptionSource: what the import run reads from the page.

@@ -77,15 +77,37 @@ TEST_F(ImportRunErrorTest, AFailedTableStatementLogsTheLastRowOfAnEarlierFile) {
     EXPECT_EQ(LogText(), description + "\r\nINSERT INTO `NewTable1` VALUES('1','2');\r\n");
 }
 
-TEST_F(ImportRunErrorTest, AHeaderWithAnEmptyFieldFailsOnTheFirstRow) {
-    const auto path = AddFile("gap.csv", "a,,c\n1,2,3\n");
-    Db().checkStatements = true;
+TEST_F(ImportRunErrorTest, TheSummaryOfAFailedRunNamesTheFileItStoppedIn) {
+    AddFile("one.csv", "k,v\n1,2\n\n3\n");
+    AddFile("two.csv", "k,v\n4,5\n6,7\n");
+    AddFile("three.csv", "k,v\n8,9\n");
+    Db().failWhen = [](const std::string& call) { return call.find("'6','7'") != call.npos; };
+    std::vector<ImportSummary> summaries;
+    onFinished = [&](const ImportSummary& summary) {
+        summaries.push_back(summary);
+        // Told before the error box, so a status line shows it while the box is up.
+        EXPECT_TRUE(prompts.Texts().empty());
+    };
     Run();
-    EXPECT_EQ(Db().executed, Texts{"CREATE TABLE `NewTable1`(`a` VARCHAR, `c` VARCHAR);"});
-    EXPECT_EQ(prompts.Texts(),
-              Texts{ExpectedMessage("Number of query values and destination fields are not the "
-                                    "same. (" +
-                                    path + ", line 2)")});
+    ASSERT_EQ(summaries.size(), 1u);
+    EXPECT_TRUE(summaries[0].failed);
+    EXPECT_EQ(summaries[0].failedFile, 2);
+    EXPECT_EQ(summaries[0].filesImported, 1);
+    EXPECT_EQ(summaries[0].rowsStored, 2);
+    EXPECT_EQ(summaries[0].linesSkipped, 2);  // the empty line and "3"; not the final break
+    EXPECT_EQ(SummaryText(summaries[0])
+                  .rfind("Stopped by an error in file 2 of 3: 1 file "
+                         "imported, 2 rows stored, 0 files skipped, 2 lines "
+                         "skipped (empty or fewer than two fields), ",
+                         0),
+              0u)
+        << SummaryText(summaries[0]);
+
+    // A run that ends at its start checks has nothing to sum up.
+    summaries.clear();
+    files.Clear();
+    Run();
+    EXPECT_TRUE(summaries.empty());
 }
 
 TEST_F(ImportRunErrorTest, SessionFailuresTakeTheErrorPath) {

@@ -264,5 +264,113 @@ TEST_F(ImportRunTest, TextArrivesAsUtf8WhateverTheFilesEncodingAndLineEnds) {
                      "INSERT INTO `NewTable2` VALUES('Jos\xC3\xA9','a;b \xE2\x82\xAC');"}));
 }
 
+TEST_F(ImportRunTest, EveryHeaderFieldNamesAColumnSoEveryRowFits) {
+    Db().checkStatements = true;
+    AddFile("trailing.csv", "a,b,c,\n1,2,3,\n");
+    AddFile("gap.csv", "a,,c\n1,2,3\n");
+    AddFile("hash.csv", "#,b\nx,y\n");
+    Run();
+    EXPECT_EQ(Executed(),
+              (Texts{"CREATE TABLE `NewTable1`(`a` VARCHAR, `b` VARCHAR, `c` VARCHAR, `Field4` "
+                     "VARCHAR);",
+                     "INSERT INTO `NewTable1` VALUES('1','2','3','');",
+                     "CREATE TABLE `NewTable2`(`a` VARCHAR, `Field2` VARCHAR, `c` VARCHAR);",
+                     "INSERT INTO `NewTable2` VALUES('1','2','3');",
+                     "CREATE TABLE `NewTable3`(`Field1` VARCHAR, `b` VARCHAR);",
+                     "INSERT INTO `NewTable3` VALUES('x','y');"}));
+    EXPECT_EQ(prompts.Texts(), Texts{"Done."});
+}
+
+TEST_F(ImportRunTest, AOneColumnFileStoresEveryLineWithAValue) {
+    AddFile("emails.csv", "email\r\nann@example.org\r\n\r\nbob@example.org\r\n\"\"\r\n");
+    // With two columns a line without the delimiter is still no row.
+    AddFile("two.csv", "k,v\nlonely\n1,2\n");
+    Run();
+    EXPECT_EQ(Executed(), (Texts{"CREATE TABLE `NewTable1`(`email` VARCHAR);",
+                                 "INSERT INTO `NewTable1` VALUES('ann@example.org');",
+                                 "INSERT INTO `NewTable1` VALUES('bob@example.org');",
+                                 "CREATE TABLE `NewTable2`(`k` VARCHAR, `v` VARCHAR);",
+                                 "INSERT INTO `NewTable2` VALUES('1','2');"}));
+}
+
+TEST_F(ImportRunTest, AColumnWithAValueBeyond255CharactersIsMadeLongText) {
+    const std::string over(256, 'x');
+    std::string accented;  // 255 characters in 510 bytes: still fits a Text column
+    for (int i = 0; i < 255; ++i) {
+        accented += "\xC3\xA9";
+    }
+    std::string emoji;  // 128 characters beyond U+FFFF are 256 UTF-16 units
+    for (int i = 0; i < 128; ++i) {
+        emoji += "\xF0\x9F\x98\x80";
+    }
+    // The long value in the dropped fifth field and the long header name change nothing.
+    AddFile("long.csv", "id,note,accented,emoji\n1,short,\"" + accented + "\",e\n2,\"" + over +
+                            "\",a," + emoji + "," + over + "\n");
+    Run();
+    ASSERT_EQ(Executed().size(), 3u);
+    EXPECT_EQ(Executed()[0],
+              "CREATE TABLE `NewTable1`(`id` VARCHAR, `note` LONGTEXT, `accented` VARCHAR, "
+              "`emoji` LONGTEXT);");
+
+    // Appending creates nothing, so the table's own columns decide.
+    files.Clear();
+    Db().calls.clear();
+    Db().AddTable("Notes", 4);
+    Options().mode = ImportMode::AppendToTable;
+    Options().appendTable = "Notes";
+    AddFile("more.csv", "id,note,a,e\n3,\"" + over + "\",a,e\n");
+    Options().skipFirstLine = true;
+    Run();
+    EXPECT_EQ(Executed(), Texts{"INSERT INTO `Notes` VALUES('3','" + over + "','a','e');"});
+}
+
+TEST_F(ImportRunTest, TheSummaryCountsFilesRowsSkipsAndLines) {
+    std::vector<ImportSummary> summaries;
+    onFinished = [&](const ImportSummary& summary) { summaries.push_back(summary); };
+    for (const char* name : {"a.csv", "b.csv", "c.csv"}) {
+        AddFile(name, "k,v\n1,2\n\nalone\n3,4\n");
+    }
+    Options().tableNamePattern = "Orders";
+    Run();
+    ASSERT_EQ(summaries.size(), 1u);
+    const ImportSummary& created = summaries[0];
+    EXPECT_FALSE(created.failed);
+    EXPECT_EQ(created.fileCount, 3);
+    EXPECT_EQ(created.filesImported, 1);
+    EXPECT_EQ(created.rowsStored, 2);
+    EXPECT_EQ(created.skippedTableExists, 2);
+    EXPECT_EQ(created.linesSkipped, 2);  // only the imported file's lines are looked at
+    EXPECT_EQ(SummaryText(created).rfind("1 file imported, 2 rows stored, 2 files skipped (table "
+                                         "name exists), 2 lines skipped (empty or fewer than two "
+                                         "fields), ",
+                                         0),
+              0u)
+        << SummaryText(created);
+    EXPECT_EQ(SummaryText(created).back(), 's');  // "... 0.00 s"
+
+    Db().AddTable("Staff", 2);
+    AddFile("wide.csv", "a,b,c\n1,2,3\n");
+    Options().mode = ImportMode::AppendToTable;
+    Options().appendTable = "Staff";
+    Run();
+    ASSERT_EQ(summaries.size(), 2u);
+    EXPECT_EQ(summaries[1].filesImported, 3);
+    EXPECT_EQ(summaries[1].rowsStored, 9);  // line 0 of each file is a row too
+    EXPECT_EQ(summaries[1].skippedColumnCount, 1);
+    EXPECT_EQ(SummaryText(summaries[1]).find("1 file skipped (column count differs)") !=
+                  std::string::npos,
+              true);
+
+    ImportSummary mixed;
+    mixed.skippedTableExists = 2;
+    mixed.skippedColumnCount = 1;
+    mixed.skippedNothingChosen = 1;
+    mixed.elapsed = std::chrono::milliseconds(1234);
+    EXPECT_EQ(SummaryText(mixed),
+              "0 files imported, 0 rows stored, 4 files skipped (2 table name exists, 1 column "
+              "count differs, 1 no mode or column naming chosen), 0 lines skipped (empty or "
+              "fewer than two fields), 1.23 s");
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -110,9 +110,18 @@ TEST(ShapeRowAndSelection, RowsArePaddedOrCutToTheFirstLinesCount) {
     EXPECT_EQ(range.first, 1u);
     EXPECT_EQ(range.last, 4u);
     EXPECT_EQ(SelectDataLines(2, 0).first, 0u);
-    EXPECT_FALSE(IsDataLine("abc", 1));
-    EXPECT_FALSE(IsDataLine("", 0));
-    EXPECT_TRUE(IsDataLine(",", 2));
+}
+
+TEST(DataLines, NeedTwoFieldsExceptInAOneColumnFile) {
+    using Views = std::vector<std::string_view>;
+    EXPECT_FALSE(IsDataLine("abc", Views{"abc"}, 2));
+    EXPECT_FALSE(IsDataLine("", Views{}, 2));
+    EXPECT_TRUE(IsDataLine(",", Views{"", ""}, 2));
+    // With one column a lone value is a row; an empty line or an empty quoted value is not.
+    EXPECT_TRUE(IsDataLine("ann@example.org", Views{"ann@example.org"}, 1));
+    EXPECT_TRUE(IsDataLine("a,b", Views{"a", "b"}, 1));
+    EXPECT_FALSE(IsDataLine("\"\"", Views{""}, 1));
+    EXPECT_FALSE(IsDataLine("", Views{}, 1));
 }
 
 TEST(LineNumberAt, CountsEveryKindOfLineEndOnce) {

@@ -51,10 +51,13 @@ TEST(Names, TableListIgnoresLetterCase) {
 
 TEST(ColumnNames, FirstLineAutomaticAndAsked) {
     int yields = 0;
-    const Names header{"Name", "", "Home Town", "#"};
+    // Empty fields and fields without a letter or digit (a Cyrillic "Город") are named by
+    // their position; the others keep their letters and digits.
+    const Names header{"Name", "", "Home Town", "#", "\xD0\x93\xD0\xBE\xD1\x80\xD0\xBE\xD0\xB4",
+                       ""};
     EXPECT_EQ(ColumnsFromFirstLine(Views(header), [&] { ++yields; }),
-              (Names{"Name", "HomeTown", ""}));
-    EXPECT_EQ(yields, 4);
+              (Names{"Name", "Field2", "HomeTown", "Field4", "Field5", "Field6"}));
+    EXPECT_EQ(yields, 6);
 
     EXPECT_EQ(AutomaticColumns("NewField[counter]", 3),
               (Names{"NewField1", "NewField2", "NewField3"}));
@@ -90,7 +93,7 @@ TEST(Statements, ExactTextsOfTheWorkedExample) {
     Names rows;
     for (size_t r = 1; r < lines.size(); ++r) {
         splitter.SplitFields(lines[r], fields);
-        if (IsDataLine(lines[r], fields.size())) {
+        if (IsDataLine(lines[r], fields, columns)) {
             ShapeRow(fields, columns);
             rows.push_back(InsertRowStatement("NewTable3", fields));
         }

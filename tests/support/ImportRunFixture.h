@@ -57,6 +57,11 @@ class ImportRunFixture : public ::testing::Test {
             }
         };
         env.progress = [this](const ImportProgress& p) { progress.push_back(p); };
+        env.finished = [this](const ImportSummary& summary) {
+            if (onFinished) {
+                onFinished(summary);
+            }
+        };
         return env;
     }
 
@@ -86,6 +91,7 @@ class ImportRunFixture : public ::testing::Test {
     int yields = 0;
     std::function<void()> onYield;
     std::vector<ImportProgress> progress;
+    std::function<void(const ImportSummary&)> onFinished;
 };
 
 }  // namespace quillmere::testing

@@ -192,12 +192,14 @@ class RecordingSession : public DatabaseSession {
                 throw DatabaseError(3010, "Table '" + name + "' already exists.");
             }
             int columns = 0;
-            for (auto at = statement.find("` VARCHAR"); at != std::string::npos;
-                 at = statement.find("` VARCHAR", at + 1)) {
-                ++columns;
-            }
-            if (statement.find("`` VARCHAR") != std::string::npos) {
-                throw DatabaseError(3290, "Syntax error in field definition.");
+            for (const std::string type : {"` VARCHAR", "` LONGTEXT"}) {
+                for (auto at = statement.find(type); at != std::string::npos;
+                     at = statement.find(type, at + 1)) {
+                    ++columns;
+                }
+                if (statement.find("`" + type) != std::string::npos) {
+                    throw DatabaseError(3290, "Syntax error in field definition.");
+                }
             }
             db_->AddTable(name, columns);
         } else if (statement.rfind(insert, 0) == 0) {

@@ -395,13 +395,14 @@ TEST_F(FilesPage, StartImportingHandsThePageToTheRun) {
         EXPECT_EQ(page.Files().Count(), 2);
         env.progress({2, 2, "/data/b.csv", 1500, 3000});
         statusDuringRun = page.StatusText();
+        env.finished(ImportSummary{2, 1, 1500});
         env.pointer->Set(kPointerDefault);
     };
     EXPECT_EQ(page.StatusText(), "");
     h.Find<QPushButton>(page, "PushButton1")->click();
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(statusDuringRun, "Importing file 2 of 2: b.csv (1500 rows)");
-    EXPECT_EQ(page.StatusText(), "");
+    EXPECT_EQ(page.StatusText().toStdString().rfind("1 file imported, 1500 rows stored, ", 0), 0u);
     EXPECT_FALSE(page.ImportInProgress());
     EXPECT_EQ(h.Find<QListWidget>(page, "List1")->item(0)->text(), "NewTable1");
 }

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "import/NamedEncoding.h"
+
 namespace quillmere::tool {
 namespace {
 
@@ -16,7 +18,7 @@ const std::map<std::string, ColumnNaming> kColumnNamings = {
 bool TakesValue(const std::string& option) {
     return option == "--database" || option == "--password" || option == "--delimiter" ||
            option == "--table-name" || option == "--columns" || option == "--field-name" ||
-           option == "--append";
+           option == "--append" || option == "--encoding";
 }
 
 }  // namespace
@@ -25,7 +27,8 @@ std::string UsageText() {
     return "Usage: quillmere-import --database PATH [--password TEXT]\n"
            "         [--delimiter comma|comma-space|semicolon|tab|TEXT]\n"
            "         [--table-name PATTERN] [--columns first-line|ask|automatic]\n"
-           "         [--field-name PATTERN] [--append TABLE [--skip-header]] [--dry-run]\n"
+           "         [--field-name PATTERN] [--append TABLE [--skip-header]]\n"
+           "         [--encoding NAME] [--dry-run]\n"
            "         FILE...\n"
            "\n"
            "Imports CSV files into a Microsoft Access database (.mdb or .accdb), in the order\n"
@@ -46,11 +49,18 @@ std::string UsageText() {
            "                      NewField[counter])\n"
            "  --append TABLE      append every file's rows to the existing TABLE\n"
            "  --skip-header       with --append: the first line of each file is a header\n"
-           "  --dry-run           print every statement instead of executing it\n"
+           "  --encoding NAME     read every file in this encoding (any name iconv knows:\n"
+           "                      windows-1251, shift_jis, iso-8859-15, ...) instead of\n"
+           "                      telling it from the bytes (UTF-8, UTF-16, Windows-1252)\n"
+           "  --dry-run           print every statement and execute it against the database\n"
+           "                      (or, when there is none yet, a new one in memory), then\n"
+           "                      discard every change: the messages and exit status are the\n"
+           "                      real run's, and nothing is written to the database\n"
            "\n"
-           "Messages go to standard output. Exit status: 0 when the import ends with \"Done.\"\n"
-           "or \"Table(s) already exist.\" and no other message, 1 after any other message or\n"
-           "an error, 2 for a usage error.\n";
+           "Messages go to standard output; a one-line summary of the run (files imported,\n"
+           "rows stored, files and lines skipped, time taken) goes to standard error.\n"
+           "Exit status: 0 when the import ends with \"Done.\" or \"Table(s) already exist.\"\n"
+           "and no other message, 1 after any other message or an error, 2 for a usage error.\n";
 }
 
 ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -116,6 +126,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& arguments) {
             line.options.appendTable = *value;
         } else if (argument == "--skip-header") {
             skipHeader = true;
+        } else if (argument == "--encoding") {
+            if (!IsKnownEncoding(*value)) {
+                return {std::nullopt, "--encoding: " + *value +
+                                          " is not an encoding this system knows (iconv -l "
+                                          "lists them)"};
+            }
+            line.options.encoding = *value;
         } else if (argument == "--dry-run") {
             line.dryRun = true;
         } else {

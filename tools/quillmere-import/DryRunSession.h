@@ -1,6 +1,7 @@
 #pragma once
-// A session that prints every statement instead of executing it. When the database exists,
-// queries (the column check of appending) still go to it, opened for reading only.
+// The dry run's sessions: every statement is printed, then executed against a database whose
+// changes are discarded (database/DiscardingSessions.h), so the run meets every error the real
+// run would meet, and the database stays as it was.
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -11,9 +12,8 @@ namespace quillmere::tool {
 
 class DryRunSessionFactory : public SessionFactory {
   public:
-    // engine is the real factory, or null when the database does not exist.
-    DryRunSessionFactory(std::ostream& out, SessionFactory* engine, std::string databasePath)
-        : out_(out), engine_(engine), databasePath_(std::move(databasePath)) {}
+    DryRunSessionFactory(std::ostream& out, std::unique_ptr<SessionFactory> discarding)
+        : out_(out), discarding_(std::move(discarding)) {}
     std::unique_ptr<DatabaseSession> Create() override;
 
     // Called before a statement is printed, so a progress line can make room for it.
@@ -23,8 +23,7 @@ class DryRunSessionFactory : public SessionFactory {
 
   private:
     std::ostream& out_;
-    SessionFactory* engine_;
-    std::string databasePath_;
+    std::unique_ptr<SessionFactory> discarding_;
     std::function<void()> beforeOutput_;
 };
 

@@ -5,10 +5,12 @@
 
 #include "CommandLine.h"
 #include "DryRunSession.h"
+#include "ScratchDatabase.h"
 #include "TerminalProgress.h"
 #include "TerminalPrompts.h"
 #include "accessdb/create/NewDatabase.h"
 #include "database/ConnectionString.h"
+#include "database/DiscardingSessions.h"
 #include "database/TableCatalogue.h"
 #include "filelist/FileList.h"
 #include "import/FileReading.h"
@@ -28,32 +30,50 @@ std::string FullPath(const std::string& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::string FormatName(const std::string& path) {
+    return accessdb::IsAccdbPath(path) ? "Access 2010" : "Access 2003";
+}
+
 int Run(const CommandLine& line) {
-    const std::string connectionString = BuildConnectionString(line.database, line.password);
     auto engine = MakeEngineSessionFactory();
     std::error_code error;
-    bool databaseExists = std::filesystem::exists(PathFromUtf8(line.database), error);
+    const bool databaseExists = std::filesystem::exists(PathFromUtf8(line.database), error);
     // A database that is not there yet is made (empty, Access 2003 .mdb or 2010 .accdb, with
-    // the password given) so that a script needs no Access to start from. A dry run changes
-    // nothing, and appending needs a table that only an existing database can have.
-    if (!databaseExists && !line.dryRun && line.options.mode != ImportMode::AppendToTable) {
+    // the password given) so that a script needs no Access to start from; appending needs a
+    // table that only an existing database can have. A dry run makes it where the user never
+    // sees it and removes it afterwards.
+    const bool makeDatabase = !databaseExists && line.options.mode != ImportMode::AppendToTable;
+    std::string databasePath = line.database;
+    std::unique_ptr<ScratchDatabase> scratch;
+    if (makeDatabase) {
         try {
-            accessdb::CreateDatabase(line.database,
-                                     {accessdb::NewDatabaseFormat::Default, line.password});
+            if (line.dryRun) {
+                scratch = std::make_unique<ScratchDatabase>(line.database, line.password);
+                databasePath = scratch->Path();
+            } else {
+                accessdb::CreateDatabase(line.database,
+                                         {accessdb::NewDatabaseFormat::Default, line.password});
+            }
         } catch (const std::exception& failure) {
             std::cout << "The database " << line.database
                       << " cannot be created: " << failure.what() << '\n';
             return 1;
         }
-        std::cerr << "quillmere-import: created the new database " << line.database << " (Access "
-                  << (accessdb::IsAccdbPath(line.database) ? "2010" : "2003") << " format)\n";
-        databaseExists = true;
+        if (line.dryRun) {
+            std::cerr << "quillmere-import: dry run: the new database " << line.database << " ("
+                      << FormatName(line.database)
+                      << " format) is made in a temporary folder and removed afterwards\n";
+        } else {
+            std::cerr << "quillmere-import: created the new database " << line.database << " ("
+                      << FormatName(line.database) << " format)\n";
+        }
     }
+    const std::string connectionString = BuildConnectionString(databasePath, line.password);
 
     TableNameList tables;
-    if (databaseExists) {
+    if (databaseExists || makeDatabase) {
         try {
-            tables = TableNameList(ListUserTables(*engine, line.database, line.password)
+            tables = TableNameList(ListUserTables(*engine, databasePath, line.password)
                                        .value_or(std::vector<std::string>{}));
         } catch (const std::exception& failure) {
             std::cout << "The tables of " << line.database << " cannot be read: " << failure.what()
@@ -71,7 +91,7 @@ int Run(const CommandLine& line) {
     const auto clearProgress = [&progress] { progress.Clear(); };
     TerminalPrompts prompts(std::cout, std::cin);
     prompts.SetBeforeOutput(clearProgress);
-    DryRunSessionFactory dryRun(std::cout, databaseExists ? engine.get() : nullptr, line.database);
+    DryRunSessionFactory dryRun(std::cout, MakeDiscardingSessionFactory());
     dryRun.SetBeforeOutput(clearProgress);
     FixedOptionSource options(line.options);
 
@@ -85,6 +105,12 @@ int Run(const CommandLine& line) {
     if (progress.Enabled()) {
         env.progress = [&progress](const ImportProgress& p) { progress.Show(p); };
     }
+    env.finished = [&progress, &line](const ImportSummary& summary) {
+        progress.Clear();
+        std::cerr << "quillmere-import: "
+                  << (line.dryRun ? "dry run, every change discarded: " : "")
+                  << SummaryText(summary) << '\n';
+    };
     ImportRun run(std::move(env));
     run.Start();
     progress.Clear();
