@@ -234,8 +234,7 @@ class Checker {
             throw Error(ErrorKind::Damaged, what + ": the tree is deeper than possible");
         }
         Claim(page, what);
-        const IndexPageContent content =
-            DecodeIndexPage(*pages_.Read(page), pages_.format());
+        const IndexPageContent content = DecodeIndexPage(*pages_.Read(page), pages_.format());
         if (content.owner != table.page) {
             Finding(what + ": page " + std::to_string(page) + " names another table");
         }
@@ -294,8 +293,7 @@ class Checker {
         // The leaf chain: each leaf links to the next in tree order.
         std::vector<IndexEntry> entries;
         for (std::size_t i = 0; i < leaves.size(); ++i) {
-            const IndexPageContent leaf =
-                DecodeIndexPage(*pages_.Read(leaves[i]), pages_.format());
+            const IndexPageContent leaf = DecodeIndexPage(*pages_.Read(leaves[i]), pages_.format());
             const std::uint32_t expectedPrev = i == 0 ? 0 : leaves[i - 1];
             const std::uint32_t expectedNext = i + 1 == leaves.size() ? 0 : leaves[i + 1];
             if (leaf.prev != expectedPrev || leaf.next != expectedNext) {
@@ -318,7 +316,7 @@ class Checker {
         try {
             for (const auto& [where, values] : rows) {
                 IndexEntry e;
-                e.key = RowIndexKey(table, index, values);
+                e.key = RowIndexKey(table, index, values, pages_.format());
                 e.rowPage = where.page;
                 e.row = where.row;
                 if (index.IgnoreNulls() && IsAllNullKey(e.key, index.columns.size())) {
