@@ -8,6 +8,7 @@
 #include "accessdb/Database.h"
 #include "accessdb/UsageMap.h"
 #include "accessdb/index/IndexPage.h"
+#include "accessdb/index/RelatedRecords.h"
 #include "accessdb/index/RowKey.h"
 
 namespace accessdb {
@@ -224,6 +225,34 @@ class Checker {
         }
         for (const RealIndex& index : def->realIndexes) {
             CheckIndex(*def, index, owner + " index " + std::to_string(index.number), rows);
+        }
+        CheckRelationships(*def, owner, rows);
+    }
+
+    // Every row of the "many" side of an enforced relationship names an existing row.
+    void CheckRelationships(const TableDef& table, const std::string& owner,
+                            const std::vector<std::pair<RowPointer, std::vector<Value>>>& rows) {
+        bool foreign = false;
+        for (const LogicalIndex& logical : table.logicalIndexes) {
+            foreign = foreign || logical.relatedIndex >= 0;
+        }
+        if (!foreign) {
+            return;
+        }
+        try {
+            for (const auto& [where, values] : rows) {
+                if (const auto broken = FindMissingRelatedRecord(db_, table, values)) {
+                    Finding(owner + ": row " + std::to_string(where.page) + ":" +
+                            std::to_string(where.row) + " names no record of table '" +
+                            broken->relatedTable + "' (relationship index '" + broken->index +
+                            "')");
+                }
+            }
+        } catch (const Error& e) {
+            // A related index whose keys this engine cannot make is not checked.
+            if (e.Kind() != ErrorKind::NotSupported) {
+                Finding(owner + ": its relationships cannot be followed: " + e.what());
+            }
         }
     }
 

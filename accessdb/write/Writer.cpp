@@ -4,11 +4,11 @@
 
 #include "accessdb/Database.h"
 #include "accessdb/Text.h"
+#include "accessdb/index/RelatedRecords.h"
 #include "accessdb/write/FieldEncoding.h"
 #include "accessdb/write/IndexCreator.h"
 #include "accessdb/write/NameRules.h"
 #include "accessdb/write/NewGuid.h"
-#include "accessdb/write/RelatedRecords.h"
 #include "accessdb/write/TableDefBuilder.h"
 #include "accessdb/write/ValueChecks.h"
 

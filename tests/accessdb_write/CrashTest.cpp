@@ -78,14 +78,24 @@ constexpr int kRounds = 15;
     }
 }
 
-// Runs `writer` in a child and kills it after a random delay; returns the last row it
-// acknowledged (`committed - 1` when none).
+// Runs `writer` in a child and kills it after a random delay of up to `maxDelay` microseconds;
+// returns the last row it acknowledged (`committed - 1` when none). Most rounds let the writer
+// get going (its first row returned) before the delay, so that slow machines still make
+// progress; every fourth round kills it at any moment, opening and recovery included.
 template <class Child>
-int KillDuringWrites(Child writer, int committed, int round, std::mt19937& random) {
+int KillDuringWrites(Child writer, int committed, int round, int maxDelay, std::mt19937& random) {
     int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    if (pipe(pipeFds) != 0) {
+        ADD_FAILURE() << "pipe failed";
         return committed - 1;
+    }
     const pid_t child = fork();
+    if (child < 0) {
+        ADD_FAILURE() << "fork failed";
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return committed - 1;
+    }
     if (child == 0) {
         close(pipeFds[0]);
         writer(pipeFds[1], committed);
@@ -96,7 +106,7 @@ int KillDuringWrites(Child writer, int committed, int round, std::mt19937& rando
     if (round % 4 != 0 && read(pipeFds[0], &n, sizeof(n)) == static_cast<ssize_t>(sizeof(n))) {
         acknowledged = n;
     }
-    usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(500, 60000)(random)));
+    usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(500, maxDelay)(random)));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
@@ -137,7 +147,9 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
         for (int round = 0; round < kRounds; ++round) {
             const int acknowledged =
                 KillDuringWrites([&](int ack, int start) { IndexedWriter(path, ack, start); },
-                                 committed, round, random);
+                                 committed, round, 60000, random);
+            if (::testing::Test::HasFailure())
+                return;
             const auto rows = ReadRows(path, "Keyed");
             ASSERT_GE(static_cast<int>(rows.size()), acknowledged + 1) << "round " << round;
             ASSERT_LE(static_cast<int>(rows.size()), acknowledged + 2) << "round " << round;
@@ -166,33 +178,11 @@ TEST(CrashSafety, WriterKilledAtRandomMoments) {
         Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"});
         int committed = 0;  // rows known to be in the file
         for (int round = 0; round < kRounds; ++round) {
-            int pipeFds[2];
-            ASSERT_EQ(pipe(pipeFds), 0);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                close(pipeFds[0]);
-                Writer(path, pipeFds[1], committed);
-            }
-            close(pipeFds[1]);
-            // Most rounds let the writer get going (its first row returned) before the random
-            // delay, so that slow machines still make progress; every fourth round kills it
-            // at any moment, opening and recovery included.
-            int acknowledged = committed - 1;
-            int n = 0;
-            if (round % 4 != 0 &&
-                read(pipeFds[0], &n, sizeof(n)) == static_cast<ssize_t>(sizeof(n))) {
-                acknowledged = n;
-            }
-            usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(500, 20000)(random)));
-            kill(child, SIGKILL);
-            int status = 0;
-            waitpid(child, &status, 0);
-            while (read(pipeFds[0], &n, sizeof(n)) == static_cast<ssize_t>(sizeof(n))) {
-                acknowledged = n;
-            }
-            close(pipeFds[0]);
-            ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself, status " << status;
+            const int acknowledged =
+                KillDuringWrites([&](int ack, int start) { Writer(path, ack, start); }, committed,
+                                 round, 20000, random);
+            if (::testing::Test::HasFailure())
+                return;
 
             // Opening rolls back the cut-off statement; the rows are 0..count-1 in order.
             const auto rows = ReadRows(path, "Log");

@@ -45,14 +45,19 @@ bool HasTextIndex(const accessdb::TableDef& table) {
     return false;
 }
 
+// Every Jet 4 and ACE fixture (Jet 3 and encrypted ones are refused when opened for writing).
+// QUILLMERE_INDEX_APPEND_ONLY=text keeps only the fixtures whose path holds `text` (runs by
+// hand).
 std::vector<std::string> WritableFixtures() {
+    const char* only = std::getenv("QUILLMERE_INDEX_APPEND_ONLY");
     std::vector<std::string> out;
     for (const auto& entry : fs::recursive_directory_iterator(fixtures::Dir())) {
         const std::string ext = entry.path().extension().string();
         if (ext != ".mdb" && ext != ".accdb")
             continue;
         const std::string relative = fs::relative(entry.path(), fixtures::Dir()).string();
-        if (relative.rfind("expected", 0) == 0)
+        if (relative.rfind("expected", 0) == 0 ||
+            (only != nullptr && relative.find(only) == std::string::npos))
             continue;
         out.push_back(relative);
     }
@@ -76,7 +81,7 @@ std::string AccessCheckTool() {
 }
 
 void ExpectOraclesAgree(const std::string& path, const std::string& password,
-                        const std::map<std::string, std::size_t>& rowCounts) {
+                        const std::map<std::string, std::size_t>& rowCounts, bool checkAll) {
     for (const auto& [table, count] : rowCounts) {
         if (HaveMdbTools() && password.empty()) {
             EXPECT_EQ(MdbExportRows(path, table).size(), count) << "mdb-export, table " << table;
@@ -91,6 +96,9 @@ void ExpectOraclesAgree(const std::string& path, const std::string& password,
         }
     }
     const std::string tool = AccessCheckTool();
+    if (!checkAll) {
+        return;
+    }
     if (tool.empty()) {
         std::cout << "[ SKIPPED  ] the Jackcess checker: set QUILLMERE_ACCESSCHECK to its path\n";
         return;
@@ -114,6 +122,9 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
     for (const std::string& fixture : WritableFixtures()) {
         SCOPED_TRACE(fixture);
         const std::string password = fixtures::PasswordFor(fixture);
+        // Made with a duplicate key, a Null in a required column and orphaned rows: the
+        // checkers find those before and after; the appends must still work.
+        const bool knownDamaged = fixture == "ucanaccess/corrupted.accdb";
         const std::string path = CopyFixture(fixture, dir);
         std::unique_ptr<accessdb::Database> db;
         try {
@@ -157,16 +168,24 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
         db->Close();
         db.reset();
 
-        ExpectClean(path);
         std::map<std::string, std::size_t> rowCounts;
         {
             auto reader = accessdb::Database::Open(path, password);
+            if (!knownDamaged) {
+                for (const std::string& finding : accessdb::CheckDatabase(*reader).findings)
+                    ADD_FAILURE() << path << ": " << finding;
+            }
             for (const auto& [name, outcome] : outcomes) {
-                if (outcome.refusal.empty() || outcome.appended > 0)
-                    rowCounts[name] = ReadRows(path, name).size();
+                if (outcome.refusal.empty() || outcome.appended > 0) {
+                    auto cursor = reader->OpenTable(name);
+                    std::size_t count = 0;
+                    while (cursor->Next())
+                        ++count;
+                    rowCounts[name] = count;
+                }
             }
         }
-        ExpectOraclesAgree(path, password, rowCounts);
+        ExpectOraclesAgree(path, password, rowCounts, !knownDamaged);
         for (const auto& [name, outcome] : outcomes) {
             summary << fixture << " / " << name << ": ";
             if (outcome.appended > 0)
@@ -185,7 +204,9 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
         }
     }
     std::cout << summary.str();
-    EXPECT_GT(tablesTaking, 20);
+    if (std::getenv("QUILLMERE_INDEX_APPEND_ONLY") == nullptr) {
+        EXPECT_GT(tablesTaking, 20);
+    }
     if (!::testing::Test::HasFailure())
         fs::remove_all(dir);
 }

@@ -256,3 +256,14 @@ TEST(IndexConstraints, KeysTooLongForAccessAreRefusedNamingTheIndex) {
     db->Close();
     fs::remove_all(dir);
 }
+
+TEST(IndexConstraints, TheCheckFindsRowsWithoutTheirRelatedRecord) {
+    REQUIRE_FIXTURES();
+    // A file made with its relationships broken: three rows name missing records.
+    auto db =
+        accessdb::Database::Open((fixtures::Dir() / "ucanaccess/corrupted.accdb").string(), "");
+    std::size_t orphans = 0;
+    for (const std::string& finding : accessdb::CheckDatabase(*db).findings)
+        orphans += finding.find("names no record of table") != std::string::npos;
+    EXPECT_EQ(orphans, 3u);
+}

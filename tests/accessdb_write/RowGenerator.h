@@ -4,6 +4,7 @@
 // differs from every other row in every column that can hold enough distinct values, so
 // unique indexes take them.
 #include <cstring>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -29,6 +30,7 @@ class RowGenerator {
             }
         }
         ReadRequiredProperties(db);
+        ReadRelatedKeys(db);
     }
 
     // The values of row `n` (n distinct per call), in column order.
@@ -42,6 +44,17 @@ class RowGenerator {
                 column.type == ColumnType::Complex || column.type == ColumnType::Ole ||
                 (mayBeNull && Chance(8))) {
                 values.push_back(v);
+                continue;
+            }
+            if (const auto related = related_.find(column.number); related != related_.end()) {
+                // A foreign key: a value the related table holds, or Null where allowed.
+                if (related->second.empty() || (mayBeNull && Chance(3))) {
+                    values.push_back(v);
+                } else {
+                    v = related->second[random_() % related->second.size()];
+                    v.type = column.type;
+                    values.push_back(v);
+                }
                 continue;
             }
             v.null = false;
@@ -228,7 +241,41 @@ class RowGenerator {
         }
     }
 
+    // Foreign-key columns of one-column relationships: the values the related table holds.
+    void ReadRelatedKeys(accessdb::Database& db) {
+        for (const accessdb::LogicalIndex& foreign : table_.logicalIndexes) {
+            if (foreign.relatedIndex < 0 || foreign.relatedSide != 2)
+                continue;
+            const accessdb::RealIndex& own = table_.realIndexes.at(foreign.realIndex);
+            if (own.columns.size() != 1)
+                continue;
+            for (const accessdb::CatalogObject& object : db.GetCatalog().Objects()) {
+                if (object.type != accessdb::kObjectLocalTable ||
+                    object.TableDefPage() != foreign.relatedTable)
+                    continue;
+                auto cursor = db.OpenTable(object.name);
+                const accessdb::TableDef& related = cursor->Table();
+                const accessdb::LogicalIndex* target = nullptr;
+                for (const auto& logical : related.logicalIndexes)
+                    if (static_cast<std::int32_t>(logical.number) == foreign.relatedIndex)
+                        target = &logical;
+                if (target == nullptr)
+                    break;
+                const auto columns =
+                    related.IndexColumns(related.realIndexes.at(target->realIndex));
+                const auto position =
+                    static_cast<std::size_t>(columns.at(0) - related.columns.data());
+                auto& values = related_[own.columns[0].columnNumber];
+                while (cursor->Next())
+                    if (!cursor->Row()[position].null)
+                        values.push_back(cursor->Row()[position]);
+                break;
+            }
+        }
+    }
+
     const accessdb::TableDef& table_;
+    std::map<std::uint16_t, std::vector<accessdb::Value>> related_;
     std::mt19937 random_;
     std::set<std::uint16_t> required_;
     std::set<std::uint16_t> indexed_;

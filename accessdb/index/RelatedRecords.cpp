@@ -1,4 +1,4 @@
-#include "accessdb/write/RelatedRecords.h"
+#include "accessdb/index/RelatedRecords.h"
 
 #include "accessdb/Database.h"
 #include "accessdb/index/IndexTree.h"
@@ -40,8 +40,9 @@ std::string TableNameOfPage(Database& database, std::uint32_t tdefPage) {
 
 }  // namespace
 
-void RequireRelatedRecords(Database& database, const TableDef& table,
-                           const std::vector<Value>& values) {
+std::optional<BrokenRelationship> FindMissingRelatedRecord(Database& database,
+                                                           const TableDef& table,
+                                                           const std::vector<Value>& values) {
     for (const LogicalIndex& foreign : table.logicalIndexes) {
         if (foreign.relatedIndex < 0 || foreign.relatedSide != kManySide) {
             continue;
@@ -88,13 +89,21 @@ void RequireRelatedRecords(Database& database, const TableDef& table,
             database.Pages(), targetReal->rootPage, related->page,
             []() -> MutablePageRef { ThrowDamaged("an index lookup tried to add a page"); });
         if (!tree.ContainsKey(key)) {
-            throw Error(ErrorKind::Constraint,
-                        "You cannot add or change a record because a related record is required "
-                        "in table '" +
-                            relatedName + "'. (Table '" + table.name + "', relationship index '" +
-                            foreign.name + "'.)",
-                        kRelatedRecordRequired);
+            return BrokenRelationship{relatedName, foreign.name};
         }
+    }
+    return std::nullopt;
+}
+
+void RequireRelatedRecords(Database& database, const TableDef& table,
+                           const std::vector<Value>& values) {
+    if (const auto broken = FindMissingRelatedRecord(database, table, values)) {
+        throw Error(ErrorKind::Constraint,
+                    "You cannot add or change a record because a related record is required "
+                    "in table '" +
+                        broken->relatedTable + "'. (Table '" + table.name +
+                        "', relationship index '" + broken->index + "'.)",
+                    kRelatedRecordRequired);
     }
 }
 
