@@ -103,14 +103,6 @@ RowPointer PlaceMapRow(PageFile& pages, PageAllocator& allocator, const TableDef
     return RowPointer{page->number, AppendRow(page->Mutable(), format, row)};
 }
 
-// Logical blocks of indexes that are not foreign keys carry 0x04 in both cascade bytes.
-std::vector<std::uint8_t> NewLogicalBlock(const Format& format) {
-    std::vector<std::uint8_t> block(format.logicalIndexBlockSize, 0);
-    block[format.logicalIndexCascadeUpdates] = 0x04;
-    block[format.logicalIndexCascadeDeletes] = 0x04;
-    return block;
-}
-
 }  // namespace
 
 void AddIndexes(PageFile& pages, PageAllocator& allocator, const std::string& tableName,
@@ -155,9 +147,6 @@ void AddIndexes(PageFile& pages, PageAllocator& allocator, const std::string& ta
             fresh.number = static_cast<std::uint32_t>(real);
             fresh.columns = columns;
             fresh.flags = flags;
-            fresh.rawBlock.assign(format.realIndexBlockSize, 0);
-            StoreU32(fresh.rawBlock.data(), 1923);
-            fresh.rawCountBlock.assign(format.indexCountBlockSize, 0);
             fresh.ownedMap = PlaceMapRow(pages, allocator, table);
             MutablePageRef root = allocator.NewPage();
             fresh.rootPage = root->number;
@@ -178,7 +167,7 @@ void AddIndexes(PageFile& pages, PageAllocator& allocator, const std::string& ta
         logical.number = static_cast<std::uint32_t>(table.logicalIndexes.size());
         logical.realIndex = static_cast<std::uint32_t>(real);
         logical.type = index.primaryKey ? kPrimaryKeyType : 0;
-        logical.rawBlock = NewLogicalBlock(format);
+        logical.rawBlock = NewLogicalIndexBlock(format);
         table.logicalIndexes.push_back(std::move(logical));
     }
     for (const std::size_t i : newReal) {
@@ -196,7 +185,8 @@ void AddIndexes(PageFile& pages, PageAllocator& allocator, const std::string& ta
                 RealIndex& index = table.realIndexes[i];
                 const bool unique = index.Unique() || realIsPrimary[i];
                 RequireKeyValues(table, index, realIsPrimary[i], values);
-                if (index.IgnoreNulls() && AllKeyColumnsNull(table, index, values)) {
+                const bool allNull = AllKeyColumnsNull(table, index, values);
+                if (index.IgnoreNulls() && allNull) {
                     continue;
                 }
                 UsageMap map = UsageMap::Load(pages, index.ownedMap);
@@ -205,9 +195,9 @@ void AddIndexes(PageFile& pages, PageAllocator& allocator, const std::string& ta
                     map.Update(pages, fresh->number, true, [&] { return allocator.NewPage(); });
                     return fresh;
                 });
-                const IndexTree::InsertResult result =
-                    tree.Insert(RowIndexKey(table, index, values, format), where, unique);
-                if (unique && result.duplicateKey) {
+                const IndexTree::InsertResult result = tree.Insert(
+                    RowIndexKey(table, index, values, format), where, unique && !allNull);
+                if (unique && !allNull && result.duplicateKey) {
                     ThrowDuplicateKey(table, index);
                 }
                 if (result.newKey) {

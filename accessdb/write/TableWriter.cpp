@@ -54,7 +54,8 @@ bool TableWriter::IndexHoldsKey(const RealIndex& index, const KeyBytes& key) {
     return tree.ContainsKey(key);
 }
 
-void TableWriter::InsertIndexEntry(std::size_t i, const KeyBytes& key, RowPointer where) {
+void TableWriter::InsertIndexEntry(std::size_t i, const KeyBytes& key, bool allNull,
+                                   RowPointer where) {
     RealIndex& index = table_->realIndexes[i];
     IndexState& state = (*indexes_)[i];
     IndexTree tree(pages_, index.rootPage, table_->page, [&] {
@@ -62,8 +63,10 @@ void TableWriter::InsertIndexEntry(std::size_t i, const KeyBytes& key, RowPointe
         state.owned.Update(pages_, fresh->number, true, newPage_);
         return fresh;
     });
-    const IndexTree::InsertResult result = tree.Insert(key, where, state.unique);
-    if (state.unique && result.duplicateKey) {
+    // Access lets a unique index hold any number of rows whose key columns are all Null.
+    const bool unique = state.unique && !allNull;
+    const IndexTree::InsertResult result = tree.Insert(key, where, unique);
+    if (unique && result.duplicateKey) {
         ThrowDuplicateKey(*table_, index);
     }
     if (result.newKey) {
@@ -134,7 +137,7 @@ RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
         if (allNull && index.IgnoreNulls()) {
             continue;
         }
-        keys_[i] = IndexKey(index, values);
+        keys_[i] = PendingKey{IndexKey(index, values), allNull};
     }
     EncodeRow(*table_, format, fields, rowBuffer_);
     const std::uint32_t pageNumber = PageWithRoom(rowBuffer_.size());
@@ -143,7 +146,7 @@ RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
 
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         if (keys_[i]) {
-            InsertIndexEntry(i, *keys_[i], where);
+            InsertIndexEntry(i, keys_[i]->key, keys_[i]->allNull, where);
         }
     }
     ++table_->rowCount;

@@ -61,7 +61,11 @@ class TableWriter {
 
     std::uint32_t PageWithRoom(std::size_t length);
     std::vector<IndexState>& Indexes();
-    void InsertIndexEntry(std::size_t i, const KeyBytes& key, RowPointer where);
+    struct PendingKey {
+        KeyBytes key;
+        bool allNull = false;
+    };
+    void InsertIndexEntry(std::size_t i, const KeyBytes& key, bool allNull, RowPointer where);
     LongValueState& LongValueMaps(const ColumnDef& column);
     RowPointer AppendLongValueRow(LongValueState& state, const std::vector<std::uint8_t>& row);
     void StoreRowCount();
@@ -77,7 +81,7 @@ class TableWriter {
     std::map<std::uint16_t, LongValueState> longValues_;
     std::vector<std::uint8_t> rowBuffer_;
     std::optional<std::vector<IndexState>> indexes_;  // loaded on the first insert
-    std::vector<std::optional<KeyBytes>> keys_;       // this row's keys; none: no entry
+    std::vector<std::optional<PendingKey>> keys_;     // this row's keys; none: no entry
 };
 
 }  // namespace accessdb

@@ -4,6 +4,7 @@
 // our check, mdbtools, mdb-reader and (where present) the Jackcess checker agree on the file.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -70,6 +71,7 @@ struct TableOutcome {
     std::uint32_t duplicates = 0;  // generated rows a unique index refused (3022)
     std::string refusal;
     std::vector<int> depths;
+    double seconds = 0;
 };
 
 // The Jackcess checker named by QUILLMERE_ACCESSCHECK; empty when unset or missing.
@@ -148,6 +150,7 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
             const std::uint32_t rows = static_cast<std::uint32_t>(
                 std::min<std::uint64_t>(wanted, generator.DistinctRows() / 2));
             auto inserter = db->Inserter(name);
+            const auto started = std::chrono::steady_clock::now();
             for (std::uint32_t n = 0; n < rows; ++n) {
                 std::vector<accessdb::Value> values = generator.Row(n);
                 try {
@@ -162,6 +165,8 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
                     break;
                 }
             }
+            outcome.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             for (const auto& index : db->Table(name)->realIndexes)
                 outcome.depths.push_back(Depth(*db, index.rootPage));
         }
@@ -191,6 +196,9 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
             if (outcome.appended > 0)
                 ++tablesTaking;
             summary << outcome.appended << " rows";
+            if (outcome.appended > 0 && outcome.seconds > 0)
+                summary << " (" << static_cast<long>(outcome.appended / outcome.seconds)
+                        << " rows/s)";
             if (outcome.duplicates > 0)
                 summary << " (" << outcome.duplicates << " generated duplicates refused)";
             if (!outcome.depths.empty()) {

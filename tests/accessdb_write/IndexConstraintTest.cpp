@@ -267,3 +267,34 @@ TEST(IndexConstraints, TheCheckFindsRowsWithoutTheirRelatedRecord) {
         orphans += finding.find("names no record of table") != std::string::npos;
     EXPECT_EQ(orphans, 3u);
 }
+
+TEST(IndexConstraints, UniqueIndexesTakeAnyNumberOfNullKeys) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("index_unique_null");
+    const std::string path = CopyFixture("jackcess/empty2007.accdb", dir);
+    {
+        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        db->CreateTable({"Codes",
+                         {{"Code", ColumnType::Text, 10}, {"Part", ColumnType::Long}},
+                         {{"CodePart", {{"Code"}, {"Part"}}, false, true}}});
+        auto rows = db->Inserter("Codes");
+        for (int i = 0; i < 3; ++i) {
+            std::vector<Value> nulls{Value::Null(ColumnType::Text), Value::Null(ColumnType::Long)};
+            rows.Insert(nulls);
+        }
+        std::vector<Value> half{Text("A"), Value::Null(ColumnType::Long)};
+        rows.Insert(half);
+        std::vector<Value> again{Text("a"), Value::Null(ColumnType::Long)};
+        try {
+            rows.Insert(again);
+            ADD_FAILURE() << "a key that is only partly Null repeated";
+        } catch (const accessdb::Error& e) {
+            EXPECT_EQ(e.JetNumber(), 3022);
+            EXPECT_NE(std::string(e.what()).find("index 'CodePart'"), std::string::npos);
+        }
+        db->Close();
+    }
+    ExpectClean(path);
+    EXPECT_EQ(ReadRows(path, "Codes").size(), 4u);
+    fs::remove_all(dir);
+}
