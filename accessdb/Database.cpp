@@ -140,6 +140,14 @@ void Database::CreateTable(const TableDefinition& definition) {
     });
 }
 
+void Database::CreateIndex(const std::string& table, const IndexDefinition& index) {
+    Writer& writer = RequireWriter("creating index '" + index.name + "' on table '" + table + "'");
+    Guard([&] {
+        writer.CreateIndex(table, index);
+        return 0;
+    });
+}
+
 RowInserter Database::Inserter(const std::string& table) {
     Writer& writer = RequireWriter("adding rows to table '" + table + "'");
     Guard([&] { return &writer.Table(table); });

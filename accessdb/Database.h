@@ -100,6 +100,9 @@ class Database {
 
     // Writing (databases opened with ReadWrite or Discard). Throws ReadOnly otherwise.
     void CreateTable(const TableDefinition& definition);
+    // Adds an index to an existing table, with an entry for every row it holds. Throws 3022 /
+    // 3058 when those rows break a unique or required index (nothing changes then).
+    void CreateIndex(const std::string& table, const IndexDefinition& index);
     // Throws TableNotFound (3078) when there is no such table.
     RowInserter Inserter(const std::string& table);
 

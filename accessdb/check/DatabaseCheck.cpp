@@ -23,7 +23,7 @@ CheckReport CheckDatabase(Database& database) {
     if (pages.Read(0)->Type() != kPageHeader) {
         report.findings.push_back("page 0 is not a database header page");
     }
-    StructureCheck check(pages, report);
+    StructureCheck check(pages, report, &database);
     check.LoadGlobalMap();
     std::vector<TableToCheck> tables{{"MSysObjects", kSystemCatalogPage, true}};
     try {

@@ -10,6 +10,7 @@
 #include "accessdb/TableCursor.h"
 #include "accessdb/UsageMap.h"
 #include "accessdb/index/IndexPage.h"
+#include "accessdb/index/RelatedRecords.h"
 #include "accessdb/index/RowKey.h"
 
 namespace accessdb {
@@ -40,7 +41,8 @@ bool IsAllNullKey(const KeyBytes& key, std::size_t columns) {
 
 class StructureCheck::Checker {
   public:
-    Checker(PageFile& pages, CheckReport& report) : pages_(pages), report_(report) {}
+    Checker(PageFile& pages, CheckReport& report, Database* relations)
+        : pages_(pages), report_(report), relations_(relations) {}
 
     void Finding(const std::string& text) { report_.findings.push_back(text); }
 
@@ -188,6 +190,36 @@ class StructureCheck::Checker {
         for (const RealIndex& index : def->realIndexes) {
             CheckIndex(*def, index, owner + " index " + std::to_string(index.number), rows);
         }
+        if (relations_ != nullptr) {
+            CheckRelationships(*def, owner, rows);
+        }
+    }
+
+    // Every row of the "many" side of an enforced relationship names an existing row.
+    void CheckRelationships(const TableDef& table, const std::string& owner,
+                            const std::vector<std::pair<RowPointer, std::vector<Value>>>& rows) {
+        bool foreign = false;
+        for (const LogicalIndex& logical : table.logicalIndexes) {
+            foreign = foreign || logical.relatedIndex >= 0;
+        }
+        if (!foreign) {
+            return;
+        }
+        try {
+            for (const auto& [where, values] : rows) {
+                if (const auto broken = FindMissingRelatedRecord(*relations_, table, values)) {
+                    Finding(owner + ": row " + std::to_string(where.page) + ":" +
+                            std::to_string(where.row) + " names no record of table '" +
+                            broken->relatedTable + "' (relationship index '" + broken->index +
+                            "')");
+                }
+            }
+        } catch (const Error& e) {
+            // A related index whose keys this engine cannot make is not checked.
+            if (e.Kind() != ErrorKind::NotSupported) {
+                Finding(owner + ": its relationships cannot be followed: " + e.what());
+            }
+        }
     }
 
     // Walks one subtree; returns its last entry. Records leaves in order.
@@ -279,7 +311,7 @@ class StructureCheck::Checker {
         try {
             for (const auto& [where, values] : rows) {
                 IndexEntry e;
-                e.key = RowIndexKey(table, index, values);
+                e.key = RowIndexKey(table, index, values, pages_.format());
                 e.rowPage = where.page;
                 e.row = where.row;
                 if (index.IgnoreNulls() && IsAllNullKey(e.key, index.columns.size())) {
@@ -319,12 +351,13 @@ class StructureCheck::Checker {
 
     PageFile& pages_;
     CheckReport& report_;
+    Database* relations_;
     std::map<std::uint32_t, std::string> owners_;
     std::set<std::uint32_t> freePages_;
 };
 
-StructureCheck::StructureCheck(PageFile& pages, CheckReport& report)
-    : checker_(std::make_unique<Checker>(pages, report)) {}
+StructureCheck::StructureCheck(PageFile& pages, CheckReport& report, Database* relations)
+    : checker_(std::make_unique<Checker>(pages, report, relations)) {}
 
 StructureCheck::~StructureCheck() = default;
 

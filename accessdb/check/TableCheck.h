@@ -14,9 +14,13 @@
 
 namespace accessdb {
 
+class Database;
+
 class StructureCheck {
   public:
-    StructureCheck(PageFile& pages, CheckReport& report);
+    // With `relations`, the rows of enforced relationships' "many" sides are looked up in the
+    // related tables (each row a key lookup: `accessdb check` does it, the write guard does not).
+    StructureCheck(PageFile& pages, CheckReport& report, Database* relations = nullptr);
     ~StructureCheck();
     StructureCheck(const StructureCheck&) = delete;
     StructureCheck& operator=(const StructureCheck&) = delete;

@@ -1,6 +1,8 @@
 #include "accessdb/index/IndexKey.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -209,11 +211,139 @@ void AppendNullKey(bool ascending, KeyBytes& key) {
 }
 
 void AppendLongKey(std::int32_t value, bool ascending, KeyBytes& key) {
+    AppendIntegerKey(value, 4, ascending, key);
+}
+
+void AppendIntegerKey(std::int64_t value, int bytes, bool ascending, KeyBytes& key) {
     key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
-    const std::uint32_t bits = static_cast<std::uint32_t>(value) ^ 0x80000000u;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto byte = static_cast<std::uint8_t>(bits >> shift);
+    const std::uint64_t flipped =
+        static_cast<std::uint64_t>(value) ^ (std::uint64_t{1} << (bytes * 8 - 1));
+    for (int i = bytes - 1; i >= 0; --i) {
+        const auto byte = static_cast<std::uint8_t>(flipped >> (i * 8));
         key.push_back(ascending ? byte : static_cast<std::uint8_t>(~byte));
+    }
+}
+
+void AppendByteKey(std::uint8_t value, bool ascending, KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    key.push_back(ascending ? value : static_cast<std::uint8_t>(~value));
+}
+
+void AppendBooleanKey(bool value, bool ascending, KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    // True sorts first: 0x00 ascending, and the inverse when descending.
+    key.push_back(value == ascending ? 0x00 : 0xFF);
+}
+
+void AppendFloatKey(double value, int width, bool ascending, KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    std::uint64_t bits = 0;
+    if (width == 4) {
+        const float f = static_cast<float>(value);
+        std::uint32_t b32 = 0;
+        std::memcpy(&b32, &f, 4);
+        bits = b32;
+    } else {
+        std::memcpy(&bits, &value, 8);
+    }
+    const std::uint64_t signBit = std::uint64_t{1} << (width * 8 - 1);
+    const bool negative = (bits & signBit) != 0;
+    if (!negative) {
+        bits ^= signBit;
+    }
+    const bool invert = negative == ascending;
+    for (int i = width - 1; i >= 0; --i) {
+        const auto byte = static_cast<std::uint8_t>(bits >> (i * 8));
+        key.push_back(invert ? static_cast<std::uint8_t>(~byte) : byte);
+    }
+}
+
+void AppendDecimalKey(const std::vector<std::uint8_t>& stored, bool legacy, bool ascending,
+                      KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    std::array<std::uint8_t, 17> bytes{};
+    const bool negative = !stored.empty() && (stored[0] & 0x80) != 0;
+    bytes[0] = negative ? 0x80 : 0x00;
+    for (std::size_t word = 0; word < 4; ++word) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            const std::size_t from = 1 + word * 4 + (3 - i);
+            bytes[1 + word * 4 + i] = from < stored.size() ? stored[from] : 0;
+        }
+    }
+    const bool invert = negative == ascending;
+    if (!legacy) {
+        bytes[0] = 0xFF;
+    }
+    if (invert) {
+        for (std::uint8_t& b : bytes) {
+            b = static_cast<std::uint8_t>(~b);
+        }
+    }
+    if (legacy) {
+        bytes[0] = negative ? 0x00 : 0xFF;
+    }
+    key.insert(key.end(), bytes.begin(), bytes.end());
+}
+
+namespace {
+
+void AppendSegments(const std::uint8_t* data, std::size_t length, bool ascending, KeyBytes& key) {
+    std::size_t position = 0;
+    while (length - position > 8) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            const std::uint8_t b = data[position + i];
+            key.push_back(ascending ? b : static_cast<std::uint8_t>(~b));
+        }
+        key.push_back(0x09);  // more follows; never inverted
+        position += 8;
+    }
+    const std::size_t last = length - position;
+    if (last == 0) {
+        return;
+    }
+    std::array<std::uint8_t, 9> segment{};
+    std::memcpy(segment.data(), data + position, last);
+    segment[8] = static_cast<std::uint8_t>(last);
+    for (const std::uint8_t b : segment) {
+        key.push_back(ascending ? b : static_cast<std::uint8_t>(~b));
+    }
+}
+
+}  // namespace
+
+void AppendBinaryKey(const std::vector<std::uint8_t>& bytes, bool ascending, KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    AppendSegments(bytes.data(), bytes.size(), ascending, key);
+}
+
+void AppendGuidKey(const std::vector<std::uint8_t>& stored, bool ascending, KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    std::array<std::uint8_t, 16> text{};
+    std::memcpy(text.data(), stored.data(), std::min<std::size_t>(16, stored.size()));
+    std::swap(text[0], text[3]);
+    std::swap(text[1], text[2]);
+    std::swap(text[4], text[5]);
+    std::swap(text[6], text[7]);
+    AppendSegments(text.data(), text.size(), ascending, key);
+}
+
+void AppendExtendedDateKey(std::string_view stored, bool ascending, KeyBytes& key) {
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    std::array<std::uint8_t, 42> value{};
+    std::memcpy(value.data(), stored.data(), std::min(stored.size(), value.size()));
+    const auto put = [&](std::uint8_t b) {
+        key.push_back(ascending ? b : static_cast<std::uint8_t>(~b));
+    };
+    for (std::size_t block = 0; block < 5; ++block) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            put(value[block * 8 + i]);
+        }
+        key.push_back(0x09);
+    }
+    put(value[40]);
+    put(value[41]);
+    for (const std::uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02}) {
+        put(b);
     }
 }
 

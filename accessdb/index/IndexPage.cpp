@@ -34,6 +34,27 @@ std::size_t IndexPageContent::EntryBytes() const {
     return total;
 }
 
+std::size_t IndexPageContent::PrefixLength() const {
+    if (entries.empty()) {
+        return 0;
+    }
+    const KeyBytes& first = entries.front().key;
+    const KeyBytes& last = entries.back().key;
+    const std::size_t limit = std::min(first.size(), last.size());
+    std::size_t length = 0;
+    while (length < limit && first[length] == last[length]) {
+        ++length;
+    }
+    return length;
+}
+
+std::size_t IndexPageContent::StoredBytes() const {
+    if (entries.empty()) {
+        return 0;
+    }
+    return EntryBytes() - PrefixLength() * (entries.size() - 1);
+}
+
 std::size_t IndexPageCapacity(const Format& format) {
     const std::size_t bitmapBits = (format.indexFirstEntry - format.indexBitmap) * 8;
     return std::min<std::size_t>(format.pageSize - format.indexFirstEntry, bitmapBits);
@@ -130,11 +151,19 @@ void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const F
         StoreU32(page.data() + 8, content.unknown8);
         page[26] = content.unknown26;
     }
+    const std::size_t prefix = content.PrefixLength();
+    if (format.indexPrefixLengthSize == 2) {
+        StoreU16(page.data() + format.indexPrefixLength, static_cast<std::uint16_t>(prefix));
+    } else {
+        page[format.indexPrefixLength] = static_cast<std::uint8_t>(prefix);
+    }
     std::size_t used = 0;
+    bool first = true;
     for (const IndexEntry& entry : content.entries) {
         std::uint8_t* out = page.data() + format.indexFirstEntry + used;
-        std::memcpy(out, entry.key.data(), entry.key.size());
-        out += entry.key.size();
+        const std::size_t skip = first ? 0 : prefix;
+        std::memcpy(out, entry.key.data() + skip, entry.key.size() - skip);
+        out += entry.key.size() - skip;
         out[0] = static_cast<std::uint8_t>(entry.rowPage >> 16);
         out[1] = static_cast<std::uint8_t>(entry.rowPage >> 8);
         out[2] = static_cast<std::uint8_t>(entry.rowPage);
@@ -142,7 +171,8 @@ void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const F
         if (!content.leaf) {
             StoreU32BE(out + 4, entry.child);
         }
-        used += entry.StoredSize(content.leaf);
+        used += entry.StoredSize(content.leaf) - skip;
+        first = false;
         page[format.indexBitmap + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
     }
     StoreU16(page.data() + 2,

@@ -1,8 +1,8 @@
 #pragma once
 // One index page decoded into whole entries, and written back. Leaf entries are a key and the
 // row it points to; node entries are the last leaf entry of a child's subtree and the child's
-// page. Pages are written without prefix compression (Access reads such pages; it wrote them
-// itself in the catalogs of new databases), with the entry-end bitmap and free space exact.
+// page. Pages are written as Access writes them: the key bytes that the first and last entry
+// share are stored once (prefix compression), the entry-end bitmap and free space exact.
 #include <cstdint>
 #include <vector>
 
@@ -37,6 +37,10 @@ struct IndexPageContent {
     std::uint8_t unknown26 = 0;
 
     std::size_t EntryBytes() const;
+    // The key bytes every entry shares with the first (those of the first and last entry).
+    std::size_t PrefixLength() const;
+    // Bytes the entries take on the page: the shared prefix is stored only in the first.
+    std::size_t StoredBytes() const;
     // Node pages: the children in order, each entry's child and then the tail page.
     std::vector<std::uint32_t> Children() const;
 };
@@ -48,7 +52,7 @@ std::size_t IndexPageCapacity(const Format& format);
 // another type or an entry that lies outside the page or is too short for its pointers.
 IndexPageContent DecodeIndexPage(const Page& page, const Format& format);
 // Writes `content` over the whole page (bytes past the last entry are zeroed). The entries must
-// fit (EntryBytes() <= IndexPageCapacity()).
+// fit (StoredBytes() <= IndexPageCapacity()).
 void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const Format& format);
 
 }  // namespace accessdb

@@ -148,9 +148,9 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
                 outcome.newLast = below.newLast;
             }
         }
-        if (below.split) {
+        if (!below.splits.empty()) {
             content.entries.insert(content.entries.begin() + static_cast<std::ptrdiff_t>(index),
-                                   *below.split);
+                                   below.splits.begin(), below.splits.end());
             changed = true;
         }
         if (!changed) {
@@ -158,12 +158,12 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
         }
         Normalise(content);
     }
-    if (page == root_ && content.EntryBytes() > capacity_) {
+    if (page == root_ && content.StoredBytes() > capacity_) {
         NestRoot(content);
         Store(page, content);
         return outcome;
     }
-    outcome.split = SplitIfNeeded(page, content);
+    outcome.splits = SplitWhileTooLarge(page, content);
     Store(page, content);
     return outcome;
 }
@@ -182,7 +182,7 @@ void IndexTree::NestRoot(IndexPageContent& root) {
     } else {
         lowerLast = lower.entries.back();
     }
-    const std::optional<IndexEntry> left = SplitIfNeeded(movedPage, lower);
+    const std::vector<IndexEntry> left = SplitWhileTooLarge(movedPage, lower);
     Store(movedPage, lower);
 
     const std::uint32_t unknown8 = root.unknown8;
@@ -192,23 +192,29 @@ void IndexTree::NestRoot(IndexPageContent& root) {
     root.unknown26 = unknown26;
     root.leaf = false;
     root.owner = owner_;
-    if (left) {
-        root.entries.push_back(*left);
-    }
+    root.entries.insert(root.entries.end(), left.begin(), left.end());
     lowerLast.child = movedPage;
     root.entries.push_back(lowerLast);
     Normalise(root);
-    if (root.EntryBytes() > capacity_) {
+    if (root.StoredBytes() > capacity_) {
         ThrowDamaged("an index root cannot hold two entries");
     }
 }
 
-// Splits an overfull page: its first half moves to a new page inserted before it in its
-// chain. Returns the parent's entry for the new page.
-std::optional<IndexEntry> IndexTree::SplitIfNeeded(std::uint32_t page, IndexPageContent& content) {
-    if (content.EntryBytes() <= capacity_) {
-        return std::nullopt;
+// Splits an overfull page until it fits: each time its first half (or less, so that the half
+// fits) moves to a new page inserted before it in its chain. Returns the parent's entries for
+// the new pages, in order. A new first key can shorten the shared prefix so much that halving
+// once is not enough.
+std::vector<IndexEntry> IndexTree::SplitWhileTooLarge(std::uint32_t page,
+                                                      IndexPageContent& content) {
+    std::vector<IndexEntry> parentEntries;
+    while (content.StoredBytes() > capacity_) {
+        parentEntries.push_back(SplitOnce(page, content));
     }
+    return parentEntries;
+}
+
+IndexEntry IndexTree::SplitOnce(std::uint32_t page, IndexPageContent& content) {
     if (content.entries.size() < 2) {
         ThrowDamaged("an index entry is larger than an index page");
     }
@@ -216,8 +222,14 @@ std::optional<IndexEntry> IndexTree::SplitIfNeeded(std::uint32_t page, IndexPage
     IndexPageContent left;
     left.leaf = content.leaf;
     left.owner = owner_;
-    left.entries.assign(content.entries.begin(),
-                        content.entries.begin() + static_cast<std::ptrdiff_t>(moveCount));
+    for (;;) {
+        left.entries.assign(content.entries.begin(),
+                            content.entries.begin() + static_cast<std::ptrdiff_t>(moveCount));
+        if (left.StoredBytes() <= capacity_ || moveCount == 1) {
+            break;
+        }
+        moveCount = (moveCount + 1) / 2;
+    }
     content.entries.erase(content.entries.begin(),
                           content.entries.begin() + static_cast<std::ptrdiff_t>(moveCount));
     // The left half's last entry is what the parent records for it.
@@ -291,12 +303,40 @@ std::vector<IndexEntry> IndexTree::Entries() {
 }
 
 bool IndexTree::ContainsKey(const KeyBytes& key) {
-    for (const IndexEntry& entry : Entries()) {
-        if (entry.key == key) {
-            return true;
+    // Descend towards the first entry with these key bytes (the lowest row pointer sorts first).
+    IndexEntry probe;
+    probe.key = key;
+    std::uint32_t page = root_;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth) {
+            ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
+        }
+        const IndexPageContent content = Load(page);
+        if (content.leaf) {
+            for (const IndexEntry& entry : content.entries) {
+                if (CompareEntries(entry, probe) >= 0) {
+                    return entry.key == key;
+                }
+            }
+            // Every entry here sorts below: the first entry of the next leaf decides.
+            const std::optional<IndexEntry> next = Neighbour(page, false);
+            return next && next->key == key;
+        }
+        std::size_t index = 0;
+        while (index < content.entries.size() &&
+               CompareEntries(content.entries[index], probe) < 0) {
+            ++index;
+        }
+        if (index < content.entries.size()) {
+            page = content.entries[index].child;
+        } else if (content.tail != 0) {
+            page = content.tail;
+        } else if (!content.entries.empty()) {
+            page = content.entries.back().child;
+        } else {
+            return false;
         }
     }
-    return false;
 }
 
 }  // namespace accessdb

@@ -38,13 +38,14 @@ class IndexTree {
   private:
     struct Outcome {
         std::optional<IndexEntry> newLast;  // the subtree's last entry changed to this
-        std::optional<IndexEntry> split;    // entry (with child) for a new left sibling
+        std::vector<IndexEntry> splits;     // entries (with child) for new left siblings
     };
 
     IndexPageContent Load(std::uint32_t page);
     void Store(std::uint32_t page, const IndexPageContent& content);
     Outcome InsertInto(std::uint32_t page, const IndexEntry& entry, int depth);
-    std::optional<IndexEntry> SplitIfNeeded(std::uint32_t page, IndexPageContent& content);
+    std::vector<IndexEntry> SplitWhileTooLarge(std::uint32_t page, IndexPageContent& content);
+    IndexEntry SplitOnce(std::uint32_t page, IndexPageContent& content);
     void NestRoot(IndexPageContent& root);
     IndexEntry LastEntryOf(std::uint32_t page, int depth);
     std::uint32_t FirstLeaf();

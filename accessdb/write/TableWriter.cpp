@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "accessdb/DataPage.h"
+#include "accessdb/Error.h"
 #include "accessdb/LongValue.h"
 #include "accessdb/Text.h"
+#include "accessdb/index/IndexRules.h"
 #include "accessdb/index/IndexTree.h"
 #include "accessdb/index/RowKey.h"
 #include "accessdb/write/DataPageWriter.h"
@@ -14,7 +16,6 @@ namespace accessdb {
 
 namespace {
 constexpr std::size_t kMaxInlineLongValue = 64;
-constexpr long kDuplicateKey = 3022;
 
 }  // namespace
 
@@ -28,7 +29,53 @@ TableWriter::TableWriter(PageFile& pages, PageAllocator& allocator,
       newPage_([&allocator] { return allocator.NewPage(); }) {}
 
 KeyBytes TableWriter::IndexKey(const RealIndex& index, const std::vector<Value>& values) const {
-    return RowIndexKey(*table_, index, values);
+    return RowIndexKey(*table_, index, values, pages_.format());
+}
+
+std::vector<TableWriter::IndexState>& TableWriter::Indexes() {
+    if (indexes_) {
+        return *indexes_;
+    }
+    std::vector<IndexState> states;
+    for (const RealIndex& index : table_->realIndexes) {
+        RequireEncodableIndex(*table_, index, pages_.format());
+        const bool primaryKey = BacksPrimaryKey(*table_, index);
+        IndexState state{UsageMap::Load(pages_, index.ownedMap), index.Unique() || primaryKey,
+                         primaryKey};
+        states.push_back(std::move(state));
+    }
+    indexes_ = std::move(states);
+    return *indexes_;
+}
+
+bool TableWriter::IndexHoldsKey(const RealIndex& index, const KeyBytes& key) {
+    IndexTree tree(pages_, index.rootPage, table_->page,
+                   []() -> MutablePageRef { ThrowDamaged("an index lookup tried to add a page"); });
+    return tree.ContainsKey(key);
+}
+
+void TableWriter::InsertIndexEntry(std::size_t i, const KeyBytes& key, bool allNull,
+                                   RowPointer where) {
+    RealIndex& index = table_->realIndexes[i];
+    IndexState& state = (*indexes_)[i];
+    IndexTree tree(pages_, index.rootPage, table_->page, [&] {
+        MutablePageRef fresh = allocator_.NewPage();
+        state.owned.Update(pages_, fresh->number, true, newPage_);
+        return fresh;
+    });
+    // Access lets a unique index hold any number of rows whose key columns are all Null.
+    const bool unique = state.unique && !allNull;
+    const IndexTree::InsertResult result = tree.Insert(key, where, unique);
+    if (unique && result.duplicateKey) {
+        ThrowDuplicateKey(*table_, index);
+    }
+    if (result.newKey) {
+        ++index.uniqueEntryCount;
+        const Format& format = pages_.format();
+        MutablePageRef tdef = pages_.Modify(table_->page);
+        StoreU32(tdef->bytes.data() + format.tdefVariablePart + format.indexCountBlockSize * i + 4,
+                 index.uniqueEntryCount);
+    }
 }
 
 std::uint32_t TableWriter::PageWithRoom(std::size_t length) {
@@ -80,37 +127,26 @@ void TableWriter::StoreRowCount() {
 RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
                                const std::vector<Value>& values) {
     const Format& format = pages_.format();
+    // Every key first: a row an index refuses must not reach a page.
+    std::vector<IndexState>& indexes = Indexes();
+    keys_.assign(indexes.size(), std::nullopt);
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+        const RealIndex& index = table_->realIndexes[i];
+        const bool allNull = AllKeyColumnsNull(*table_, index, values);
+        RequireKeyValues(*table_, index, indexes[i].primaryKey, values);
+        if (allNull && index.IgnoreNulls()) {
+            continue;
+        }
+        keys_[i] = PendingKey{IndexKey(index, values), allNull};
+    }
     EncodeRow(*table_, format, fields, rowBuffer_);
     const std::uint32_t pageNumber = PageWithRoom(rowBuffer_.size());
     MutablePageRef page = pages_.Modify(pageNumber);
     const RowPointer where{pageNumber, AppendRow(page->Mutable(), format, rowBuffer_)};
 
-    for (std::size_t i = 0; i < table_->realIndexes.size(); ++i) {
-        RealIndex& index = table_->realIndexes[i];
-        bool unique = index.Unique();
-        for (const LogicalIndex& logical : table_->logicalIndexes) {
-            unique = unique || (logical.IsPrimaryKey() && logical.realIndex == index.number);
-        }
-        UsageMap indexMap = UsageMap::Load(pages_, index.ownedMap);
-        IndexTree tree(pages_, index.rootPage, table_->page, [&] {
-            MutablePageRef fresh = allocator_.NewPage();
-            indexMap.Update(pages_, fresh->number, true, newPage_);
-            return fresh;
-        });
-        const IndexTree::InsertResult result = tree.Insert(IndexKey(index, values), where, unique);
-        if (unique && result.duplicateKey) {
-            throw Error(ErrorKind::Constraint,
-                        "The changes you requested to the table '" + table_->name +
-                            "' were not successful because they would create duplicate values "
-                            "in the index, primary key, or relationship.",
-                        kDuplicateKey);
-        }
-        if (result.newKey) {
-            ++index.uniqueEntryCount;
-            MutablePageRef tdef = pages_.Modify(table_->page);
-            StoreU32(
-                tdef->bytes.data() + format.tdefVariablePart + format.indexCountBlockSize * i + 4,
-                index.uniqueEntryCount);
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        if (keys_[i]) {
+            InsertIndexEntry(i, keys_[i]->key, keys_[i]->allNull, where);
         }
     }
     ++table_->rowCount;

@@ -30,9 +30,11 @@ class TableWriter {
     StoredField StoreLongValue(const ColumnDef& column, const std::vector<std::uint8_t>& data,
                                std::size_t inlineRoom);
 
-    // Appends the row. `values` (same order as the columns) give the index keys. Throws
-    // Error(Constraint, 3022) for a duplicate key in a unique index: the caller rolls the
-    // statement back.
+    // Appends the row and its entry in every real index. `values` (same order as the columns)
+    // give the index keys. Every key is made and checked before the row is placed: Error
+    // NotSupported for an index whose keys cannot be written, Constraint 3058 for a Null in a
+    // primary key or required index. A duplicate key in a unique index (3022) is found while
+    // the entries go in: the caller rolls the whole statement back.
     RowPointer Insert(const std::vector<StoredField>& fields, const std::vector<Value>& values);
 
     // Records a Long AutoNumber value handed out or supplied (the counter only grows).
@@ -41,6 +43,9 @@ class TableWriter {
     // The key of `values` in real index `index`.
     KeyBytes IndexKey(const RealIndex& index, const std::vector<Value>& values) const;
 
+    // Whether index `index` (a real index of this table) holds an entry with these key bytes.
+    bool IndexHoldsKey(const RealIndex& index, const KeyBytes& key);
+
   private:
     struct LongValueState {
         UsageMap owned;
@@ -48,7 +53,19 @@ class TableWriter {
         std::uint32_t current = 0;
     };
 
+    struct IndexState {
+        UsageMap owned;
+        bool unique = false;
+        bool primaryKey = false;
+    };
+
     std::uint32_t PageWithRoom(std::size_t length);
+    std::vector<IndexState>& Indexes();
+    struct PendingKey {
+        KeyBytes key;
+        bool allNull = false;
+    };
+    void InsertIndexEntry(std::size_t i, const KeyBytes& key, bool allNull, RowPointer where);
     LongValueState& LongValueMaps(const ColumnDef& column);
     RowPointer AppendLongValueRow(LongValueState& state, const std::vector<std::uint8_t>& row);
     void StoreRowCount();
@@ -63,6 +80,8 @@ class TableWriter {
     UsageMap::PageAllocator newPage_;  // maps that grow take their bitmap pages from allocator_
     std::map<std::uint16_t, LongValueState> longValues_;
     std::vector<std::uint8_t> rowBuffer_;
+    std::optional<std::vector<IndexState>> indexes_;  // loaded on the first insert
+    std::vector<std::optional<PendingKey>> keys_;     // this row's keys; none: no entry
 };
 
 }  // namespace accessdb

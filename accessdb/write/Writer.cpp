@@ -5,7 +5,9 @@
 #include "accessdb/Database.h"
 #include "accessdb/DatabaseLock.h"
 #include "accessdb/Text.h"
+#include "accessdb/index/RelatedRecords.h"
 #include "accessdb/write/FieldEncoding.h"
+#include "accessdb/write/IndexCreator.h"
 #include "accessdb/write/NameRules.h"
 #include "accessdb/write/NewGuid.h"
 #include "accessdb/write/TableDefBuilder.h"
@@ -333,10 +335,6 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
 }
 
 void Writer::CreateTable(const TableDefinition& statement) {
-    if (!statement.indexes.empty()) {
-        throw Error(ErrorKind::NotSupported,
-                    "Table '" + statement.name + "' cannot be created with indexes yet.");
-    }
     CheckObjectName(statement.name, "table");
     if (statement.columns.size() > kMaxColumnsPerTable) {
         throw Error(ErrorKind::Constraint,
@@ -377,12 +375,27 @@ void Writer::CreateTable(const TableDefinition& statement) {
     }
     RunStatement([&] {
         const std::uint32_t tdefPage = WriteNewTableDefinition(pages, allocator_, statement, order);
+        AddIndexes(pages, allocator_, statement.name, tdefPage, statement.indexes);
         AddCatalogRow(statement.name, tdefPage);
         AddAccessControlRows(tdefPage);
     });
     database_.InvalidateCatalog();
     lastTable_ = nullptr;
     lastName_.clear();
+}
+
+void Writer::CreateIndex(const std::string& name, const IndexDefinition& index) {
+    std::shared_ptr<const TableDef> def = database_.Table(name);
+    if (def->tableType != 0x4E) {
+        throw Error(ErrorKind::ReadOnly,
+                    "'" + def->name + "' is a system table and cannot be changed.");
+    }
+    RunStatement([&] { AddIndexes(database_.Pages(), allocator_, def->name, def->page, {index}); });
+    // The table's definition changed under its writer.
+    tables_.erase(def->page);
+    lastTable_ = nullptr;
+    lastName_.clear();
+    database_.InvalidateCatalog();
 }
 
 const TableDef& Writer::Table(const std::string& name) {
@@ -394,13 +407,7 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
     RunStatement([&] {
         TableWriter& writer = WriterFor(name);
         const TableDef& def = writer.Def();
-        if (def.tableType != 0x4E || !def.realIndexes.empty()) {
-            if (!def.realIndexes.empty()) {
-                throw Error(ErrorKind::NotSupported,
-                            "Table '" + def.name +
-                                "' has indexes; inserting into tables with indexes is not "
-                                "supported yet.");
-            }
+        if (def.tableType != 0x4E) {
             throw Error(ErrorKind::ReadOnly, "'" + def.name +
                                                  "' is a system table and cannot be "
                                                  "changed.");
@@ -465,6 +472,7 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
                 fields_[i] = writer.StoreLongValue(column, data, room);
             }
         }
+        RequireRelatedRecords(database_, def, values);
         try {
             writer.Insert(fields_, values);
         } catch (const Error& e) {

@@ -33,6 +33,8 @@ class Writer {
     ~Writer();
 
     void CreateTable(const TableDefinition& definition);
+    // Adds `index` to table `name` and fills it from the table's rows.
+    void CreateIndex(const std::string& name, const IndexDefinition& index);
     // The definition of table `name` as the writer keeps it (counters current). Throws
     // TableNotFound (3078).
     const TableDef& Table(const std::string& name);
