@@ -170,11 +170,18 @@ void Database::Close() {
         return;
     }
     if (mode_ == OpenMode::ReadWrite && pages_) {
-        pages_->Flush();
+        if (writer_)
+            writer_->CommitGroup();
+        else
+            pages_->Flush();
         pages_->Sync();
         if (writer_)
             writer_->Close();
     }
+}
+
+void CloseDatabasesForExit() {
+    Writer::CloseAllForExit();
 }
 
 }  // namespace accessdb

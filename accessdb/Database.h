@@ -105,7 +105,8 @@ class Database {
 
     // Forget cached catalog and table definitions (after the writer changed them).
     void InvalidateCatalog();
-    // Writes every changed page and syncs (no-op for read-only databases).
+    // Writes the statements not yet in the file, syncs and releases the lock file (no-op for
+    // read-only databases).
     void Close();
 
     // Runs `fn`, turning a Damaged error from the low layers into one that names the file.
@@ -135,6 +136,11 @@ class Database {
     std::map<std::uint32_t, std::shared_ptr<const TableDef>> tables_;
     std::unique_ptr<Writer> writer_;  // databases opened for writing (write/Writer.h)
 };
+
+// Writes, syncs and closes every database this process has open for writing. For a program
+// that ends without unwinding (std::_Exit) in the middle of a run: what was executed stays in
+// the file. Statements on those databases fail afterwards.
+void CloseDatabasesForExit();
 
 // Rolls back a statement that a crash cut off in the database at `path`, if its journal says
 // so (the database must be writable then). Called before a database is opened.
