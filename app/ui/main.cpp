@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "accessdb/Database.h"
 #include "app/ApplicationError.h"
 #include "app/ui/DesktopContext.h"
 #include "app/ui/WindowHelpers.h"
@@ -29,10 +30,13 @@ int main(int argc, char** argv) {
         quillmere::RunImportToEnd(std::move(environment));
     };
     // Closing either page ends the program at once. In the middle of an import the run sits
-    // below the event loop pass that handles the close, so the process ends right there: every
-    // statement already executed is in the database file, and the engine keeps it intact.
+    // below the event loop pass that handles the close, so the process ends right there. The
+    // engine holds the last statements in memory until it writes them as a group: they are
+    // written (and the database closed) first, so every statement already executed is in the
+    // file.
     desktop->context.endProgram = [] {
         if (importRunning) {
+            accessdb::CloseDatabasesForExit();
             std::fflush(nullptr);
             std::_Exit(0);
         }
