@@ -159,6 +159,14 @@ void RowInserter::Insert(std::vector<Value>& values, const std::vector<bool>& su
     });
 }
 
+void Database::WritePending() {
+    if (writer_)
+        Guard([&] {
+            writer_->CommitGroup();
+            return 0;
+        });
+}
+
 void Database::InvalidateCatalog() {
     catalog_.reset();
     tables_.clear();

@@ -103,6 +103,9 @@ class Database {
     // Throws TableNotFound (3078) when there is no such table.
     RowInserter Inserter(const std::string& table);
 
+    // Writes the statements executed so far that are not in the file yet (they are held in
+    // memory for at most 50 ms of work; no-op for read-only and discarding databases).
+    void WritePending();
     // Forget cached catalog and table definitions (after the writer changed them).
     void InvalidateCatalog();
     // Writes the statements not yet in the file, syncs and releases the lock file (no-op for

@@ -1,5 +1,6 @@
 #include "accessdb/RollbackJournal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>

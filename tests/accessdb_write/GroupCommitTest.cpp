@@ -299,3 +299,19 @@ TEST(GroupCommit, ImportRunReportsAFullDatabase) {
     fs::remove_all(dir);
 }
 #endif
+
+// A statement the SQL layer refuses before it reaches the writer (a syntax error) also finds
+// the statements before it written.
+TEST(GroupCommit, RefusedStatementFindsTheEarlierOnesWritten) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("group_syntax");
+    const std::string path = DatabaseWithTable(dir, "syntax.accdb");
+    auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+    OneGroup(*db);
+    for (int i = 0; i < 50; ++i)
+        db->Execute(Row(i));
+    EXPECT_EQ(FailureNumber(*db, "INSERT INTO `T` VALUES('x', 1"), 3134);
+    EXPECT_EQ(ReadRows(path, "T").size(), 50u);
+    db->Close();
+    fs::remove_all(dir);
+}
