@@ -167,6 +167,14 @@ void RowInserter::Insert(std::vector<Value>& values, const std::vector<bool>& su
     });
 }
 
+void Database::WritePending() {
+    if (writer_)
+        Guard([&] {
+            writer_->CommitGroup();
+            return 0;
+        });
+}
+
 void Database::InvalidateCatalog() {
     catalog_.reset();
     tables_.clear();
@@ -178,13 +186,20 @@ void Database::Close() {
         return;
     }
     if (mode_ == OpenMode::ReadWrite && pages_) {
-        pages_->Flush();
+        if (writer_)
+            writer_->CommitGroup();
+        else
+            pages_->Flush();
         pages_->Sync();
         if (writer_)
             writer_->Close();
     }
     if (pages_)
         UnlockDatabase(pages_->File());
+}
+
+void CloseDatabasesForExit() {
+    Writer::CloseAllForExit();
 }
 
 }  // namespace accessdb

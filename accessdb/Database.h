@@ -106,10 +106,14 @@ class Database {
     // Throws TableNotFound (3078) when there is no such table.
     RowInserter Inserter(const std::string& table);
 
+    // Writes the statements executed so far that are not in the file yet (they are held in
+    // memory for at most 50 ms of work; no-op for read-only and discarding databases).
+    void WritePending();
     // Forget cached catalog and table definitions (after the writer changed them).
     void InvalidateCatalog();
-    // Writes every changed page and syncs (nothing to write for read-only databases), then ends
-    // the session's locks: a writer waiting for this reader, or a second writer, may go on.
+    // Writes the statements not yet in the file and syncs (nothing to write for read-only
+    // databases), then ends the session's locks: a writer waiting for this reader, or a second
+    // writer, may go on.
     void Close();
 
     // Runs `fn`, turning a Damaged error from the low layers into one that names the file.
@@ -139,6 +143,11 @@ class Database {
     std::map<std::uint32_t, std::shared_ptr<const TableDef>> tables_;
     std::unique_ptr<Writer> writer_;  // databases opened for writing (write/Writer.h)
 };
+
+// Writes, syncs and closes every database this process has open for writing. For a program
+// that ends without unwinding (std::_Exit) in the middle of a run: what was executed stays in
+// the file. Statements on those databases fail afterwards.
+void CloseDatabasesForExit();
 
 // Rolls back a statement that a crash cut off in the database at `path`, if its journal says
 // so (the database must be writable then). Called before a database is opened.

@@ -2,13 +2,44 @@
 #include "accessdb/PageFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 #include "accessdb/Rc4.h"
 
 namespace accessdb {
 
+namespace {
+
+std::atomic<std::uint64_t> defaultSizeLimit{0};
+
+std::uint64_t DefaultSizeLimit() {
+    if (const std::uint64_t set = defaultSizeLimit.load(); set != 0)
+        return set;
+    if (const char* text = std::getenv("QUILLMERE_MAX_DATABASE_BYTES")) {
+        char* end = nullptr;
+        const unsigned long long bytes = std::strtoull(text, &end, 10);
+        if (end != text && *end == '\0' && bytes > 0 && bytes < kMaxDatabaseBytes)
+            return bytes;
+    }
+    return kMaxDatabaseBytes;
+}
+
+// Savepoint buffers kept between statements: enough for an ordinary row, so that a statement
+// which once changed many pages does not keep their memory for the rest of the session.
+constexpr std::size_t kSavedPagesKept = 64;
+
+}  // namespace
+
+void PageFile::SetDefaultSizeLimit(std::uint64_t bytes) {
+    defaultSizeLimit.store(bytes);
+}
+
 PageFile::PageFile(const std::string& path, OpenMode mode)
-    : file_(path, mode == OpenMode::ReadWrite), discard_(mode == OpenMode::Discard) {
+    : file_(path, mode == OpenMode::ReadWrite),
+      discard_(mode == OpenMode::Discard),
+      sizeLimit_(DefaultSizeLimit()) {
     std::vector<std::uint8_t> start(4096);
     start.resize(file_.ReadAt(0, start));
     std::string reason;
@@ -58,42 +89,45 @@ std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
     return bytes;
 }
 
-void PageFile::Store(const Page& page) {
+std::span<const std::uint8_t> PageFile::Encoded(const Page& page,
+                                                std::vector<std::uint8_t>& scratch) {
     if (page.number != 0 && header_.encryption == Encryption::None) {
         // Nothing to mask or encrypt: write the cached bytes as they are.
-        file_.WriteAt(static_cast<std::uint64_t>(page.number) * PageSize(), page.bytes);
-        return;
+        return page.bytes;
     }
-    std::vector<std::uint8_t> bytes = page.bytes;
+    scratch = page.bytes;
     if (page.number == 0) {
-        ApplyHeaderMask(bytes, format());
+        ApplyHeaderMask(scratch, format());
     } else if (header_.encryption == Encryption::JetPageEncoding) {
-        ApplyJetPageCipher(header_.databaseKey, page.number, bytes);
+        ApplyJetPageCipher(header_.databaseKey, page.number, scratch);
     } else if (IsOfficeEncryption(header_.encryption)) {
         throw Error(ErrorKind::ReadOnly,
                     "The database '" + Path() + "' is encrypted and cannot be written.");
     }
-    file_.WriteAt(static_cast<std::uint64_t>(page.number) * PageSize(), bytes);
+    return scratch;
 }
 
 void PageFile::Remember(const MutablePageRef& page) {
     cache_[page->number] = page;
     order_.push_back(page->number);
-    if (cache_.size() > cacheLimit_)
+    if (cache_.size() - dirty_.size() > cacheLimit_)
         EvictClean(page->number);
 }
 
 void PageFile::EvictClean(std::uint32_t keep) {
-    // Drop the oldest clean pages until the cache is down to three quarters of its limit;
-    // holders of a PageRef keep their copy alive.
+    // Drop the oldest clean pages until they are down to three quarters of the limit; holders
+    // of a PageRef keep their copy alive. Dirty pages leave the order and come back at its
+    // end once they are written.
     std::size_t target = cacheLimit_ - cacheLimit_ / 4;
     auto it = order_.begin();
-    while (cache_.size() > target && it != order_.end()) {
+    while (cache_.size() - dirty_.size() > target && it != order_.end()) {
         std::uint32_t n = *it;
         auto c = cache_.find(n);
-        if (c == cache_.end() || (dirty_.count(n) == 0 && n != 0 && n != keep)) {
+        if (c == cache_.end() || (!c->second->dirty && n != 0 && n != keep)) {
             if (c != cache_.end())
                 cache_.erase(c);
+            it = order_.erase(it);
+        } else if (c->second->dirty) {
             it = order_.erase(it);
         } else {
             ++it;
@@ -131,24 +165,51 @@ MutablePageRef PageFile::Modify(std::uint32_t page) {
     if (!Writable())
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is open for reading only.");
     MutablePageRef p = Fetch(page);
-    if (journal_ && inStatement_ && page < pageCountOnDisk_ && journaled_.insert(page).second)
-        journal_->BeforeFirstChange(page, p->bytes);
-    dirty_.insert(page);
+    if (inStatement_ && p->savedIn != statement_ && page < statementPageCount_) {
+        if (savedCount_ == saved_.size())
+            saved_.emplace_back();
+        SavedPage& saved = saved_[savedCount_++];
+        saved.number = page;
+        saved.wasDirty = p->dirty;
+        saved.bytes.assign(p->bytes.begin(), p->bytes.end());
+        p->savedIn = statement_;
+    }
+    if (!p->dirty) {
+        if (journal_ && page < pageCountOnDisk_ && journaled_.insert(page).second)
+            journal_->BeforeFirstChange(page, p->bytes);
+        if (dirty_.empty())
+            groupStart_ = std::chrono::steady_clock::now();
+        p->dirty = true;
+        dirty_.insert(page);
+    }
     return p;
+}
+
+void PageFile::ThrowFull() const {
+    throw Error(ErrorKind::Constraint,
+                "The query cannot be completed. Either the size of the query result is larger "
+                "than the maximum size of a database (2 GB), or there is not enough temporary "
+                "storage space on the disk to store the query result. (The database '" +
+                    Path() + "' cannot grow past " + std::to_string(sizeLimit_) + " bytes.)",
+                3183);
 }
 
 MutablePageRef PageFile::Append() {
     if (!Writable())
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is open for reading only.");
-    if (pageCount_ >= 0xFFFFFF)
-        throw Error(ErrorKind::Constraint, "The database '" + Path() + "' is full.");
-    if (journal_ && inStatement_ && !grewInStatement_) {
-        journal_->BeforeGrow(pageCount_);
-        grewInStatement_ = true;
+    if (pageCount_ >= 0xFFFFFF ||
+        (static_cast<std::uint64_t>(pageCount_) + 1) * PageSize() > sizeLimit_)
+        ThrowFull();
+    if (journal_ && !grewInGroup_) {
+        journal_->BeforeGrow(pageCountOnDisk_);
+        grewInGroup_ = true;
     }
     auto p = std::make_shared<Page>();
     p->number = pageCount_++;
     p->bytes.assign(PageSize(), 0);
+    if (dirty_.empty())
+        groupStart_ = std::chrono::steady_clock::now();
+    p->dirty = true;
     dirty_.insert(p->number);
     Remember(p);
     return p;
@@ -156,14 +217,44 @@ MutablePageRef PageFile::Append() {
 
 void PageFile::BeginStatement() {
     inStatement_ = true;
-    journaled_.clear();
-    grewInStatement_ = false;
+    ++statement_;
+    savedCount_ = 0;
+    statementPageCount_ = pageCount_;
 }
 
 void PageFile::EndStatement() {
     inStatement_ = false;
-    journaled_.clear();
-    grewInStatement_ = false;
+    savedCount_ = 0;
+    if (saved_.size() > kSavedPagesKept)
+        saved_.resize(kSavedPagesKept);
+}
+
+void PageFile::RollbackStatement() {
+    for (std::size_t i = 0; i < savedCount_; ++i) {
+        SavedPage& saved = saved_[i];
+        Page& page = *cache_.at(saved.number);
+        std::memcpy(page.bytes.data(), saved.bytes.data(), page.bytes.size());
+        page.savedIn = 0;
+        if (!saved.wasDirty) {
+            // Back to what the file holds (its journal record, if any, now restores nothing).
+            page.dirty = false;
+            dirty_.erase(saved.number);
+            order_.push_back(saved.number);
+        }
+    }
+    for (std::uint32_t n = statementPageCount_; n < pageCount_; ++n) {
+        dirty_.erase(n);
+        cache_.erase(n);
+    }
+    pageCount_ = statementPageCount_;
+    EndStatement();
+}
+
+bool PageFile::GroupDue() const {
+    if (dirty_.empty() || discard_)
+        return false;
+    return dirty_.size() * PageSize() >= groupBytesLimit_ ||
+           std::chrono::steady_clock::now() - groupStart_ >= groupAgeLimit_;
 }
 
 void PageFile::Flush() {
@@ -171,10 +262,46 @@ void PageFile::Flush() {
         return;  // the changes live in the cache until the database is closed
     std::vector<std::uint32_t> pages(dirty_.begin(), dirty_.end());
     std::sort(pages.begin(), pages.end());
-    for (std::uint32_t n : pages)
-        Store(*cache_.at(n));
+    if (!pages.empty()) {
+        if (journal_)
+            journal_->BeforeWrite(*this);
+        WriteDirtyPages(pages);
+        if (journal_)
+            journal_->AfterWrite();
+    }
+    for (std::uint32_t n : pages) {
+        cache_.at(n)->dirty = false;
+        order_.push_back(n);
+    }
     dirty_.clear();
+    journaled_.clear();
+    grewInGroup_ = false;
     pageCountOnDisk_ = std::max(pageCountOnDisk_, pageCount_);
+}
+
+void PageFile::WriteDirtyPages(const std::vector<std::uint32_t>& pages) {
+    // Runs of adjacent pages go out in one gathered write each.
+    std::vector<std::span<const std::uint8_t>> run;
+    std::vector<std::vector<std::uint8_t>> scratch;  // encoded copies, alive until written
+    std::uint32_t first = 0;
+    auto writeRun = [&] {
+        if (run.size() == 1)
+            file_.WriteAt(static_cast<std::uint64_t>(first) * PageSize(), run[0]);
+        else if (!run.empty())
+            file_.WriteGathered(static_cast<std::uint64_t>(first) * PageSize(), run);
+        run.clear();
+        scratch.clear();
+    };
+    scratch.reserve(pages.size());
+    for (std::uint32_t n : pages) {
+        if (!run.empty() && n != first + run.size())
+            writeRun();
+        if (run.empty())
+            first = n;
+        scratch.emplace_back();
+        run.push_back(Encoded(*cache_.at(n), scratch.back()));
+    }
+    writeRun();
 }
 
 void PageFile::DiscardCache() {
@@ -182,6 +309,9 @@ void PageFile::DiscardCache() {
     order_.clear();
     dirty_.clear();
     journaled_.clear();
+    grewInGroup_ = false;
+    inStatement_ = false;
+    savedCount_ = 0;
     std::uint64_t pages = file_.Size() / PageSize();
     pageCount_ = pageCountOnDisk_ =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(pages, 0xFFFFFF));

@@ -1,12 +1,16 @@
 #pragma once
 // The database file as numbered pages, read on demand through a cache. Pages come out decoded
 // (page 0 unmasked, Jet-encoded pages decrypted) and go back encoded. Writing goes through
-// Modify(), which marks a page dirty and, the first time a page changes within a statement,
-// hands its original image to the journal so a statement can be rolled back; Flush() writes
-// every dirty page.
+// Modify(), which marks a page dirty. Changes reach the file in groups: the first time a page
+// changes within a group its original image goes to the journal, and Flush() writes the group
+// (journal, pages in page order, journal marked done). Inside a group each statement is all or
+// nothing in memory: BeginStatement() opens a savepoint (the pre-statement image of every page
+// the statement changes), RollbackStatement() puts those images back.
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -22,6 +26,8 @@ namespace accessdb {
 struct Page {
     std::uint32_t number = 0;
     std::vector<std::uint8_t> bytes;  // decoded; always exactly one page long
+    bool dirty = false;               // changed since the file last received it
+    std::uint64_t savedIn = 0;        // the statement whose savepoint holds its image
     Bytes View() const { return bytes; }
     MutableBytes Mutable() { return bytes; }
     std::uint8_t Type() const { return bytes[0]; }
@@ -29,15 +35,24 @@ struct Page {
 using PageRef = std::shared_ptr<const Page>;
 using MutablePageRef = std::shared_ptr<Page>;
 
-// Records what a statement is about to change, so that it can be undone after a crash.
+// Records what a group of statements is about to change, so that it can be undone after a
+// crash.
 class PageJournal {
   public:
     virtual ~PageJournal() = default;
-    // Called once per page and statement, before the first change, with the decoded original.
+    // Called once per page and group, before the first change, with the decoded original as
+    // the file holds it.
     virtual void BeforeFirstChange(std::uint32_t page, Bytes original) = 0;
-    // Called once per statement before the file first grows, with the page count before it.
+    // Called once per group before the file first grows, with the page count on disk.
     virtual void BeforeGrow(std::uint32_t pageCountBefore) = 0;
+    // Called by Flush() before the group's first page is written (the journal goes out then)
+    // and after its last one (the journal is marked done).
+    virtual void BeforeWrite(class PageFile& pages) { (void)pages; }
+    virtual void AfterWrite() {}
 };
+
+// The largest file Access opens: 2 GiB.
+constexpr std::uint64_t kMaxDatabaseBytes = 2ull * 1024 * 1024 * 1024;
 
 // Discard: opened for writing, but every change stays in memory and the file is never written
 // (a dry run).
@@ -64,12 +79,29 @@ class PageFile {
     // A new zeroed page at the end of the file (dirty); returns its number.
     MutablePageRef Append();
 
-    // Statement boundaries for the journal: each page is journaled once per statement.
+    // The journal sees each page once per group (from one Flush() to the next).
     void SetJournal(PageJournal* journal) { journal_ = journal; }
+    PageJournal* Journal() const { return journal_; }
+    // A savepoint: every page the statement changes keeps its pre-statement image in memory.
     void BeginStatement();
+    // Keeps the statement's changes (they join the group).
     void EndStatement();
+    // Puts back every page the statement changed and drops the pages it appended: the cache is
+    // exactly as it was at BeginStatement(). Ends the statement.
+    void RollbackStatement();
+    bool InStatement() const { return inStatement_; }
 
-    // Writes every dirty page (encoded) to the file; Sync() then makes it durable.
+    // When a group is due for writing: after this many bytes of changed pages or this much
+    // time since its first change (checked by GroupDue()).
+    void SetGroupLimits(std::size_t bytes, std::chrono::milliseconds age) {
+        groupBytesLimit_ = bytes;
+        groupAgeLimit_ = age;
+    }
+    bool GroupDue() const;
+    std::size_t DirtyPageCount() const { return dirty_.size(); }
+
+    // Writes the group: the journal, every dirty page (encoded; runs of adjacent pages in one
+    // gathered write), the journal marked done. Sync() then makes it durable.
     void Flush();
     void Sync() {
         if (!discard_)
@@ -81,10 +113,24 @@ class PageFile {
 
     // How many pages stay cached while clean; dirty pages stay until flushed.
     void SetCacheLimit(std::size_t pages) { cacheLimit_ = pages; }
+    // The size the file may not grow past (kMaxDatabaseBytes unless a test lowers it).
+    void SetSizeLimit(std::uint64_t bytes) { sizeLimit_ = bytes; }
+    // The limit every PageFile opened afterwards starts with (tests; 0 restores 2 GiB). The
+    // environment variable QUILLMERE_MAX_DATABASE_BYTES does the same for child processes.
+    static void SetDefaultSizeLimit(std::uint64_t bytes);
 
   private:
+    struct SavedPage {
+        std::uint32_t number = 0;
+        bool wasDirty = false;
+        std::vector<std::uint8_t> bytes;
+    };
+
     std::vector<std::uint8_t> Load(std::uint32_t page);
-    void Store(const Page& page);
+    // The bytes as they go to the file: the cached ones, or `scratch` holding them encoded.
+    std::span<const std::uint8_t> Encoded(const Page& page, std::vector<std::uint8_t>& scratch);
+    void WriteDirtyPages(const std::vector<std::uint32_t>& pages);
+    [[noreturn]] void ThrowFull() const;
     // The cached page, loaded when needed; never evicted by its own loading.
     MutablePageRef Fetch(std::uint32_t page);
     void Remember(const MutablePageRef& page);
@@ -97,12 +143,23 @@ class PageFile {
     std::unordered_map<std::uint32_t, MutablePageRef> cache_;
     std::list<std::uint32_t> order_;  // least recently loaded first (clean pages only matter)
     std::unordered_set<std::uint32_t> dirty_;
-    std::unordered_set<std::uint32_t> journaled_;
-    bool grewInStatement_ = false;
+    std::unordered_set<std::uint32_t> journaled_;  // in the current group
+    bool grewInGroup_ = false;
     bool inStatement_ = false;
     bool discard_ = false;
     PageJournal* journal_ = nullptr;
     std::size_t cacheLimit_ = 4096;
+    std::uint64_t sizeLimit_ = kMaxDatabaseBytes;
+
+    // The savepoint of the running statement: saved_[0, savedCount_) (buffers are reused).
+    std::vector<SavedPage> saved_;
+    std::size_t savedCount_ = 0;
+    std::uint64_t statement_ = 0;  // numbers the statements, for Page::savedIn
+    std::uint32_t statementPageCount_ = 0;
+
+    std::size_t groupBytesLimit_ = 16u << 20;
+    std::chrono::milliseconds groupAgeLimit_{50};
+    std::chrono::steady_clock::time_point groupStart_;
 };
 
 }  // namespace accessdb

@@ -1,5 +1,6 @@
 #include "accessdb/RollbackJournal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,17 +13,23 @@ namespace accessdb {
 
 namespace {
 
-// Header: magic (8), page size (4), page count before the statement or kNoGrowth (4), record
-// count (4), statement number (4), reserved (8); then the records; then a trailer repeating
-// the magic, the record count and the statement number. A record is a page number (4) and a
-// count of ranges (2), each range an offset (2), a length (2) and the original bytes: only what
-// the statement changed is kept, which keeps the journal small (a row insert changes a few
-// hundred bytes of two pages). The journal goes out in one write,
-// front to back, so a journal cut short has no matching trailer and is ignored (the database
-// was not touched yet); MarkDone clears the header's magic.
-constexpr char kMagic[8] = {'Q', 'M', 'J', 'R', 'N', 'L', '1', '\0'};
-constexpr std::size_t kHeaderSize = 32;
-constexpr std::size_t kTrailerSize = 16;
+// Header (kHeaderSize bytes): magic (8), page size (4), page count before the group or
+// kNoGrowth (4), record count (4), group number (4), the database's device (8) and inode (8),
+// its size before the group (8), its page count after the group (4), reserved (4), hashes of
+// page 0 before and after the group (8 + 8). Then the records; then a trailer repeating the
+// magic, the record count and the group number, with a hash of everything before it.
+//
+// A record is a page number (4), hashes of the whole page before and after the group (8 + 8)
+// and a count of ranges (2), each range an offset (2), a length (2) and the original bytes:
+// only what the group changed is kept, which keeps the journal small. The journal goes out in
+// one write, front to back, so a journal cut short has no matching trailer and is ignored (the
+// database was not touched yet); MarkDone clears the header's magic.
+constexpr char kMagic[8] = {'Q', 'M', 'J', 'R', 'N', 'L', '2', '\0'};
+// Journals of the earlier format knew nothing of their database: never applied, kept aside.
+constexpr char kOldMagic[8] = {'Q', 'M', 'J', 'R', 'N', 'L', '1', '\0'};
+constexpr std::size_t kHeaderSize = 72;
+constexpr std::size_t kRecordHeaderSize = 22;
+constexpr std::size_t kTrailerSize = 24;
 constexpr std::uint32_t kNoGrowth = 0xFFFFFFFFu;
 
 // Pages are compared in steps of 32 bytes, four 64-bit words at a time.
@@ -60,53 +67,135 @@ void RequireJournalPath(const std::string& path, const std::string& databasePath
     }
 }
 
-// Reads a journal; returns false unless it is complete and marked full.
-bool ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    if (!JournalFileExists(path)) {
-        return false;
+// A 64-bit hash that tells pages apart (not a defence against forgery).
+std::uint64_t Hash(Bytes bytes) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ bytes.size();
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        h = (h ^ LoadU64(bytes.data() + i)) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
     }
+    for (; i < bytes.size(); ++i)
+        h = (h ^ bytes[i]) * 0x100000001B3ull;
+    return h ^ (h >> 32);
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::path(path), ec);
+}
+
+enum class JournalState { Absent, Incomplete, Complete, OldFormat };
+
+// Reads a journal; Complete only when it is whole and marked full.
+JournalState ReadJournal(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    if (!JournalFileExists(path))
+        return JournalState::Absent;
     FileHandle file(path, false);
     bytes.resize(static_cast<std::size_t>(file.Size()));
     bytes.resize(file.ReadAt(0, bytes));
-    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof(kMagic)) != 0) {
-        return false;
-    }
+    if (bytes.size() >= sizeof(kOldMagic) &&
+        std::memcmp(bytes.data(), kOldMagic, sizeof(kOldMagic)) == 0)
+        return JournalState::OldFormat;
+    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof(kMagic)) != 0)
+        return JournalState::Incomplete;
     const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
-    if (pageSize == 0 || pageSize > 65536) {
-        return false;
-    }
+    if (pageSize == 0 || pageSize > 65536)
+        return JournalState::Incomplete;
     std::size_t length = kHeaderSize;
     for (std::uint32_t r = 0; r < records; ++r) {
-        if (length + 6 > bytes.size()) {
-            return false;
-        }
-        const std::uint16_t ranges = LoadU16(bytes.data() + length + 4);
-        length += 6;
+        if (length + kRecordHeaderSize > bytes.size())
+            return JournalState::Incomplete;
+        const std::uint16_t ranges = LoadU16(bytes.data() + length + 20);
+        length += kRecordHeaderSize;
         for (std::uint16_t k = 0; k < ranges; ++k) {
-            if (length + 4 > bytes.size()) {
-                return false;
-            }
+            if (length + 4 > bytes.size())
+                return JournalState::Incomplete;
             const std::size_t offset = LoadU16(bytes.data() + length);
             const std::size_t size = LoadU16(bytes.data() + length + 2);
-            if (offset + size > pageSize) {
-                return false;
-            }
+            if (offset + size > pageSize)
+                return JournalState::Incomplete;
             length += 4 + size;
         }
     }
-    if (bytes.size() < length + kTrailerSize) {
-        return false;
-    }
+    if (bytes.size() < length + kTrailerSize)
+        return JournalState::Incomplete;
     const std::uint8_t* trailer = bytes.data() + length;
-    return std::memcmp(trailer, kMagic, sizeof(kMagic)) == 0 && LoadU32(trailer + 8) == records &&
-           LoadU32(trailer + 12) == LoadU32(bytes.data() + 20);
+    const bool whole = std::memcmp(trailer, kMagic, sizeof(kMagic)) == 0 &&
+                       LoadU32(trailer + 8) == records &&
+                       LoadU32(trailer + 12) == LoadU32(bytes.data() + 20) &&
+                       LoadU64(trailer + 16) == Hash(Bytes(bytes.data(), length));
+    return whole ? JournalState::Complete : JournalState::Incomplete;
+}
+
+// Why the journal in `bytes` cannot have been written for the file `pages` has open, or ""
+// when it can: the same file (device and inode), a size and pages the cut-off group could
+// have left behind (each covered page either as it was or as the group made it).
+std::string Mismatch(PageFile& pages, const std::vector<std::uint8_t>& bytes) {
+    const std::uint8_t* h = bytes.data();
+    const FileIdentity identity = pages.File().Identity();
+    if (identity.device != LoadU64(h + 24) || identity.file != LoadU64(h + 32))
+        return "it was written for another file (a different device or inode)";
+    const std::uint32_t pageSize = LoadU32(h + 8);
+    if (pageSize != pages.PageSize())
+        return "its page size differs from the database's";
+    const std::uint64_t sizeBefore = LoadU64(h + 40);
+    const std::uint64_t sizeAfter =
+        std::max<std::uint64_t>(sizeBefore, std::uint64_t{LoadU32(h + 48)} * pageSize);
+    const std::uint64_t size = pages.File().Size();
+    if (size < sizeBefore || size > sizeAfter) {
+        return "the database is " + std::to_string(size) + " bytes, the journal's group left " +
+               std::to_string(sizeBefore) + " to " + std::to_string(sizeAfter);
+    }
+    auto matches = [&](std::uint32_t page, std::uint64_t before, std::uint64_t after) {
+        if (page >= pages.PageCount())
+            return false;
+        const std::uint64_t now = Hash(pages.Read(page)->bytes);
+        return now == before || now == after;
+    };
+    if (!matches(0, LoadU64(h + 56), LoadU64(h + 64)))
+        return "the database's header page is not the one the journal was written for";
+    const std::uint32_t records = LoadU32(h + 16);
+    const std::uint8_t* record = h + kHeaderSize;
+    for (std::uint32_t i = 0; i < records; ++i) {
+        const std::uint32_t page = LoadU32(record);
+        if (!matches(page, LoadU64(record + 4), LoadU64(record + 12)))
+            return "page " + std::to_string(page) +
+                   " of the database is not one the journal covers";
+        const std::uint16_t ranges = LoadU16(record + 20);
+        record += kRecordHeaderSize;
+        for (std::uint16_t k = 0; k < ranges; ++k)
+            record += 4 + LoadU16(record + 2);
+    }
+    return "";
+}
+
+[[noreturn]] void RefuseForeignJournal(const std::string& journal, const std::string& database,
+                                       const std::string& why) {
+    const std::string aside = RollbackJournal::SetAsidePath(journal);
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(journal), std::filesystem::path(aside), ec);
+    const std::string kept =
+        ec ? "it stays where it is (it could not be renamed: " + ec.message() + ")"
+           : "it was kept as '" + aside + "'";
+    throw Error(ErrorKind::Damaged, "The journal '" + journal +
+                                        "' does not belong to the database '" + database + "' (" +
+                                        why + "), so it was not applied; " + kept +
+                                        ". Open the database again to use it as it is.");
 }
 
 }  // namespace
 
 std::string RollbackJournal::PathFor(const std::string& databasePath) {
     return CanonicalDatabasePath(databasePath) + "-journal";
+}
+
+std::string RollbackJournal::SetAsidePath(const std::string& journalPath) {
+    std::string candidate = journalPath + ".unmatched";
+    for (int n = 2; FileExists(candidate); ++n)
+        candidate = journalPath + ".unmatched" + std::to_string(n);
+    return candidate;
 }
 
 RollbackJournal::RollbackJournal(const std::string& databasePath, std::uint32_t pageSize)
@@ -126,14 +215,13 @@ RollbackJournal::~RollbackJournal() = default;
 
 void RollbackJournal::Start() {
     file_->Truncate(0);
-    statement_ = 0;
+    group_ = 0;
     Forget();
 }
 
 void RollbackJournal::BeforeFirstChange(std::uint32_t page, Bytes original) {
     originalPages_.push_back(page);
     originals_.insert(originals_.end(), original.begin(), original.end());
-    ++records_;
 }
 
 void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
@@ -144,47 +232,62 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
 void RollbackJournal::Write(PageFile& pages) {
     // Each changed page as the ranges where it now differs from its original (32-byte steps).
     buffer_.assign(kHeaderSize, 0);
+    std::uint64_t page0Before = 0;
+    bool page0Journaled = false;
     for (std::size_t r = 0; r < originalPages_.size(); ++r) {
-        const std::uint8_t* before = originals_.data() + r * pageSize_;
+        const Bytes before(originals_.data() + r * pageSize_, pageSize_);
         const std::uint8_t* now = pages.Read(originalPages_[r])->bytes.data();
         const std::size_t recordStart = buffer_.size();
-        buffer_.resize(recordStart + 6);
+        buffer_.resize(recordStart + kRecordHeaderSize);
         StoreU32(buffer_.data() + recordStart, originalPages_[r]);
+        StoreU64(buffer_.data() + recordStart + 4, Hash(before));
+        StoreU64(buffer_.data() + recordStart + 12, Hash(Bytes(now, pageSize_)));
+        if (originalPages_[r] == 0) {
+            page0Before = Hash(before);
+            page0Journaled = true;
+        }
         std::uint16_t ranges = 0;
         for (std::size_t offset = 0; offset < pageSize_;) {
-            if (SameStep(before + offset, now + offset)) {
+            if (SameStep(before.data() + offset, now + offset)) {
                 offset += kStep;
                 continue;
             }
             std::size_t end = offset + kStep;
-            while (end < pageSize_ && !SameStep(before + end, now + end)) {
+            while (end < pageSize_ && !SameStep(before.data() + end, now + end)) {
                 end += kStep;
             }
             const std::size_t at = buffer_.size();
             buffer_.resize(at + 4);
             StoreU16(buffer_.data() + at, static_cast<std::uint16_t>(offset));
             StoreU16(buffer_.data() + at + 2, static_cast<std::uint16_t>(end - offset));
-            buffer_.insert(buffer_.end(), before + offset, before + end);
+            buffer_.insert(buffer_.end(), before.data() + offset, before.data() + end);
             ++ranges;
             offset = end;
         }
-        StoreU16(buffer_.data() + recordStart + 4, ranges);
+        StoreU16(buffer_.data() + recordStart + 20, ranges);
     }
+    const std::uint64_t page0After = Hash(pages.Read(0)->bytes);
+    const FileIdentity identity = pages.File().Identity();
     std::uint8_t* header = buffer_.data();
     std::memcpy(header, kMagic, sizeof(kMagic));
     StoreU32(header + 8, pageSize_);
     StoreU32(header + 12, grew_ ? pageCountBefore_ : kNoGrowth);
-    StoreU32(header + 16, records_);
-    ++statement_;
-    StoreU32(header + 20, statement_);
-    std::memset(header + 24, 0, kHeaderSize - 24);
+    StoreU32(header + 16, static_cast<std::uint32_t>(originalPages_.size()));
+    ++group_;
+    StoreU32(header + 20, group_);
+    StoreU64(header + 24, identity.device);
+    StoreU64(header + 32, identity.file);
+    StoreU64(header + 40, pages.File().Size());
+    StoreU32(header + 48, pages.PageCount());
+    StoreU64(header + 56, page0Journaled ? page0Before : page0After);
+    StoreU64(header + 64, page0After);
     std::uint8_t trailer[kTrailerSize];
     std::memcpy(trailer, kMagic, sizeof(kMagic));
-    StoreU32(trailer + 8, records_);
-    StoreU32(trailer + 12, statement_);
+    StoreU32(trailer + 8, static_cast<std::uint32_t>(originalPages_.size()));
+    StoreU32(trailer + 12, group_);
+    StoreU64(trailer + 16, Hash(buffer_));
     buffer_.insert(buffer_.end(), trailer, trailer + kTrailerSize);
     file_->WriteAt(0, buffer_);
-    buffer_.resize(buffer_.size() - kTrailerSize);
 }
 
 void RollbackJournal::MarkDone() {
@@ -196,7 +299,6 @@ void RollbackJournal::MarkDone() {
 void RollbackJournal::Forget() {
     originals_.clear();
     originalPages_.clear();
-    records_ = 0;
     grew_ = false;
     pageCountBefore_ = 0;
 }
@@ -208,46 +310,62 @@ void RollbackJournal::Remove() {
 
 bool RollbackJournal::NeedsRecovery(const std::string& databasePath) {
     std::vector<std::uint8_t> bytes;
-    return ReadJournal(PathFor(databasePath), bytes);
+    const JournalState state = ReadJournal(PathFor(databasePath), bytes);
+    return state == JournalState::Complete || state == JournalState::OldFormat;
 }
 
 bool RollbackJournal::Recover(PageFile& pages, bool removeJournal) {
     const std::string path = PathFor(pages.Path());
     std::vector<std::uint8_t> bytes;
-    if (!ReadJournal(path, bytes)) {
+    const JournalState state = ReadJournal(path, bytes);
+    if (state == JournalState::OldFormat) {
+        RefuseForeignJournal(path, pages.Path(),
+                             "it was written by an earlier version, which did not record its "
+                             "database");
+    }
+    if (state != JournalState::Complete) {
         if (removeJournal)
             std::remove(path.c_str());
         return false;
     }
-    const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
-    if (pageSize != pages.PageSize()) {
-        throw Error(ErrorKind::Damaged,
-                    "The journal '" + path + "' does not belong to the database beside it.");
+    if (const std::string why = Mismatch(pages, bytes); !why.empty()) {
+        pages.DiscardCache();
+        RefuseForeignJournal(path, pages.Path(), why);
     }
+    // The images are put back as plain page changes: nothing of this is journaled again.
+    PageJournal* journal = pages.Journal();
+    pages.SetJournal(nullptr);
+    const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
     const std::uint8_t* record = bytes.data() + kHeaderSize;
-    for (std::uint32_t i = 0; i < records; ++i) {
-        const std::uint32_t page = LoadU32(record);
-        const std::uint16_t ranges = LoadU16(record + 4);
-        record += 6;
-        MutablePageRef target = page < pages.PageCount() ? pages.Modify(page) : nullptr;
-        for (std::uint16_t k = 0; k < ranges; ++k) {
-            const std::size_t offset = LoadU16(record);
-            const std::size_t size = LoadU16(record + 2);
-            if (target) {
-                std::memcpy(target->bytes.data() + offset, record + 4, size);
+    try {
+        for (std::uint32_t i = 0; i < records; ++i) {
+            const std::uint32_t page = LoadU32(record);
+            const std::uint16_t ranges = LoadU16(record + 20);
+            record += kRecordHeaderSize;
+            MutablePageRef target = page < pages.PageCount() ? pages.Modify(page) : nullptr;
+            for (std::uint16_t k = 0; k < ranges; ++k) {
+                const std::size_t offset = LoadU16(record);
+                const std::size_t size = LoadU16(record + 2);
+                if (target) {
+                    std::memcpy(target->bytes.data() + offset, record + 4, size);
+                }
+                record += 4 + size;
             }
-            record += 4 + size;
         }
+        pages.Flush();
+        if (pageCountBefore != kNoGrowth &&
+            static_cast<std::uint64_t>(pageCountBefore) * pageSize < pages.File().Size()) {
+            pages.File().Truncate(static_cast<std::uint64_t>(pageCountBefore) * pageSize);
+        }
+        pages.Sync();
+        pages.DiscardCache();
+    } catch (...) {
+        pages.SetJournal(journal);
+        throw;
     }
-    pages.Flush();
-    if (pageCountBefore != kNoGrowth &&
-        static_cast<std::uint64_t>(pageCountBefore) * pageSize < pages.File().Size()) {
-        pages.File().Truncate(static_cast<std::uint64_t>(pageCountBefore) * pageSize);
-    }
-    pages.Sync();
-    pages.DiscardCache();
+    pages.SetJournal(journal);
     if (removeJournal)
         std::remove(path.c_str());
     return true;

@@ -1,11 +1,18 @@
 #pragma once
-// Crash safety for writes: before a statement's pages reach the database file, their original
-// images (and the file's length) are written to a journal file beside it ("<database>-journal").
-// Once every page is written the journal is marked empty. A journal still marked full when the
-// database is next opened belongs to a statement that was cut off: its images are written back,
-// so every statement is complete or absent. Statements are not synced one by one: the journal
-// and the pages reach the operating system in order, which is what survives a killed process;
-// closing the database syncs.
+// Crash safety for writes: before a group of statements reaches the database file, the
+// original images of the pages it changes (and the file's length) are written to a journal
+// file beside it ("<database>-journal"), in one write. Once every page is written the journal
+// is marked empty. A journal still marked full when the database is next opened belongs to a
+// group that was cut off: its images are written back, so the file holds every group before
+// it and nothing of that one. Groups are not synced one by one: the journal and the pages
+// reach the operating system in order, which is what survives a killed process; closing the
+// database syncs.
+//
+// The journal records which file it was written for (device and inode, the size before the
+// group, hashes of page 0 and of every page it covers, before and after the change). It is
+// applied only to that file in one of the states the group could have left it in; any other
+// file beside it (a database copied or moved into the crashed one's place) is left alone, the
+// journal is kept aside under another name and the open fails naming both.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,31 +33,36 @@ class RollbackJournal : public PageJournal {
 
     void BeforeFirstChange(std::uint32_t page, Bytes original) override;
     void BeforeGrow(std::uint32_t pageCountBefore) override;
+    void BeforeWrite(PageFile& pages) override { Write(pages); }
+    void AfterWrite() override { MarkDone(); }
 
-    // Empties the journal file; call once any interrupted statement has been rolled back, so
-    // that no trailer of an earlier session can match a journal of this one.
+    // Empties the journal file; call once any interrupted group has been rolled back, so that
+    // no trailer of an earlier session can match a journal of this one.
     void Start();
 
-    // Whether the current statement has journaled anything.
-    bool HasChanges() const { return records_ != 0 || grew_; }
-    // Writes the journal for the current statement (what `pages` now holds tells which bytes
+    // Writes the journal for the current group (what `pages` now holds tells which bytes
     // changed); call before the pages are written.
     void Write(PageFile& pages);
-    // Marks the journal empty after the statement's pages are written.
+    // Marks the journal empty after the group's pages are written.
     void MarkDone();
-    // Forgets the current statement's images (the statement was abandoned before any write).
+    // Forgets the current group's images (the group was abandoned before any write).
     void Forget();
     // Syncs the journal file and then removes it (on close, after the database is synced).
     void Remove();
 
-    // Rolls back a statement cut off by a crash, if the database has a journal marked full:
-    // writes the original images back through `pages`, restores the length, syncs and removes
-    // the journal (or, with `removeJournal` false, leaves it for the caller's Start()). Returns
-    // whether anything was rolled back. A journal that was not completely written is ignored
-    // (the database was not touched yet).
+    // Rolls back a group cut off by a crash, if the database has a journal marked full: checks
+    // that the journal was written for this very file, writes the original images back
+    // through `pages`, restores the length, syncs and removes the journal (or, with
+    // `removeJournal` false, leaves it for the caller's Start()). Returns whether anything was
+    // rolled back. A journal that was not completely written is ignored (the database was not
+    // touched yet). A journal written for another file is renamed (see SetAsidePath) and
+    // Error Damaged names both files.
     static bool Recover(PageFile& pages, bool removeJournal);
     // Whether a journal marked full lies beside the database.
     static bool NeedsRecovery(const std::string& databasePath);
+    // Where a journal that does not belong to its database is kept: "<journal>.unmatched",
+    // numbered when that name is taken.
+    static std::string SetAsidePath(const std::string& journalPath);
 
   private:
     std::string path_;
@@ -59,10 +71,9 @@ class RollbackJournal : public PageJournal {
     std::vector<std::uint8_t> originals_;       // original images, one page each
     std::vector<std::uint32_t> originalPages_;  // their page numbers
     std::vector<std::uint8_t> buffer_;          // the journal as written
-    std::uint32_t records_ = 0;
     bool grew_ = false;
     std::uint32_t pageCountBefore_ = 0;
-    std::uint32_t statement_ = 0;  // numbers the journals written, so trailers cannot be stale
+    std::uint32_t group_ = 0;  // numbers the journals written, so trailers cannot be stale
 };
 
 }  // namespace accessdb

@@ -1,28 +1,32 @@
-// End-to-end import into an Access database: quillmere-import loads a generated CSV of
-// 1,000,000 rows and 10 text columns (about 100 bytes a row) into a copy of an empty .accdb.
-// Reports rows per second, database bytes per CSV byte and the importer's peak memory, beside
-// the targets (200,000 rows/s, 1.4 x the CSV, the CSV + 64 MiB).
-// Usage: bench_import_rows [rows] [empty database]   (default: the empty ACE 17 fixture)
+// The write benchmark: quillmere-import loads a CSV of 1,000,000 rows and 10 text columns
+// (about 100 bytes a row) into a new .accdb. Reports rows per second, CPU seconds, bytes and
+// write calls the importer handed to the file system per row (from /proc/<pid>/io, read while
+// the finished importer is not yet reaped), the final database's size and peak memory, beside
+// Jackcess's ImportUtil on the same CSV in the same run when its bench tool is given.
+//
+// Usage: bench_import_rows [--rows N] [--csv FILE] [--importer PATH]... [--jackbench PATH]
+//   --importer may repeat (say, the build of an older commit beside this one): each is measured
+//   in turn on the same CSV. Default: the quillmere-import beside this program.
+//   --jackbench (or QUILLMERE_JACKBENCH): runs `jackbench importutil CSV NEW.accdb V2010 false`.
 #ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "bench/MeasuredRun.h"
 
 namespace fs = std::filesystem;
+using namespace quillmere::bench;
 
 namespace {
 
-// Ten columns of words and numbers, 9 to 10 characters each: about 100 bytes a line.
+// Ten columns of words and numbers, 9 characters each: about 100 bytes a line.
 void WriteCsv(const fs::path& path, long rows) {
     static const char* const kWords[] = {"alpha", "bravo", "charlie", "delta",  "echo", "foxtrot",
                                          "golf",  "hotel", "india",   "juliet", "kilo", "lima"};
@@ -44,61 +48,113 @@ void WriteCsv(const fs::path& path, long rows) {
     }
 }
 
+long CountLines(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    long lines = 0;
+    std::string line;
+    while (std::getline(in, line))
+        ++lines;
+    return lines;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
-    const char* shared = std::getenv("QUILLMERE_SHARED_DIR");
-    const fs::path fixture =
-        argc > 2 ? fs::path(argv[2])
-                 : fs::path(shared ? shared : "../shared") / "fixtures/jackcess/empty2019.accdb";
-    const fs::path self = fs::canonical("/proc/self/exe");
-    const fs::path importer = self.parent_path() / "quillmere-import";
+    long rows = 1000000;
+    fs::path givenCsv;
+    std::vector<fs::path> importers;
+    fs::path jackbench;
+    if (const char* j = std::getenv("QUILLMERE_JACKBENCH"))
+        jackbench = j;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--rows")
+            rows = std::atol(argv[i + 1]);
+        else if (option == "--csv")
+            givenCsv = argv[i + 1];
+        else if (option == "--importer")
+            importers.push_back(fs::absolute(argv[i + 1]));
+        else if (option == "--jackbench")
+            jackbench = argv[i + 1];
+        else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            return 2;
+        }
+    }
+    if (importers.empty())
+        importers.push_back(fs::canonical("/proc/self/exe").parent_path() / "quillmere-import");
     const fs::path dir =
         fs::temp_directory_path() / ("quillmere_bench_import_" + std::to_string(getpid()));
     fs::create_directories(dir);
-    const fs::path csv = dir / "rows.csv";
-    const fs::path database = dir / "bench.accdb";
-    WriteCsv(csv, rows);
-    fs::copy_file(fixture, database, fs::copy_options::overwrite_existing);
-    fs::permissions(database, fs::perms::owner_write, fs::perm_options::add);
-    const auto emptySize = fs::file_size(database);
-
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        const int devnull = ::open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        execl(importer.c_str(), "quillmere-import", "--database", database.c_str(), csv.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "quillmere-import failed (status %d)\n", status);
-        return 1;
+    fs::path csv = dir / "rows.csv";
+    if (givenCsv.empty()) {
+        WriteCsv(csv, rows);
+    } else {
+        csv = fs::absolute(givenCsv);
+        rows = CountLines(csv) - 1;  // the header line
     }
     const double csvBytes = static_cast<double>(fs::file_size(csv));
-    const double dbBytes = static_cast<double>(fs::file_size(database));
-    const double peak = static_cast<double>(usage.ru_maxrss) * 1024.0;
-    std::printf("rows                 %ld\n", rows);
-    std::printf("CSV                  %.1f MiB\n", csvBytes / 1048576.0);
-    std::printf("time                 %.2f s\n", seconds);
-    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::printf("rows per second      %.0f   (target >= 200000)\n", rows / seconds);
-    std::printf("rows per CPU second  %.0f   (%.2f s user + system; the machine may be shared)\n",
-                rows / cpu, cpu);
-    std::printf("database / CSV       %.3f   (target <= 1.4; %.3f without the empty database)\n",
-                dbBytes / csvBytes, (dbBytes - static_cast<double>(emptySize)) / csvBytes);
-    std::printf("peak memory          %.1f MiB   (target <= CSV + 64 MiB = %.1f MiB)\n",
-                peak / 1048576.0, (csvBytes + 64.0 * 1048576.0) / 1048576.0);
+    const double memoryTarget = csvBytes + 64.0 * 1048576.0;
+    std::printf("rows %ld, CSV %.1f MiB, 2 cores shared; load average before: %s\n", rows,
+                csvBytes / 1048576.0, LoadAverage().c_str());
+
+    double jackcessRate = 0;
+    if (!jackbench.empty() && fs::exists(jackbench)) {
+        const fs::path target = dir / "jackcess.accdb";
+        const Measured m =
+            Run({jackbench.string(), "importutil", csv.string(), target.string(), "V2010", "false"},
+                dir / "jackcess.out");
+        const auto at = m.output.find("rows_per_s=");
+        jackcessRate =
+            at == std::string::npos ? rows / m.seconds : std::atof(m.output.c_str() + at + 11);
+        std::printf("\nJackcess ImportUtil (%s)\n", m.ok ? "ok" : "FAILED");
+        std::printf(
+            "  rows per second      %.0f (its own count; %.0f by the wall clock, JVM start "
+            "included)\n",
+            jackcessRate, rows / m.seconds);
+        std::printf("  CPU                  %.2f s\n", m.cpu);
+        std::printf("  peak memory          %.1f MiB\n", m.peakBytes / 1048576.0);
+        if (fs::exists(target))
+            std::printf("  database             %.1f MiB\n",
+                        static_cast<double>(fs::file_size(target)) / 1048576.0);
+    } else {
+        std::printf("\nJackcess ImportUtil: not run (give --jackbench or QUILLMERE_JACKBENCH)\n");
+    }
+
+    int failures = 0;
+    for (std::size_t k = 0; k < importers.size(); ++k) {
+        const fs::path database = dir / ("quillmere" + std::to_string(k) + ".accdb");
+        const Measured m =
+            Run({importers[k].string(), "--database", database.string(), csv.string()},
+                dir / "quillmere.out");
+        std::printf("\n%s\n", importers[k].c_str());
+        if (!m.ok || !fs::exists(database)) {
+            std::printf("  FAILED:\n%s\n", m.output.c_str());
+            ++failures;
+            continue;
+        }
+        const double dbBytes = static_cast<double>(fs::file_size(database));
+        const double rate = rows / m.seconds;
+        std::printf("  rows per second      %.0f   (target >= 600000 idle", rate);
+        if (jackcessRate > 0)
+            std::printf("; %.2f x Jackcess, target >= 4", rate / jackcessRate);
+        std::printf(")\n");
+        std::printf("  CPU                  %.2f s   (%.0f rows per CPU second)\n", m.cpu,
+                    rows / m.cpu);
+        std::printf("  database             %.1f MiB\n", dbBytes / 1048576.0);
+        std::printf(
+            "  bytes written / row  %.1f   (%.2f x the database, target <= 1.5; to the "
+            "storage layer: %.1f)\n",
+            PerRow(m.writeChars, rows), static_cast<double>(m.writeChars) / dbBytes,
+            PerRow(m.storageBytes, rows));
+        std::printf("  write calls / row    %.5f   (target < 0.01; %lld calls)\n",
+                    PerRow(m.writeCalls, rows), m.writeCalls);
+        std::printf("  peak memory          %.1f MiB   (target <= CSV + 64 MiB = %.1f MiB)\n",
+                    m.peakBytes / 1048576.0, memoryTarget / 1048576.0);
+    }
+    std::printf("\nload average after: %s\n", LoadAverage().c_str());
     fs::remove_all(dir);
-    return 0;
+    return failures == 0 ? 0 : 1;
 }
 
 #else  // the importer runs as a measured child process, which needs POSIX

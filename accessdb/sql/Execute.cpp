@@ -233,7 +233,14 @@ void Execute(Database& database, std::string_view text) {
 namespace accessdb {
 
 void Database::Execute(const std::string& sql) {
-    sql::Execute(*this, sql);
+    try {
+        sql::Execute(*this, sql);
+    } catch (...) {
+        // A statement refused before it reached the writer (syntax, conversion): the
+        // statements before it are written all the same before the caller hears of it.
+        WritePending();
+        throw;
+    }
 }
 
 }  // namespace accessdb

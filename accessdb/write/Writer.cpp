@@ -1,6 +1,8 @@
 #include "accessdb/write/Writer.h"
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 
 #include "accessdb/Database.h"
 #include "accessdb/DatabaseLock.h"
@@ -77,6 +79,13 @@ void RefuseUnwritableColumns(const TableDef& def, const std::vector<Value>& valu
     }
 }
 
+// The writers that hold a file, for CloseAllForExit.
+std::mutex openWritersMutex;
+std::set<Writer*>& OpenWriters() {
+    static std::set<Writer*> writers;
+    return writers;
+}
+
 }  // namespace
 
 Writer::Writer(Database& database, bool discard)
@@ -92,19 +101,87 @@ Writer::Writer(Database& database, bool discard)
     }
     journal_->Start();
     pages.SetJournal(journal_.get());
+    std::lock_guard<std::mutex> hold(openWritersMutex);
+    OpenWriters().insert(this);
 }
 
 Writer::~Writer() {
+    {
+        std::lock_guard<std::mutex> hold(openWritersMutex);
+        OpenWriters().erase(this);
+    }
     database_.Pages().SetJournal(nullptr);
 }
 
 void Writer::Close() {
+    {
+        std::lock_guard<std::mutex> hold(openWritersMutex);
+        OpenWriters().erase(this);
+    }
     database_.Pages().SetJournal(nullptr);
     if (journal_) {
         journal_->Remove();
     }
     if (lock_) {
         lock_->Release();
+    }
+}
+
+void Writer::CommitGroup() {
+    PageFile& pages = database_.Pages();
+    if (!journal_ || pages.DirtyPageCount() == 0) {
+        groupStatements_ = 0;
+        return;
+    }
+    try {
+        // Open readers are waited out before the first byte goes to the file.
+        const WriteGroupLock group(pages.File());
+        pages.Flush();
+        groupStatements_ = 0;
+    } catch (const Error& e) {
+        // The file may hold part of the group: put the original pages back, so that it holds
+        // exactly the groups written before.
+        const std::size_t lost = groupStatements_;
+        groupStatements_ = 0;
+        pages.DiscardCache();
+        ForgetState();
+        try {
+            RollbackJournal::Recover(pages, false);
+            journal_->MarkDone();
+        } catch (...) {
+            // The journal stays marked full: the next open rolls the group back.
+        }
+        throw Error(e.Kind(),
+                    std::string(e.what()) + " The database keeps what it held before the last " +
+                        std::to_string(lost) + (lost == 1 ? " statement" : " statements") +
+                        ", which could not be written.",
+                    e.JetNumber());
+    }
+}
+
+void Writer::CloseForExit() {
+    PageFile& pages = database_.Pages();
+    if (pages.InStatement()) {
+        pages.RollbackStatement();  // a statement cut short by the exit is not kept
+    }
+    closedForExit_ = true;
+    CommitGroup();
+    pages.Sync();
+    Close();
+}
+
+void Writer::CloseAllForExit() {
+    std::set<Writer*> writers;
+    {
+        std::lock_guard<std::mutex> hold(openWritersMutex);
+        writers = OpenWriters();
+    }
+    for (Writer* writer : writers) {
+        try {
+            writer->CloseForExit();
+        } catch (...) {
+            // The journal rolls back whatever did not reach the file on the next open.
+        }
     }
 }
 
@@ -119,48 +196,28 @@ void Writer::ForgetState() {
 
 template <class Fn>
 void Writer::RunStatement(Fn&& body) {
+    if (closedForExit_) {
+        throw Error(ErrorKind::ReadOnly,
+                    "The database '" + database_.Path() + "' was closed: the program is ending.");
+    }
     PageFile& pages = database_.Pages();
     pages.BeginStatement();
-    std::optional<WriteGroupLock> group;  // held until the group is written or rolled back
     try {
         body();
-        if (journal_) {
-            group.emplace(pages.File());
-        }
     } catch (...) {
-        // Nothing reached the file: drop the changed pages and everything derived from them.
-        pages.EndStatement();
-        if (journal_) {
-            journal_->Forget();
-        }
-        pages.DiscardCache();
+        // The cache goes back to its state before the statement; what the writer derived from
+        // it is read again. The statements before it are written before the error reaches the
+        // caller, so that what was executed stays in the file.
+        pages.RollbackStatement();
         ForgetState();
-        throw;
-    }
-    if (!journal_) {
-        pages.EndStatement();  // discarding: the changes stay in the cache
-        return;
-    }
-    try {
-        if (journal_->HasChanges()) {
-            journal_->Write(pages);
-            pages.Flush();
-            journal_->MarkDone();
-        }
-    } catch (...) {
-        // The file may hold part of the statement: put the original pages back.
-        pages.EndStatement();
-        pages.DiscardCache();
-        ForgetState();
-        try {
-            RollbackJournal::Recover(pages, false);
-            journal_->MarkDone();
-        } catch (...) {
-            // The journal stays marked full: the next open rolls the statement back.
-        }
+        CommitGroup();
         throw;
     }
     pages.EndStatement();
+    ++groupStatements_;
+    if (pages.GroupDue()) {
+        CommitGroup();
+    }
 }
 
 TableWriter& Writer::WriterFor(const std::string& name) {

@@ -1,9 +1,13 @@
 #pragma once
 // Carries out the writing operations (a new table, a new row) on a database opened for writing.
 // Holds the lock file and the rollback journal for as long as the database is open. Every
-// operation is all or nothing: its pages are changed in the cache, then the original images go
-// to the journal, then the pages to the file, then the journal is marked empty. An operation that
-// fails midway leaves the file untouched. Values arrive typed: no SQL is known here.
+// operation is all or nothing in the page cache (a savepoint: a failed one leaves the cache and
+// the writer's own state exactly as before it). The changes of consecutive operations reach the
+// file together, as a group: the original images go to the journal, then the pages to the
+// file, then the journal is marked empty. A group is written once it holds 16 MiB of changed
+// pages or 50 ms have passed since its first change (whichever comes first), before an error
+// reaches the caller, and on Close(). After a crash the file holds every group written before
+// it. Values arrive typed: no SQL is known here.
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,13 +51,21 @@ class Writer {
     void Insert(const std::string& name, std::vector<Value>& values,
                 const std::vector<bool>& supplied);
 
+    // Writes the statements not yet in the file (the group). When that fails the file is put
+    // back as it was before the group and the error says how many statements were lost.
+    void CommitGroup();
     // After the database's pages are written and synced: removes the journal and the lock file.
     void Close();
+
+    // Writes, syncs and closes every database this process has open for writing, for a program
+    // about to end without unwinding (std::_Exit). Their later statements fail.
+    static void CloseAllForExit();
 
   private:
     template <class Fn>
     void RunStatement(Fn&& body);
     void ForgetState();
+    void CloseForExit();
     TableWriter& WriterFor(const std::string& name);
     // The rules of a table, read from its properties on first use.
     const rules::TableRules& RulesFor(const TableDef& table);
@@ -73,6 +85,8 @@ class Writer {
     TableWriter* lastTable_ = nullptr;
     std::optional<std::vector<std::uint8_t>> owner_;
     std::vector<StoredField> fields_;
+    std::size_t groupStatements_ = 0;  // statements in the group not yet written
+    bool closedForExit_ = false;
 };
 
 }  // namespace accessdb

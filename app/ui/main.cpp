@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "accessdb/Database.h"
 #include "app/ApplicationError.h"
 #include "app/ui/DesktopContext.h"
 #include "app/ui/WindowHelpers.h"
@@ -20,11 +21,13 @@ int main(int argc, char** argv) {
     auto desktop = quillmere::MakeDesktopContext();
     // Closing either page ends the program at once. In the middle of an import or a folder scan
     // the work sits below the event loop pass that handles the close, so the process ends right
-    // there: every statement already executed is in the database file, and the engine keeps it
-    // intact; every setting was written when it changed.
+    // there. The engine holds the last statements in memory until it writes them as a group: they
+    // are written (and the database closed) first, so every statement already executed is in the
+    // file; every setting was written when it changed.
     quillmere::Form1* pages = nullptr;
     desktop->context.endProgram = [&pages] {
         if (pages != nullptr && pages->HasFilesPage() && pages->FilesPage().CommandsLocked()) {
+            accessdb::CloseDatabasesForExit();
             std::fflush(nullptr);
             std::_Exit(0);
         }

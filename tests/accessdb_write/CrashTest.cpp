@@ -1,5 +1,9 @@
-// A writer killed at random moments: the file afterwards opens, passes the check, and holds
-// every statement that had returned (and at most the one that was running).
+// A writer killed at random moments, while creating a database and while appending to one,
+// with groups large and small so that many kills land while a group is being written: the file
+// afterwards opens, passes the check and the other readers, and holds a prefix of the rows:
+// every row of a group written before the kill, none after the statement that was running.
+// The same for a table with a primary key and two more indexes: every index agrees with the
+// rows afterwards.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32  // the child writer is forked
@@ -9,6 +13,8 @@
 
 #include <random>
 
+#include "accessdb/RollbackJournal.h"
+#include "accessdb/create/NewDatabase.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -16,16 +22,40 @@ using namespace writetest;
 namespace {
 
 #ifdef QUILLMERE_SANITIZED
-constexpr int kRounds = 6;
+constexpr int kAppendRounds = 12;
+constexpr int kCreateRounds = 8;
+constexpr int kIndexedRounds = 6;
 #else
-constexpr int kRounds = 15;
+constexpr int kAppendRounds = 60;  // per fixture: 120 kills
+constexpr int kCreateRounds = 40;  // per fixture: 80 kills
+constexpr int kIndexedRounds = 15;
 #endif
+// The readers outside the engine run on every n-th file and on the last one of each run
+// (QUILLMERE_CRASH_EVERY_READER=1 runs them on every file: soak runs by hand).
+constexpr int kOtherReadersEvery = 10;
 
-// The child: inserts numbered rows (now and then a long memo, now and then a new table) and
-// reports each statement that returned on `ack`. Never returns.
-[[noreturn]] void Writer(const std::string& path, int ack, int start) {
+// What the child tells the parent through the pipe: the row it finished, and whether the file
+// then held it (its group had been written).
+struct Ack {
+    int row = 0;
+    int written = 0;
+};
+
+// The child: (with `create`, first a new database and its table) inserts numbered rows, now
+// and then a long memo, now and then a new table, and reports each statement that returned.
+// Groups are kept small in odd rounds, so that the kill finds one being written more often.
+[[noreturn]] void Writer(const std::string& path, int ack, int start, bool create, int round) {
     try {
+        if (create) {
+            accessdb::CreateDatabase(path, {});
+        }
         auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        if (round % 2 == 1) {
+            db->Pages().SetGroupLimits(std::size_t{96} << 10, std::chrono::milliseconds(2));
+        }
+        if (create) {
+            db->Execute("CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)");
+        }
         for (int i = start;; ++i) {
             if (i % 97 == 0) {
                 try {
@@ -38,7 +68,8 @@ constexpr int kRounds = 15;
             }
             const std::string memo = i % 13 == 0 ? "'" + std::string(9000, 'm') + "'" : "NULL";
             db->Execute("INSERT INTO `Log` VALUES('" + std::to_string(i) + "'," + memo + ")");
-            if (write(ack, &i, sizeof(i)) != sizeof(i))
+            const Ack a{i, db->Pages().DirtyPageCount() == 0 ? 1 : 0};
+            if (write(ack, &a, sizeof(a)) != sizeof(a))
                 _exit(3);
         }
     } catch (const std::exception& e) {
@@ -69,7 +100,8 @@ constexpr int kRounds = 15;
             values[3].null = false;
             values[3].real = 45000.0 + (scattered % 1000);
             rows.Insert(values);
-            if (write(ack, &i, sizeof(i)) != sizeof(i))
+            const Ack a{i, db->Pages().DirtyPageCount() == 0 ? 1 : 0};
+            if (write(ack, &a, sizeof(a)) != sizeof(a))
                 _exit(3);
         }
     } catch (const std::exception& e) {
@@ -78,47 +110,175 @@ constexpr int kRounds = 15;
     }
 }
 
-// Runs `writer` in a child and kills it after a random delay of up to `maxDelay` microseconds;
-// returns the last row it acknowledged (`committed - 1` when none). Most rounds let the writer
-// get going (its first row returned) before the delay, so that slow machines still make
-// progress; every fourth round kills it at any moment, opening and recovery included.
+// What one kill left to expect: the last row whose statement returned, the last row known to
+// be in the file (both `committed - 1` when none).
+struct KillOutcome {
+    int returned = 0;
+    int written = 0;
+};
+
+// Runs `child(ackFd)` in a forked process and kills it after a random delay of up to
+// `maxDelay` microseconds. Most rounds let the writer get going (its first row returned)
+// before the delay, so that slow machines still make progress; every fourth round kills it at
+// any moment, creating, opening and recovery included.
 template <class Child>
-int KillDuringWrites(Child writer, int committed, int round, int maxDelay, std::mt19937& random) {
+KillOutcome KillOnce(Child child, int committed, int round, int maxDelay, std::mt19937& random) {
+    KillOutcome outcome{committed - 1, committed - 1};
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
         ADD_FAILURE() << "pipe failed";
-        return committed - 1;
+        return outcome;
     }
-    const pid_t child = fork();
-    if (child < 0) {
+    const pid_t pid = fork();
+    if (pid < 0) {
         ADD_FAILURE() << "fork failed";
         close(pipeFds[0]);
         close(pipeFds[1]);
-        return committed - 1;
+        return outcome;
     }
-    if (child == 0) {
+    if (pid == 0) {
         close(pipeFds[0]);
-        writer(pipeFds[1], committed);
+        child(pipeFds[1]);
     }
     close(pipeFds[1]);
-    int acknowledged = committed - 1;
-    int n = 0;
-    if (round % 4 != 0 && read(pipeFds[0], &n, sizeof(n)) == static_cast<ssize_t>(sizeof(n))) {
-        acknowledged = n;
+    Ack a;
+    if (round % 4 != 0 && read(pipeFds[0], &a, sizeof(a)) == static_cast<ssize_t>(sizeof(a))) {
+        outcome.returned = a.row;
     }
     usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(500, maxDelay)(random)));
-    kill(child, SIGKILL);
+    kill(pid, SIGKILL);
     int status = 0;
-    waitpid(child, &status, 0);
-    while (read(pipeFds[0], &n, sizeof(n)) == static_cast<ssize_t>(sizeof(n))) {
-        acknowledged = n;
+    waitpid(pid, &status, 0);
+    while (read(pipeFds[0], &a, sizeof(a)) == static_cast<ssize_t>(sizeof(a))) {
+        outcome.returned = a.row;
+        if (a.written)
+            outcome.written = a.row;
     }
     close(pipeFds[0]);
     EXPECT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself, status " << status;
-    return acknowledged;
+    return outcome;
+}
+
+// mdb-export, mdb-reader and (when QUILLMERE_ACCESSCHECK names it) the Jackcess checker agree
+// that the table holds `rows` rows.
+void ExpectOtherReadersAgree(const std::string& path, std::size_t rows) {
+    if (HaveMdbTools()) {
+        EXPECT_EQ(MdbExportRows(path, "Log").size(), rows) << "mdb-export, " << path;
+    }
+    if (HaveMdbReader()) {
+        EXPECT_EQ(MdbReaderTable(path, "Log")["tables"].items.at(0)["rows"].items.size(), rows)
+            << "mdb-reader, " << path;
+    }
+    if (const char* checker = std::getenv("QUILLMERE_ACCESSCHECK")) {
+        int status = 0;
+        const std::string out =
+            RunCapture(ShellQuote(checker) + " --quiet " + ShellQuote(path) + " 2>&1", &status);
+        EXPECT_EQ(status, 0) << "Jackcess checker on " << path << ":\n" << out;
+    }
+}
+
+struct RunTally {
+    int kills = 0;
+    int inGroupWrite = 0;  // kills that left a journal marked full
+};
+
+// Kills the writer `rounds` times; each round goes on from the rows the file holds (a create
+// run starts each round from a new file).
+void KillRepeatedly(const std::string& fixture, bool create, int rounds, std::mt19937& random,
+                    RunTally& tally) {
+    const fs::path dir = TempDir(create ? "crash_create" : "crash_append");
+    std::string path;
+    if (!create) {
+        path = CopyFixture(fixture, dir);
+        Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"});
+    }
+    static const bool everyReader = std::getenv("QUILLMERE_CRASH_EVERY_READER") != nullptr;
+    int committed = 0;  // rows known to be in the file
+    for (int round = 0; round < rounds; ++round) {
+        if (create) {
+            path = (dir / ("new" + std::to_string(round) + fs::path(fixture).extension().string()))
+                       .string();
+            committed = 0;
+        }
+        const KillOutcome outcome = KillOnce(
+            [&](int ack) { Writer(path, ack, committed, create, round); }, committed, round, 20000,
+            random);
+        if (::testing::Test::HasFailure())
+            return;
+        const int returned = outcome.returned;
+        const int written = outcome.written;
+        ++tally.kills;
+        if (!fs::exists(path)) {
+            ASSERT_TRUE(create) << "round " << round;
+            ASSERT_LT(returned, 0) << "rows returned into a database that is not there";
+            continue;  // killed while the new database was being made: nothing published
+        }
+        if (accessdb::RollbackJournal::NeedsRecovery(path))
+            ++tally.inGroupWrite;
+
+        // Opening rolls back the cut-off group; the rows are 0..count-1 in order, all those of
+        // groups written, none past the statement that was running.
+        std::size_t count = 0;
+        {
+            auto db = accessdb::Database::Open(path, "");
+            const auto names = db->UserTableNames();
+            if (std::find(names.begin(), names.end(), "Log") == names.end()) {
+                ASSERT_TRUE(create && written < 0) << "round " << round;
+                ExpectClean(path);
+                continue;  // killed before the table was written
+            }
+        }
+        const auto rows = ReadRows(path, "Log");
+        count = rows.size();
+        ASSERT_GE(static_cast<int>(count), written + 1) << "round " << round;
+        ASSERT_LE(static_cast<int>(count), returned + 2) << "round " << round;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i][0], std::to_string(i)) << "round " << round;
+            ASSERT_EQ(rows[i][1].size(), i % 13 == 0 ? 9000u : 6u)
+                << "round " << round;  // "<null>"
+        }
+        committed = static_cast<int>(count);
+        ExpectClean(path);
+        if (everyReader || round % kOtherReadersEvery == kOtherReadersEvery - 1 ||
+            round == rounds - 1) {
+            ExpectOtherReadersAgree(path, count);
+        }
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    if (!create) {
+        EXPECT_GT(committed, rounds / 2) << "the writer hardly ever got going";
+    }
+    fs::remove_all(dir);
 }
 
 }  // namespace
+
+TEST(CrashSafety, WriterKilledAtRandomMoments) {
+    REQUIRE_FIXTURES();
+    // QUILLMERE_CRASH_SEED replays other kill moments (soak runs by hand).
+    const char* seed = std::getenv("QUILLMERE_CRASH_SEED");
+    std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::atoi(seed)) : 20261208u);
+    if (std::getenv("QUILLMERE_ACCESSCHECK") == nullptr) {
+        std::printf("[ NOTE ] QUILLMERE_ACCESSCHECK is not set: the Jackcess checker is skipped\n");
+    }
+    RunTally tally;
+    for (const std::string fixture : {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb"}) {
+        SCOPED_TRACE(fixture);
+        KillRepeatedly(fixture, false, kAppendRounds, random, tally);
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    for (const std::string fixture : {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb"}) {
+        SCOPED_TRACE("new database like " + fixture);
+        KillRepeatedly(fixture, true, kCreateRounds, random, tally);
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    std::printf("[ NOTE ] %d kills, %d of them while a group was being written\n", tally.kills,
+                tally.inGroupWrite);
+    EXPECT_GE(tally.kills, 2 * (kAppendRounds + kCreateRounds));
+}
 
 TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
     REQUIRE_FIXTURES();
@@ -144,15 +304,16 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
             db->Close();
         }
         int committed = 0;
-        for (int round = 0; round < kRounds; ++round) {
-            const int acknowledged =
-                KillDuringWrites([&](int ack, int start) { IndexedWriter(path, ack, start); },
-                                 committed, round, 60000, random);
+        for (int round = 0; round < kIndexedRounds; ++round) {
+            const KillOutcome outcome = KillOnce(
+                [&](int ack) { IndexedWriter(path, ack, committed); }, committed, round, 60000,
+                random);
             if (::testing::Test::HasFailure())
                 return;
+            // Every row of a written group is there, none past the statement that was running.
             const auto rows = ReadRows(path, "Keyed");
-            ASSERT_GE(static_cast<int>(rows.size()), acknowledged + 1) << "round " << round;
-            ASSERT_LE(static_cast<int>(rows.size()), acknowledged + 2) << "round " << round;
+            ASSERT_GE(static_cast<int>(rows.size()), outcome.written + 1) << "round " << round;
+            ASSERT_LE(static_cast<int>(rows.size()), outcome.returned + 2) << "round " << round;
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 ASSERT_EQ(rows[i][1], std::to_string(i)) << "round " << round;
             }
@@ -161,44 +322,7 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
             if (::testing::Test::HasFailure())
                 return;
         }
-        EXPECT_GT(committed, kRounds / 2) << "the writer hardly ever got going";
-    }
-    fs::remove_all(dir);
-}
-
-TEST(CrashSafety, WriterKilledAtRandomMoments) {
-    REQUIRE_FIXTURES();
-    const fs::path dir = TempDir("crash");
-    // QUILLMERE_CRASH_SEED replays other kill moments (soak runs by hand).
-    const char* seed = std::getenv("QUILLMERE_CRASH_SEED");
-    std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::atoi(seed)) : 20261208u);
-    for (const std::string fixture : {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb"}) {
-        SCOPED_TRACE(fixture);
-        const std::string path = CopyFixture(fixture, dir);
-        Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"});
-        int committed = 0;  // rows known to be in the file
-        for (int round = 0; round < kRounds; ++round) {
-            const int acknowledged =
-                KillDuringWrites([&](int ack, int start) { Writer(path, ack, start); }, committed,
-                                 round, 20000, random);
-            if (::testing::Test::HasFailure())
-                return;
-
-            // Opening rolls back the cut-off statement; the rows are 0..count-1 in order.
-            const auto rows = ReadRows(path, "Log");
-            ASSERT_GE(static_cast<int>(rows.size()), acknowledged + 1) << "round " << round;
-            ASSERT_LE(static_cast<int>(rows.size()), acknowledged + 2) << "round " << round;
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                ASSERT_EQ(rows[i][0], std::to_string(i)) << "round " << round;
-                ASSERT_EQ(rows[i][1].size(), i % 13 == 0 ? 9000u : 6u)
-                    << "round " << round;  // "<null>"
-            }
-            committed = static_cast<int>(rows.size());
-            ExpectClean(path);
-            if (::testing::Test::HasFailure())
-                return;
-        }
-        EXPECT_GT(committed, kRounds / 2) << "the writer hardly ever got going";
+        EXPECT_GT(committed, kIndexedRounds / 2) << "the writer hardly ever got going";
     }
     fs::remove_all(dir);
 }

@@ -47,7 +47,30 @@ TEST(LockFile, HeldWhileWritingAndRemovedOnClose) {
     fs::remove_all(dir);
 }
 
-// A statement whose journal was written and whose pages only partly reached the file is rolled
+namespace {
+
+// Leaves the database as a crash in the middle of writing a group does: the journal written,
+// some pages changed and the file grown, the journal never marked done.
+void CrashInTheMiddleOfAGroup(const std::string& path) {
+    accessdb::LockFile lock(path);
+    accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+    accessdb::RollbackJournal journal(path, pages.PageSize());
+    journal.Start();
+    pages.SetJournal(&journal);
+    pages.BeginStatement();
+    for (std::uint32_t n : {2u, 5u, 9u}) {
+        std::memset(pages.Modify(n)->bytes.data() + 100, 0xEE, 50);  // damage three pages
+    }
+    pages.Append();  // and grow the file
+    pages.EndStatement();
+    journal.Write(pages);
+    pages.SetJournal(nullptr);
+    pages.Flush();  // the "crash": the journal is never marked done
+}
+
+}  // namespace
+
+// A group whose journal was written and whose pages only partly reached the file is rolled
 // back when the database is next opened, for reading or for writing.
 TEST(RollbackJournal, InterruptedStatementIsRolledBack) {
     REQUIRE_FIXTURES();
@@ -55,21 +78,7 @@ TEST(RollbackJournal, InterruptedStatementIsRolledBack) {
     const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
     Execute(path, {"CREATE TABLE t (a VARCHAR)", "INSERT INTO t VALUES ('kept')"});
     const std::string before = fixtures::ReadText(path);
-    {
-        accessdb::LockFile lock(path);
-        accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
-        accessdb::RollbackJournal journal(path, pages.PageSize());
-        journal.Start();
-        pages.SetJournal(&journal);
-        pages.BeginStatement();
-        for (std::uint32_t n : {2u, 5u, 9u}) {
-            std::memset(pages.Modify(n)->bytes.data() + 100, 0xEE, 50);  // damage three pages
-        }
-        pages.Append();  // and grow the file
-        journal.Write(pages);
-        pages.Flush();  // the "crash": the journal is never marked done
-        pages.SetJournal(nullptr);
-    }
+    CrashInTheMiddleOfAGroup(path);
     EXPECT_NE(fixtures::ReadText(path), before);
     EXPECT_TRUE(accessdb::RollbackJournal::NeedsRecovery(path));
     auto db = accessdb::Database::Open(path, "");  // reading rolls it back
@@ -78,6 +87,51 @@ TEST(RollbackJournal, InterruptedStatementIsRolledBack) {
     EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"kept"}}));
     ExpectClean(path);
     fs::remove_all(dir);
+}
+
+// A healthy database put in the place of one that crashed is not the journal's: the journal is
+// not applied, it is kept aside under another name, and the open fails naming both files. The
+// next open finds the database as it was put there. Moved in (another inode) or copied over
+// the crashed file's bytes (the same inode, other pages); for reading and for writing.
+TEST(RollbackJournal, JournalOfAnotherFileIsKeptAsideAndNotApplied) {
+    REQUIRE_FIXTURES();
+    for (const bool moved : {true, false}) {
+        SCOPED_TRACE(moved ? "moved in" : "copied over");
+        const fs::path dir = TempDir("journal_swap");
+        const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
+        Execute(path, {"CREATE TABLE t (a VARCHAR)", "INSERT INTO t VALUES ('crashed')"});
+        const fs::path healthy = dir / "healthy.accdb";
+        fs::copy_file(path, healthy);
+        std::vector<std::string> rows;
+        for (int i = 0; i < 500; ++i)
+            rows.push_back("INSERT INTO t VALUES ('healthy " + std::to_string(i) + "')");
+        Execute(healthy.string(), rows);
+        CrashInTheMiddleOfAGroup(path);
+        if (moved) {
+            fs::rename(healthy, path);
+        } else {
+            std::ofstream(path, std::ios::binary | std::ios::trunc) << fixtures::ReadText(healthy);
+        }
+        const std::string swapped = fixtures::ReadText(path);
+        const std::string journal = path + "-journal";
+        try {
+            accessdb::Database::Open(
+                path, "", moved ? accessdb::OpenMode::ReadOnly : accessdb::OpenMode::ReadWrite);
+            ADD_FAILURE() << "a journal of another file was accepted";
+        } catch (const accessdb::Error& e) {
+            const std::string text = e.what();
+            EXPECT_NE(text.find("'" + journal + "'"), std::string::npos) << text;
+            EXPECT_NE(text.find("'" + path + "'"), std::string::npos) << text;
+            EXPECT_NE(text.find(journal + ".unmatched"), std::string::npos) << text;
+        }
+        EXPECT_EQ(fixtures::ReadText(path), swapped);
+        EXPECT_FALSE(fs::exists(journal));
+        EXPECT_TRUE(fs::exists(journal + ".unmatched"));
+        EXPECT_FALSE(fs::exists(dir / "empty2010.laccdb"));
+        EXPECT_EQ(ReadRows(path, "t").size(), 501u);
+        ExpectClean(path);
+        fs::remove_all(dir);
+    }
 }
 
 // A journal cut short (no trailer) means the database was not touched: it is ignored.
