@@ -1,9 +1,7 @@
-// Page cache, decoding (header mask, Jet RC4 page encoding) and dirty-page write-back.
+// Page cache, decoding (header mask, the page codec) and dirty-page write-back.
 #include "accessdb/PageFile.h"
 
 #include <algorithm>
-
-#include "accessdb/Rc4.h"
 
 namespace accessdb {
 
@@ -36,6 +34,8 @@ PageFile::PageFile(const std::string& path, OpenMode mode)
         throw Error(e.Kind(), "Unrecognized database format '" + path +
                                   "': not an Access database (" + e.what() + ").");
     }
+    if (header_.encryption == Encryption::JetPageEncoding)
+        codec_ = MakeJetPageCodec(header_.databaseKey);
     auto page0 = std::make_shared<Page>();
     page0->number = 0;
     page0->bytes = std::move(start);
@@ -49,8 +49,8 @@ std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
         ThrowDamaged("page " + std::to_string(page) + " is cut short (the file ends inside it)");
     if (page == 0) {
         ApplyHeaderMask(bytes, format());
-    } else if (header_.encryption == Encryption::JetPageEncoding) {
-        ApplyJetPageCipher(header_.databaseKey, page, bytes);
+    } else if (codec_) {
+        codec_->Decode(page, bytes);
     } else if (IsOfficeEncryption(header_.encryption)) {
         throw Error(ErrorKind::Encrypted, "The database '" + Path() + "' is encrypted (" +
                                               EncryptionName(header_.encryption) + ").");
@@ -58,21 +58,26 @@ std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
     return bytes;
 }
 
+void PageFile::ToStored(std::uint32_t page, MutableBytes bytes) const {
+    if (page == 0) {
+        ApplyHeaderMask(bytes, format());
+    } else if (codec_) {
+        codec_->Encode(page, bytes);
+    } else if (IsOfficeEncryption(header_.encryption)) {
+        throw Error(ErrorKind::ReadOnly, "The database '" + Path() +
+                                             "' is encrypted and cannot be written without "
+                                             "its password.");
+    }
+}
+
 void PageFile::Store(const Page& page) {
-    if (page.number != 0 && header_.encryption == Encryption::None) {
+    if (page.number != 0 && !codec_ && header_.encryption == Encryption::None) {
         // Nothing to mask or encrypt: write the cached bytes as they are.
         file_.WriteAt(static_cast<std::uint64_t>(page.number) * PageSize(), page.bytes);
         return;
     }
     std::vector<std::uint8_t> bytes = page.bytes;
-    if (page.number == 0) {
-        ApplyHeaderMask(bytes, format());
-    } else if (header_.encryption == Encryption::JetPageEncoding) {
-        ApplyJetPageCipher(header_.databaseKey, page.number, bytes);
-    } else if (IsOfficeEncryption(header_.encryption)) {
-        throw Error(ErrorKind::ReadOnly,
-                    "The database '" + Path() + "' is encrypted and cannot be written.");
-    }
+    ToStored(page.number, bytes);
     file_.WriteAt(static_cast<std::uint64_t>(page.number) * PageSize(), bytes);
 }
 

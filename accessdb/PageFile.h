@@ -1,6 +1,7 @@
 #pragma once
 // The database file as numbered pages, read on demand through a cache. Pages come out decoded
-// (page 0 unmasked, Jet-encoded pages decrypted) and go back encoded. Writing goes through
+// (page 0 unmasked, the others through the file's page codec: Jet page encoding, Office
+// encryption) and go back encoded. Writing goes through
 // Modify(), which marks a page dirty and, the first time a page changes within a statement,
 // hands its original image to the journal so a statement can be rolled back; Flush() writes
 // every dirty page.
@@ -16,6 +17,7 @@
 #include "accessdb/FileHandle.h"
 #include "accessdb/Format.h"
 #include "accessdb/Header.h"
+#include "accessdb/PageCodec.h"
 
 namespace accessdb {
 
@@ -57,6 +59,16 @@ class PageFile {
     // Changes are kept in memory only (OpenMode::Discard).
     bool Discarding() const { return discard_; }
 
+    // Office-encrypted files: the codec the password unlocked; until then their pages after
+    // page 0 cannot be read. (Jet page encoding needs no password and is set up on opening.)
+    void SetCodec(std::unique_ptr<PageCodec> codec) { codec_ = std::move(codec); }
+    // Turns a decoded page into its bytes as stored in the file, in place (for the journal,
+    // which never holds decoded pages of an encoded file).
+    void ToStored(std::uint32_t page, MutableBytes bytes) const;
+    // Whether bytes unchanged in a decoded page stay unchanged as stored (false under a block
+    // cipher, where a change reaches from its block to the end of the page).
+    bool StoredKeepsUnchangedBytes() const { return !codec_ || codec_->KeepsUnchangedBytes(); }
+
     // A decoded page. Throws Damaged for a page number outside the file.
     PageRef Read(std::uint32_t page);
     // The page for changing: marks it dirty and journals its original image first.
@@ -92,6 +104,7 @@ class PageFile {
 
     FileHandle file_;
     DatabaseHeader header_;
+    std::unique_ptr<PageCodec> codec_;
     std::uint32_t pageCount_ = 0;
     std::uint32_t pageCountOnDisk_ = 0;
     std::unordered_map<std::uint32_t, MutablePageRef> cache_;

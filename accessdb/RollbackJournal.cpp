@@ -127,10 +127,17 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
 
 void RollbackJournal::Write(PageFile& pages) {
     // Each changed page as the ranges where it now differs from its original (32-byte steps).
+    // The ranges are found in the decoded pages but hold the original bytes as stored, so the
+    // journal of an encrypted file holds no plaintext and rollback needs no key; under a block
+    // cipher a change reaches from its block to the end of the page.
     buffer_.assign(kHeaderSize, 0);
+    const bool keepsUnchanged = pages.StoredKeepsUnchangedBytes();
+    std::vector<std::uint8_t> stored(pageSize_);
     for (std::size_t r = 0; r < originalPages_.size(); ++r) {
         const std::uint8_t* before = originals_.data() + r * pageSize_;
         const std::uint8_t* now = pages.Read(originalPages_[r])->bytes.data();
+        std::memcpy(stored.data(), before, pageSize_);
+        pages.ToStored(originalPages_[r], stored);
         const std::size_t recordStart = buffer_.size();
         buffer_.resize(recordStart + 6);
         StoreU32(buffer_.data() + recordStart, originalPages_[r]);
@@ -141,14 +148,14 @@ void RollbackJournal::Write(PageFile& pages) {
                 continue;
             }
             std::size_t end = offset + kStep;
-            while (end < pageSize_ && !SameStep(before + end, now + end)) {
+            while (end < pageSize_ && (!keepsUnchanged || !SameStep(before + end, now + end))) {
                 end += kStep;
             }
             const std::size_t at = buffer_.size();
             buffer_.resize(at + 4);
             StoreU16(buffer_.data() + at, static_cast<std::uint16_t>(offset));
             StoreU16(buffer_.data() + at + 2, static_cast<std::uint16_t>(end - offset));
-            buffer_.insert(buffer_.end(), before + offset, before + end);
+            buffer_.insert(buffer_.end(), stored.data() + offset, stored.data() + end);
             ++ranges;
             offset = end;
         }
@@ -210,22 +217,31 @@ bool RollbackJournal::Recover(PageFile& pages, bool removeJournal) {
     }
     const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
+    // The records hold bytes as stored: they go back into the file as they are.
+    FileHandle& file = pages.File();
+    const std::uint64_t fileSize = file.Size();
+    std::vector<std::uint8_t> target(pageSize);
     const std::uint8_t* record = bytes.data() + kHeaderSize;
     for (std::uint32_t i = 0; i < records; ++i) {
         const std::uint32_t page = LoadU32(record);
         const std::uint16_t ranges = LoadU16(record + 4);
         record += 6;
-        MutablePageRef target = page < pages.PageCount() ? pages.Modify(page) : nullptr;
+        const std::uint64_t at = static_cast<std::uint64_t>(page) * pageSize;
+        const bool inFile = at + pageSize <= fileSize;
+        if (inFile && file.ReadAt(at, target) != target.size())
+            throw Error(ErrorKind::Io, "Could not read page " + std::to_string(page) + " of '" +
+                                           pages.Path() + "' to roll it back.");
         for (std::uint16_t k = 0; k < ranges; ++k) {
             const std::size_t offset = LoadU16(record);
             const std::size_t size = LoadU16(record + 2);
-            if (target) {
-                std::memcpy(target->bytes.data() + offset, record + 4, size);
+            if (inFile) {
+                std::memcpy(target.data() + offset, record + 4, size);
             }
             record += 4 + size;
         }
+        if (inFile)
+            file.WriteAt(at, target);
     }
-    pages.Flush();
     if (pageCountBefore != kNoGrowth &&
         static_cast<std::uint64_t>(pageCountBefore) * pageSize < pages.File().Size()) {
         pages.File().Truncate(static_cast<std::uint64_t>(pageCountBefore) * pageSize);

@@ -1,6 +1,7 @@
 #pragma once
 // Crash safety for writes: before a statement's pages reach the database file, their original
-// images (and the file's length) are written to a journal file beside it ("<database>-journal").
+// images as stored in the file (encrypted for an encrypted file) and the file's length are
+// written to a journal file beside it ("<database>-journal").
 // Once every page is written the journal is marked empty. A journal still marked full when the
 // database is next opened belongs to a statement that was cut off: its images are written back,
 // so every statement is complete or absent. Statements are not synced one by one: the journal
@@ -44,7 +45,8 @@ class RollbackJournal : public PageJournal {
     void Remove();
 
     // Rolls back a statement cut off by a crash, if the database has a journal marked full:
-    // writes the original images back through `pages`, restores the length, syncs and removes
+    // writes the original stored bytes back into the file of `pages` (no page codec needed),
+    // restores the length, syncs and removes
     // the journal (or, with `removeJournal` false, leaves it for the caller's Start()). Returns
     // whether anything was rolled back. A journal that was not completely written is ignored
     // (the database was not touched yet).
