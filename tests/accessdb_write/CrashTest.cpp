@@ -1,5 +1,6 @@
 // A writer killed at random moments: the file afterwards opens, passes the check, and holds
-// every statement that had returned (and at most the one that was running).
+// every statement that had returned (and at most the one that was running). Also on an
+// encrypted .accdb, whose journal holds pages as stored (encrypted).
 #include <gtest/gtest.h>
 
 #ifndef _WIN32  // the child writer is forked
@@ -9,6 +10,7 @@
 
 #include <random>
 
+#include "accessdb/create/NewDatabase.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -23,9 +25,9 @@ constexpr int kRounds = 15;
 
 // The child: inserts numbered rows (now and then a long memo, now and then a new table) and
 // reports each statement that returned on `ack`. Never returns.
-[[noreturn]] void Writer(const std::string& path, int ack, int start) {
+[[noreturn]] void Writer(const std::string& path, const std::string& password, int ack, int start) {
     try {
-        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        auto db = accessdb::Database::Open(path, password, accessdb::OpenMode::ReadWrite);
         for (int i = start;; ++i) {
             if (i % 97 == 0) {
                 try {
@@ -55,10 +57,20 @@ TEST(CrashSafety, WriterKilledAtRandomMoments) {
     // QUILLMERE_CRASH_SEED replays other kill moments (soak runs by hand).
     const char* seed = std::getenv("QUILLMERE_CRASH_SEED");
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::atoi(seed)) : 20261208u);
-    for (const std::string fixture : {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb"}) {
-        SCOPED_TRACE(fixture);
-        const std::string path = CopyFixture(fixture, dir);
-        Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"});
+    struct Case {
+        std::string fixture;  // empty: a new encrypted database
+        std::string password;
+    };
+    for (const Case& c : {Case{"jackcess/empty2003.mdb", ""}, Case{"jackcess/empty2016.accdb", ""},
+                          Case{"", "crash \xE2\x9C\x93"}}) {
+        SCOPED_TRACE(c.fixture.empty() ? "encrypted" : c.fixture);
+        std::string path = (dir / "encrypted.accdb").string();
+        if (c.fixture.empty())
+            accessdb::CreateDatabase(path, {accessdb::NewDatabaseFormat::Default, c.password});
+        else
+            path = CopyFixture(c.fixture, dir);
+        const std::string& password = c.password;
+        Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"}, password);
         int committed = 0;  // rows known to be in the file
         for (int round = 0; round < kRounds; ++round) {
             int pipeFds[2];
@@ -67,7 +79,7 @@ TEST(CrashSafety, WriterKilledAtRandomMoments) {
             ASSERT_GE(child, 0);
             if (child == 0) {
                 close(pipeFds[0]);
-                Writer(path, pipeFds[1], committed);
+                Writer(path, password, pipeFds[1], committed);
             }
             close(pipeFds[1]);
             // Most rounds let the writer get going (its first row returned) before the random
@@ -90,7 +102,7 @@ TEST(CrashSafety, WriterKilledAtRandomMoments) {
             ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself, status " << status;
 
             // Opening rolls back the cut-off statement; the rows are 0..count-1 in order.
-            const auto rows = ReadRows(path, "Log");
+            const auto rows = ReadRows(path, "Log", password);
             ASSERT_GE(static_cast<int>(rows.size()), acknowledged + 1) << "round " << round;
             ASSERT_LE(static_cast<int>(rows.size()), acknowledged + 2) << "round " << round;
             for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -99,7 +111,7 @@ TEST(CrashSafety, WriterKilledAtRandomMoments) {
                     << "round " << round;  // "<null>"
             }
             committed = static_cast<int>(rows.size());
-            ExpectClean(path);
+            ExpectClean(path, password);
             if (::testing::Test::HasFailure())
                 return;
         }
