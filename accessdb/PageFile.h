@@ -62,9 +62,6 @@ class PageFile {
     // Office-encrypted files: the codec the password unlocked; until then their pages after
     // page 0 cannot be read. (Jet page encoding needs no password and is set up on opening.)
     void SetCodec(std::unique_ptr<PageCodec> codec) { codec_ = std::move(codec); }
-    // Turns a decoded page into its bytes as stored in the file, in place (for the journal,
-    // which never holds decoded pages of an encoded file).
-    void ToStored(std::uint32_t page, MutableBytes bytes) const;
     // Whether bytes unchanged in a decoded page stay unchanged as stored (false under a block
     // cipher, where a change reaches from its block to the end of the page).
     bool StoredKeepsUnchangedBytes() const { return !codec_ || codec_->KeepsUnchangedBytes(); }
@@ -97,6 +94,8 @@ class PageFile {
   private:
     std::vector<std::uint8_t> Load(std::uint32_t page);
     void Store(const Page& page);
+    // A decoded page turned into its bytes as stored in the file, in place.
+    void ToStored(std::uint32_t page, MutableBytes bytes) const;
     // The cached page, loaded when needed; never evicted by its own loading.
     MutablePageRef Fetch(std::uint32_t page);
     void Remember(const MutablePageRef& page);

@@ -127,17 +127,20 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
 
 void RollbackJournal::Write(PageFile& pages) {
     // Each changed page as the ranges where it now differs from its original (32-byte steps).
-    // The ranges are found in the decoded pages but hold the original bytes as stored, so the
-    // journal of an encrypted file holds no plaintext and rollback needs no key; under a block
-    // cipher a change reaches from its block to the end of the page.
+    // The ranges are found in the decoded pages but hold the original bytes as stored, read
+    // from the file (which keeps them until the pages are written), so the journal of an
+    // encrypted file holds no plaintext, costs no encryption and rolls back without a key.
+    // Under a block cipher a change reaches from its block to the end of the page.
     buffer_.assign(kHeaderSize, 0);
     const bool keepsUnchanged = pages.StoredKeepsUnchangedBytes();
     std::vector<std::uint8_t> stored(pageSize_);
     for (std::size_t r = 0; r < originalPages_.size(); ++r) {
         const std::uint8_t* before = originals_.data() + r * pageSize_;
         const std::uint8_t* now = pages.Read(originalPages_[r])->bytes.data();
-        std::memcpy(stored.data(), before, pageSize_);
-        pages.ToStored(originalPages_[r], stored);
+        if (pages.File().ReadAt(static_cast<std::uint64_t>(originalPages_[r]) * pageSize_,
+                                stored) != stored.size())
+            throw Error(ErrorKind::Io, "Could not read page " + std::to_string(originalPages_[r]) +
+                                           " of '" + pages.Path() + "' for the journal.");
         const std::size_t recordStart = buffer_.size();
         buffer_.resize(recordStart + 6);
         StoreU32(buffer_.data() + recordStart, originalPages_[r]);
