@@ -3,9 +3,31 @@
 
 #include "accessdb/DatabaseLock.h"
 #include "accessdb/LockFile.h"
+#include "accessdb/crypto/OfficeEncryption.h"
 #include "accessdb/write/Writer.h"
 
 namespace accessdb {
+
+namespace {
+
+// The password check of an Office-encrypted file; its errors gain the file's name, except
+// Access's own "Not a valid password.".
+std::unique_ptr<PageCodec> UnlockEncryptedPages(PageFile& pages, const std::string& password) {
+    try {
+        return crypto::UnlockOfficeEncryption(pages.Read(0)->View(), pages.Header().databaseKey,
+                                              password);
+    } catch (const Error& e) {
+        if (e.Kind() == ErrorKind::Damaged)
+            throw Error(ErrorKind::Damaged,
+                        "The database '" + pages.Path() + "' is damaged: " + e.what() + ".");
+        if (e.Kind() == ErrorKind::Encrypted)
+            throw Error(ErrorKind::Encrypted,
+                        "The database '" + pages.Path() + "' cannot be opened: " + e.what() + ".");
+        throw;
+    }
+}
+
+}  // namespace
 
 DatabaseInfo ReadDatabaseInfo(const std::string& path) {
     PageFile pages(path, OpenMode::ReadOnly);
@@ -50,12 +72,8 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
     auto pages = mode == OpenMode::ReadWrite ? std::make_unique<PageFile>(path, mode)
                                              : OpenPagesForReading(path, mode);
     const DatabaseHeader& h = pages->Header();
-    if (IsOfficeEncryption(h.encryption)) {
-        throw Error(ErrorKind::Encrypted, "The database '" + path + "' is encrypted with " +
-                                              EncryptionName(h.encryption) +
-                                              " encryption (version " + h.encryptionVersion +
-                                              "); encrypted .accdb files cannot be opened yet.");
-    }
+    if (IsOfficeEncryption(h.encryption))
+        pages->SetCodec(UnlockEncryptedPages(*pages, password));
     if (!h.password.empty() && h.password != password)
         throw Error(ErrorKind::WrongPassword, "Not a valid password.");
     std::unique_ptr<Database> db(new Database(std::move(pages), mode));

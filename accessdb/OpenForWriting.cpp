@@ -1,6 +1,7 @@
-// What opening for writing requires: a format we can write (Jet 4 and ACE; Jet page encoding is
-// re-applied to every page written; Office-encrypted files stay read-only), the lock file beside
-// the database, and the rollback of a statement a crash cut off.
+// What opening for writing requires: a format we can write (Jet 4 and ACE; the page codec of an
+// encoded or encrypted file re-encodes every page written), the lock file beside the database,
+// and the rollback of a statement a crash cut off (which needs no password: the journal holds
+// pages as stored).
 #include "accessdb/Database.h"
 #include "accessdb/DatabaseLock.h"
 #include "accessdb/LockFile.h"
@@ -17,10 +18,6 @@ void RefuseJet3Writing(const std::string& path) {
 void Database::PrepareForWriting() {
     if (format().jet3)
         RefuseJet3Writing(Path());
-    if (IsOfficeEncryption(pages_->Header().encryption))
-        throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is encrypted (" +
-                                             EncryptionName(pages_->Header().encryption) +
-                                             "); encrypted databases can only be read.");
     if (mode_ == OpenMode::Discard) {
         writer_ = std::make_unique<Writer>(*this, true);  // a dry run: no lock, no journal
         return;

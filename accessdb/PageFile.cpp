@@ -1,12 +1,10 @@
-// Page cache, decoding (header mask, Jet RC4 page encoding) and dirty-page write-back.
+// Page cache, decoding (header mask, the page codec) and dirty-page write-back.
 #include "accessdb/PageFile.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-
-#include "accessdb/Rc4.h"
 
 namespace accessdb {
 
@@ -67,6 +65,8 @@ PageFile::PageFile(const std::string& path, OpenMode mode)
         throw Error(e.Kind(), "Unrecognized database format '" + path +
                                   "': not an Access database (" + e.what() + ").");
     }
+    if (header_.encryption == Encryption::JetPageEncoding)
+        codec_ = MakeJetPageCodec(header_.databaseKey);
     auto page0 = std::make_shared<Page>();
     page0->number = 0;
     page0->bytes = std::move(start);
@@ -80,8 +80,8 @@ std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
         ThrowDamaged("page " + std::to_string(page) + " is cut short (the file ends inside it)");
     if (page == 0) {
         ApplyHeaderMask(bytes, format());
-    } else if (header_.encryption == Encryption::JetPageEncoding) {
-        ApplyJetPageCipher(header_.databaseKey, page, bytes);
+    } else if (codec_) {
+        codec_->Decode(page, bytes);
     } else if (IsOfficeEncryption(header_.encryption)) {
         throw Error(ErrorKind::Encrypted, "The database '" + Path() + "' is encrypted (" +
                                               EncryptionName(header_.encryption) + ").");
@@ -89,21 +89,26 @@ std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
     return bytes;
 }
 
+void PageFile::ToStored(std::uint32_t page, MutableBytes bytes) const {
+    if (page == 0) {
+        ApplyHeaderMask(bytes, format());
+    } else if (codec_) {
+        codec_->Encode(page, bytes);
+    } else if (IsOfficeEncryption(header_.encryption)) {
+        throw Error(ErrorKind::ReadOnly, "The database '" + Path() +
+                                             "' is encrypted and cannot be written without "
+                                             "its password.");
+    }
+}
+
 std::span<const std::uint8_t> PageFile::Encoded(const Page& page,
                                                 std::vector<std::uint8_t>& scratch) {
-    if (page.number != 0 && header_.encryption == Encryption::None) {
+    if (page.number != 0 && !codec_ && header_.encryption == Encryption::None) {
         // Nothing to mask or encrypt: write the cached bytes as they are.
         return page.bytes;
     }
     scratch = page.bytes;
-    if (page.number == 0) {
-        ApplyHeaderMask(scratch, format());
-    } else if (header_.encryption == Encryption::JetPageEncoding) {
-        ApplyJetPageCipher(header_.databaseKey, page.number, scratch);
-    } else if (IsOfficeEncryption(header_.encryption)) {
-        throw Error(ErrorKind::ReadOnly,
-                    "The database '" + Path() + "' is encrypted and cannot be written.");
-    }
+    ToStored(page.number, scratch);
     return scratch;
 }
 

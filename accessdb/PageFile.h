@@ -1,6 +1,7 @@
 #pragma once
 // The database file as numbered pages, read on demand through a cache. Pages come out decoded
-// (page 0 unmasked, Jet-encoded pages decrypted) and go back encoded. Writing goes through
+// (page 0 unmasked, the others through the file's page codec: Jet page encoding, Office
+// encryption) and go back encoded. Writing goes through
 // Modify(), which marks a page dirty. Changes reach the file in groups: the first time a page
 // changes within a group its original image goes to the journal, and Flush() writes the group
 // (journal, pages in page order, journal marked done). Inside a group each statement is all or
@@ -20,6 +21,7 @@
 #include "accessdb/FileHandle.h"
 #include "accessdb/Format.h"
 #include "accessdb/Header.h"
+#include "accessdb/PageCodec.h"
 
 namespace accessdb {
 
@@ -72,6 +74,16 @@ class PageFile {
     // Changes are kept in memory only (OpenMode::Discard).
     bool Discarding() const { return discard_; }
 
+    // Office-encrypted files: the codec the password unlocked; until then their pages after
+    // page 0 cannot be read. (Jet page encoding needs no password and is set up on opening.)
+    void SetCodec(std::unique_ptr<PageCodec> codec) { codec_ = std::move(codec); }
+    // Whether bytes unchanged in a decoded page stay unchanged as stored (false under a block
+    // cipher, where a change reaches from its block to the end of the page).
+    bool StoredKeepsUnchangedBytes() const { return !codec_ || codec_->KeepsUnchangedBytes(); }
+
+    // The bytes of `page` as they go to the file: the cached ones, or `scratch` holding them
+    // encoded (page 0 masked, the others through the codec).
+    std::span<const std::uint8_t> Encoded(const Page& page, std::vector<std::uint8_t>& scratch);
     // A decoded page. Throws Damaged for a page number outside the file.
     PageRef Read(std::uint32_t page);
     // The page for changing: marks it dirty and journals its original image first.
@@ -127,10 +139,10 @@ class PageFile {
     };
 
     std::vector<std::uint8_t> Load(std::uint32_t page);
-    // The bytes as they go to the file: the cached ones, or `scratch` holding them encoded.
-    std::span<const std::uint8_t> Encoded(const Page& page, std::vector<std::uint8_t>& scratch);
     void WriteDirtyPages(const std::vector<std::uint32_t>& pages);
     [[noreturn]] void ThrowFull() const;
+    // A decoded page turned into its bytes as stored in the file, in place.
+    void ToStored(std::uint32_t page, MutableBytes bytes) const;
     // The cached page, loaded when needed; never evicted by its own loading.
     MutablePageRef Fetch(std::uint32_t page);
     void Remember(const MutablePageRef& page);
@@ -138,6 +150,7 @@ class PageFile {
 
     FileHandle file_;
     DatabaseHeader header_;
+    std::unique_ptr<PageCodec> codec_;
     std::uint32_t pageCount_ = 0;
     std::uint32_t pageCountOnDisk_ = 0;
     std::unordered_map<std::uint32_t, MutablePageRef> cache_;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "accessdb/Bytes.h"
+#include "accessdb/PageCodec.h"
 
 namespace accessdb {
 
@@ -32,6 +33,29 @@ void ApplyJetPageCipher(std::uint32_t databaseKey, std::uint32_t page,
     StoreU32(key, databaseKey ^ page);
     Rc4 rc4(key);
     rc4.Apply(bytes);
+}
+
+namespace {
+
+class JetPageCodec final : public PageCodec {
+  public:
+    explicit JetPageCodec(std::uint32_t databaseKey) : key_(databaseKey) {}
+    void Decode(std::uint32_t page, MutableBytes bytes) const override {
+        ApplyJetPageCipher(key_, page, bytes);
+    }
+    void Encode(std::uint32_t page, MutableBytes bytes) const override {
+        ApplyJetPageCipher(key_, page, bytes);
+    }
+    bool KeepsUnchangedBytes() const override { return true; }
+
+  private:
+    std::uint32_t key_;
+};
+
+}  // namespace
+
+std::unique_ptr<PageCodec> MakeJetPageCodec(std::uint32_t databaseKey) {
+    return std::make_unique<JetPageCodec>(databaseKey);
 }
 
 }  // namespace accessdb

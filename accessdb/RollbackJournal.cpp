@@ -148,10 +148,13 @@ std::string Mismatch(PageFile& pages, const std::vector<std::uint8_t>& bytes) {
         return "the database is " + std::to_string(size) + " bytes, the journal's group left " +
                std::to_string(sizeBefore) + " to " + std::to_string(sizeAfter);
     }
+    // The pages as stored: no page codec (and so no password) is needed to tell them apart.
+    std::vector<std::uint8_t> stored(pageSize);
     auto matches = [&](std::uint32_t page, std::uint64_t before, std::uint64_t after) {
-        if (page >= pages.PageCount())
+        const std::uint64_t at = static_cast<std::uint64_t>(page) * pageSize;
+        if (at + pageSize > size || pages.File().ReadAt(at, stored) != stored.size())
             return false;
-        const std::uint64_t now = Hash(pages.Read(page)->bytes);
+        const std::uint64_t now = Hash(stored);
         return now == before || now == after;
     };
     if (!matches(0, LoadU64(h + 56), LoadU64(h + 64)))
@@ -231,19 +234,32 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
 
 void RollbackJournal::Write(PageFile& pages) {
     // Each changed page as the ranges where it now differs from its original (32-byte steps).
+    // The ranges are found in the decoded pages but hold the original bytes as stored, read
+    // from the file (which keeps them until the pages are written), so the journal of an
+    // encrypted file holds no plaintext and rolls back without a key; the hashes that tell the
+    // file's pages apart are of the stored bytes too. Under a block cipher a change reaches
+    // from its block to the end of the page.
     buffer_.assign(kHeaderSize, 0);
     std::uint64_t page0Before = 0;
     bool page0Journaled = false;
+    const bool keepsUnchanged = pages.StoredKeepsUnchangedBytes();
+    std::vector<std::uint8_t> stored(pageSize_);
+    std::vector<std::uint8_t> scratch;
     for (std::size_t r = 0; r < originalPages_.size(); ++r) {
         const Bytes before(originals_.data() + r * pageSize_, pageSize_);
-        const std::uint8_t* now = pages.Read(originalPages_[r])->bytes.data();
+        const PageRef current = pages.Read(originalPages_[r]);
+        const std::uint8_t* now = current->bytes.data();
+        if (pages.File().ReadAt(static_cast<std::uint64_t>(originalPages_[r]) * pageSize_,
+                                stored) != stored.size())
+            throw Error(ErrorKind::Io, "Could not read page " + std::to_string(originalPages_[r]) +
+                                           " of '" + pages.Path() + "' for the journal.");
         const std::size_t recordStart = buffer_.size();
         buffer_.resize(recordStart + kRecordHeaderSize);
         StoreU32(buffer_.data() + recordStart, originalPages_[r]);
-        StoreU64(buffer_.data() + recordStart + 4, Hash(before));
-        StoreU64(buffer_.data() + recordStart + 12, Hash(Bytes(now, pageSize_)));
+        StoreU64(buffer_.data() + recordStart + 4, Hash(stored));
+        StoreU64(buffer_.data() + recordStart + 12, Hash(pages.Encoded(*current, scratch)));
         if (originalPages_[r] == 0) {
-            page0Before = Hash(before);
+            page0Before = Hash(stored);
             page0Journaled = true;
         }
         std::uint16_t ranges = 0;
@@ -253,20 +269,21 @@ void RollbackJournal::Write(PageFile& pages) {
                 continue;
             }
             std::size_t end = offset + kStep;
-            while (end < pageSize_ && !SameStep(before.data() + end, now + end)) {
+            while (end < pageSize_ &&
+                   (!keepsUnchanged || !SameStep(before.data() + end, now + end))) {
                 end += kStep;
             }
             const std::size_t at = buffer_.size();
             buffer_.resize(at + 4);
             StoreU16(buffer_.data() + at, static_cast<std::uint16_t>(offset));
             StoreU16(buffer_.data() + at + 2, static_cast<std::uint16_t>(end - offset));
-            buffer_.insert(buffer_.end(), before.data() + offset, before.data() + end);
+            buffer_.insert(buffer_.end(), stored.data() + offset, stored.data() + end);
             ++ranges;
             offset = end;
         }
         StoreU16(buffer_.data() + recordStart + 20, ranges);
     }
-    const std::uint64_t page0After = Hash(pages.Read(0)->bytes);
+    const std::uint64_t page0After = Hash(pages.Encoded(*pages.Read(0), scratch));
     const FileIdentity identity = pages.File().Identity();
     std::uint8_t* header = buffer_.data();
     std::memcpy(header, kMagic, sizeof(kMagic));
@@ -332,40 +349,40 @@ bool RollbackJournal::Recover(PageFile& pages, bool removeJournal) {
         pages.DiscardCache();
         RefuseForeignJournal(path, pages.Path(), why);
     }
-    // The images are put back as plain page changes: nothing of this is journaled again.
-    PageJournal* journal = pages.Journal();
-    pages.SetJournal(nullptr);
     const std::uint32_t pageSize = LoadU32(bytes.data() + 8);
     const std::uint32_t pageCountBefore = LoadU32(bytes.data() + 12);
     const std::uint32_t records = LoadU32(bytes.data() + 16);
+    // The records hold bytes as stored: they go back into the file as they are, past the page
+    // cache (which is dropped afterwards), so no page codec and no password is needed.
+    FileHandle& file = pages.File();
+    const std::uint64_t fileSize = file.Size();
+    std::vector<std::uint8_t> target(pageSize);
     const std::uint8_t* record = bytes.data() + kHeaderSize;
-    try {
-        for (std::uint32_t i = 0; i < records; ++i) {
-            const std::uint32_t page = LoadU32(record);
-            const std::uint16_t ranges = LoadU16(record + 20);
-            record += kRecordHeaderSize;
-            MutablePageRef target = page < pages.PageCount() ? pages.Modify(page) : nullptr;
-            for (std::uint16_t k = 0; k < ranges; ++k) {
-                const std::size_t offset = LoadU16(record);
-                const std::size_t size = LoadU16(record + 2);
-                if (target) {
-                    std::memcpy(target->bytes.data() + offset, record + 4, size);
-                }
-                record += 4 + size;
-            }
+    for (std::uint32_t i = 0; i < records; ++i) {
+        const std::uint32_t page = LoadU32(record);
+        const std::uint16_t ranges = LoadU16(record + 20);
+        record += kRecordHeaderSize;
+        const std::uint64_t at = static_cast<std::uint64_t>(page) * pageSize;
+        const bool inFile = at + pageSize <= fileSize;
+        if (inFile && file.ReadAt(at, target) != target.size())
+            throw Error(ErrorKind::Io, "Could not read page " + std::to_string(page) + " of '" +
+                                           pages.Path() + "' to roll it back.");
+        for (std::uint16_t k = 0; k < ranges; ++k) {
+            const std::size_t offset = LoadU16(record);
+            const std::size_t size = LoadU16(record + 2);
+            if (inFile)
+                std::memcpy(target.data() + offset, record + 4, size);
+            record += 4 + size;
         }
-        pages.Flush();
-        if (pageCountBefore != kNoGrowth &&
-            static_cast<std::uint64_t>(pageCountBefore) * pageSize < pages.File().Size()) {
-            pages.File().Truncate(static_cast<std::uint64_t>(pageCountBefore) * pageSize);
-        }
-        pages.Sync();
-        pages.DiscardCache();
-    } catch (...) {
-        pages.SetJournal(journal);
-        throw;
+        if (inFile)
+            file.WriteAt(at, target);
     }
-    pages.SetJournal(journal);
+    if (pageCountBefore != kNoGrowth &&
+        static_cast<std::uint64_t>(pageCountBefore) * pageSize < file.Size()) {
+        file.Truncate(static_cast<std::uint64_t>(pageCountBefore) * pageSize);
+    }
+    pages.Sync();
+    pages.DiscardCache();
     if (removeJournal)
         std::remove(path.c_str());
     return true;

@@ -1,7 +1,8 @@
 #pragma once
 // Crash safety for writes: before a group of statements reaches the database file, the
-// original images of the pages it changes (and the file's length) are written to a journal
-// file beside it ("<database>-journal"), in one write. Once every page is written the journal
+// original images of the pages it changes, as stored in the file (encrypted for an encrypted
+// file), and the file's length are written to a journal file beside it ("<database>-journal"),
+// in one write. Once every page is written the journal
 // is marked empty. A journal still marked full when the database is next opened belongs to a
 // group that was cut off: its images are written back, so the file holds every group before
 // it and nothing of that one. Groups are not synced one by one: the journal and the pages
@@ -51,12 +52,12 @@ class RollbackJournal : public PageJournal {
     void Remove();
 
     // Rolls back a group cut off by a crash, if the database has a journal marked full: checks
-    // that the journal was written for this very file, writes the original images back
-    // through `pages`, restores the length, syncs and removes the journal (or, with
-    // `removeJournal` false, leaves it for the caller's Start()). Returns whether anything was
-    // rolled back. A journal that was not completely written is ignored (the database was not
-    // touched yet). A journal written for another file is renamed (see SetAsidePath) and
-    // Error Damaged names both files.
+    // that the journal was written for this very file, writes the original stored bytes back
+    // into the file of `pages` (no page codec, no password needed), restores the length, syncs and
+    // removes the journal (or, with `removeJournal` false, leaves it for the caller's Start()).
+    // Returns whether anything was rolled back. A journal that was not completely written is
+    // ignored (the database was not touched yet). A journal written for another file is renamed
+    // (see SetAsidePath) and Error Damaged names both files.
     static bool Recover(PageFile& pages, bool removeJournal);
     // Whether a journal marked full lies beside the database.
     static bool NeedsRecovery(const std::string& databasePath);

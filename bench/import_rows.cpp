@@ -4,7 +4,11 @@
 // the finished importer is not yet reaped), the final database's size and peak memory, beside
 // Jackcess's ImportUtil on the same CSV in the same run when its bench tool is given.
 //
+// With --password, each importer also makes a new encrypted .accdb (Office agile encryption)
+// from the same CSV, reported as a share of its plain speed.
+//
 // Usage: bench_import_rows [--rows N] [--csv FILE] [--importer PATH]... [--jackbench PATH]
+//                          [--password PW]
 //   --importer may repeat (say, the build of an older commit beside this one): each is measured
 //   in turn on the same CSV. Default: the quillmere-import beside this program.
 //   --jackbench (or QUILLMERE_JACKBENCH): runs `jackbench importutil CSV NEW.accdb V2010 false`.
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
     fs::path givenCsv;
     std::vector<fs::path> importers;
     fs::path jackbench;
+    std::string password;
     if (const char* j = std::getenv("QUILLMERE_JACKBENCH"))
         jackbench = j;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -76,6 +81,8 @@ int main(int argc, char** argv) {
             importers.push_back(fs::absolute(argv[i + 1]));
         else if (option == "--jackbench")
             jackbench = argv[i + 1];
+        else if (option == "--password")
+            password = argv[i + 1];
         else {
             std::fprintf(stderr, "unknown option %s\n", option.c_str());
             return 2;
@@ -151,6 +158,21 @@ int main(int argc, char** argv) {
                     PerRow(m.writeCalls, rows), m.writeCalls);
         std::printf("  peak memory          %.1f MiB   (target <= CSV + 64 MiB = %.1f MiB)\n",
                     m.peakBytes / 1048576.0, memoryTarget / 1048576.0);
+        if (password.empty())
+            continue;
+        const fs::path encrypted = dir / ("quillmere" + std::to_string(k) + "-encrypted.accdb");
+        const Measured e = Run({importers[k].string(), "--database", encrypted.string(),
+                                "--password", password, csv.string()},
+                               dir / "quillmere.out");
+        if (!e.ok || !fs::exists(encrypted)) {
+            std::printf("  encrypted: FAILED:\n%s\n", e.output.c_str());
+            ++failures;
+            continue;
+        }
+        std::printf(
+            "  encrypted            %.0f rows per second (%.0f%% of plain), %.2f s CPU, "
+            "%.1f MiB peak\n",
+            rows / e.seconds, 100.0 * m.seconds / e.seconds, e.cpu, e.peakBytes / 1048576.0);
     }
     std::printf("\nload average after: %s\n", LoadAverage().c_str());
     fs::remove_all(dir);

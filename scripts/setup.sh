@@ -9,7 +9,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 packages=(build-essential cmake pkg-config git qt6-base-dev libgl1-mesa-dev googletest
           libgtest-dev libgmock-dev mdbtools xvfb xdotool clang libclang-rt-14-dev
-          fonts-liberation openbox)
+          fonts-liberation openbox libssl-dev)
 # Faster builds, and the Debian package with its checks.
 packages+=(ninja-build ccache file lintian appstream desktop-file-utils)
 missing=()

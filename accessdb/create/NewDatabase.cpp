@@ -15,6 +15,7 @@
 #include "accessdb/create/CatalogRows.h"
 #include "accessdb/create/HeaderPage.h"
 #include "accessdb/create/Skeleton.h"
+#include "accessdb/crypto/OfficeEncryption.h"
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -28,6 +29,9 @@
 namespace accessdb {
 
 namespace {
+
+// Office encryption derives its keys from at most this many characters of the password.
+constexpr std::size_t kMaxEncryptionPasswordLength = 255;
 
 // UTF-8 text to a path (u8path is deprecated in C++20).
 std::filesystem::path FsPath(const std::string& utf8) {
@@ -109,16 +113,22 @@ void Validate(const std::string& path, const NewDatabaseOptions& options,
                     std::string("The Access ") + choice.label + " format is written to " +
                         (format.ace ? ".accdb" : ".mdb") + " files, not to '" + path + "'.");
     }
-    if (!options.password.empty() && format.ace) {
-        throw Error(ErrorKind::NotSupported,
-                    "A password on the .accdb database '" + path +
-                        "' means encrypting the database, which this engine cannot write yet. "
-                        "Create it without a password.");
+    if (format.ace && Utf8ToUtf16(options.password).size() > kMaxEncryptionPasswordLength) {
+        throw Error(ErrorKind::Constraint,
+                    "The password for '" + path + "' is longer than 255 characters.");
     }
-    if (Utf8ToUtf16(options.password).size() > create::kMaxPasswordLength) {
+    if (!format.ace && Utf8ToUtf16(options.password).size() > create::kMaxPasswordLength) {
         throw Error(ErrorKind::Constraint,
                     "The database password for '" + path + "' is longer than 20 characters.");
     }
+}
+
+// Office encryption of the finished database: every page after page 0 is rewritten through
+// the new encryption's codec.
+void Encrypt(PageFile& pages, const std::string& password) {
+    for (std::uint32_t n = 1; n < pages.PageCount(); ++n)
+        pages.Modify(n);
+    pages.SetCodec(crypto::WriteNewOfficeEncryption(pages.Modify(0)->Mutable(), password));
 }
 
 void WritePages(const std::string& temporary, const std::string& path,
@@ -215,12 +225,16 @@ void CreateDatabase(const std::string& path, const NewDatabaseOptions& options) 
     // or a crash never leaves a half-made database under the user's name.
     const std::string temporary = path + ".creating";
     try {
+        // An .accdb password is no stored password but the key of the file's encryption.
+        const bool encrypt = format.ace && !options.password.empty();
         const create::Skeleton skeleton =
-            create::BuildSkeleton(format, facts, sortOrder, options.password);
+            create::BuildSkeleton(format, facts, sortOrder, encrypt ? "" : options.password);
         WritePages(temporary, path, skeleton.pages);
         {
             PageFile pages(temporary, OpenMode::ReadWrite);
             create::WriteCatalogRows(pages, skeleton, facts, choice.accessVersion);
+            if (encrypt)
+                Encrypt(pages, options.password);
             pages.Flush();
             pages.Sync();
         }

@@ -6,6 +6,7 @@
 //
 //   accessdb::CreateDatabase("shop.accdb", {});                         // Access 2010 format
 //   accessdb::CreateDatabase("old.mdb", {NewDatabaseFormat::Access2000, "secret"});
+//   accessdb::CreateDatabase("safe.accdb", {NewDatabaseFormat::Default, "secret"});  // encrypted
 #include <optional>
 #include <string>
 
@@ -23,7 +24,9 @@ enum class NewDatabaseFormat {
 
 struct NewDatabaseOptions {
     NewDatabaseFormat format = NewDatabaseFormat::Default;  // 2003 for .mdb, 2010 for .accdb
-    std::string password;                                   // Jet 4 only; empty for none
+    // Jet 4: the stored database password; ACE: the password of the file's Office (Agile)
+    // encryption. Empty for none.
+    std::string password;
 };
 
 // "2000", "2003", "2007", "2010", "2016", "2019"; empty for anything else.
@@ -33,8 +36,8 @@ std::optional<NewDatabaseFormat> ParseNewDatabaseFormat(const std::string& text)
 bool IsAccdbPath(const std::string& path);
 
 // Writes the database. Never replaces an existing file. Throws Error: Constraint when a file
-// is already there, the format does not suit the file's extension or the password is too long;
-// NotSupported for a password on an .accdb (that means encryption); Io when writing fails.
+// is already there, the format does not suit the file's extension or the password is too long
+// (20 characters for .mdb, 255 for .accdb); Io when writing fails.
 // A failed creation leaves nothing behind.
 void CreateDatabase(const std::string& path, const NewDatabaseOptions& options);
 

@@ -121,7 +121,7 @@ TEST(NewDatabasePassword, Jet4PasswordIsStoredAndRequired) {
 }
 
 // Each refusal names the file, changes nothing that was there and leaves no partial file.
-TEST(NewDatabaseRefusals, ExistingFilesWrongFormatsAndAccdbPasswords) {
+TEST(NewDatabaseRefusals, ExistingFilesWrongFormatsAndLongPasswords) {
     const fs::path dir = fixtures::TempDir("new_refusals");
     const std::string existing = (dir / "mine.mdb").string();
     { std::ofstream(existing) << "not to be overwritten"; }
@@ -133,8 +133,8 @@ TEST(NewDatabaseRefusals, ExistingFilesWrongFormatsAndAccdbPasswords) {
     const std::vector<Case> cases = {
         {existing, {}, accessdb::ErrorKind::Constraint},
         {(dir / "x.accdb").string(),
-         {accessdb::NewDatabaseFormat::Default, "secret"},
-         accessdb::ErrorKind::NotSupported},
+         {accessdb::NewDatabaseFormat::Default, std::string(256, 'p')},
+         accessdb::ErrorKind::Constraint},
         {(dir / "x.mdb").string(),
          {accessdb::NewDatabaseFormat::Access2010, ""},
          accessdb::ErrorKind::Constraint},

@@ -71,18 +71,27 @@ TEST_F(ImportIntoNewDatabase, MakesTheDatabaseAndSaysSoOnStandardError) {
     }
 }
 
-TEST_F(ImportIntoNewDatabase, PasswordGoesIntoANewMdbAndARunThatCannotCreateFails) {
+TEST_F(ImportIntoNewDatabase, PasswordProtectsANewDatabaseAndARunThatCannotCreateFails) {
     const std::string mdb = (dir / "locked.mdb").string();
     EXPECT_EQ(Import(dir, {"--database", mdb, "--password", "pw", csv}).status, 0);
     EXPECT_THROW(accessdb::Database::Open(mdb, ""), accessdb::Error);
     EXPECT_EQ(accessdb::Database::Open(mdb, "pw")->UserTableNames(),
               std::vector<std::string>{"NewTable1"});
 
+    // An .accdb password encrypts the new database (Agile, as Access 2010 and later do).
     const std::string accdb = (dir / "locked.accdb").string();
-    const Outcome refused = Import(dir, {"--database", accdb, "--password", "pw", csv});
+    EXPECT_EQ(Import(dir, {"--database", accdb, "--password", "pw", csv}).status, 0);
+    EXPECT_EQ(accessdb::ReadDatabaseInfo(accdb).encryption, accessdb::Encryption::OfficeAgile);
+    EXPECT_THROW(accessdb::Database::Open(accdb, ""), accessdb::Error);
+    EXPECT_EQ(accessdb::Database::Open(accdb, "pw")->UserTableNames(),
+              std::vector<std::string>{"NewTable1"});
+
+    const std::string tooLong = (dir / "long.accdb").string();
+    const Outcome refused =
+        Import(dir, {"--database", tooLong, "--password", std::string(256, 'p'), csv});
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.out.find("cannot be created"), std::string::npos) << refused.out;
-    EXPECT_FALSE(fs::exists(accdb));
+    EXPECT_FALSE(fs::exists(tooLong));
 
     // Appending needs an existing database: none is made for it.
     const std::string append = (dir / "append.accdb").string();

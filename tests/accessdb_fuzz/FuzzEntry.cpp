@@ -30,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     accessdb_fuzz::ReadEverything(path);
+    // The fixtures' passwords, so that damaged encrypted files get past the password check
+    // into decryption and everything after it.
     accessdb_fuzz::ReadEverything(path, "password");
+    if (size > 0x14 && data[0x14] >= 2)
+        accessdb_fuzz::ReadEverything(path, "Test123");
     return 0;
 }

@@ -1,6 +1,7 @@
 // A deterministic mutation fuzzer for builds without libFuzzer (and for the sanitizer build):
 // takes the fixture databases (and whatever seeds the entry point adds), damages copies in many
-// ways (bit flips, interesting values in header and page fields, truncation, pages copied over
+// ways (bit flips, interesting values in header and page fields, encryption headers,
+// truncation, pages copied over
 // other pages) and feeds each to the entry point it is linked with (the reader's, shared with
 // the libFuzzer target, or the writer's).
 //   fuzz_accessdb_mutate ITERATIONS|SECONDSs SEED DIR...
@@ -40,6 +41,14 @@ void Mutate(std::vector<std::uint8_t>& b, std::mt19937& random) {
         std::size_t span = (random() % 4 == 0) ? b.size() : std::min(b.size(), page * 48);
         return random() % span;
     };
+    // An encrypted .accdb: now and then damage its encryption header (descriptor, verifier).
+    if (b.size() >= page && b[0x14] >= 2 && random() % 4 == 0) {
+        for (int i = 0, n = 1 + static_cast<int>(random() % 4); i < n; ++i) {
+            const std::size_t at = 0x299 + random() % 0x480;
+            b[at] = static_cast<std::uint8_t>(b[at] ^ (1u << (random() % 8)));
+        }
+        return;
+    }
     switch (random() % 6) {
         case 0:
             for (int i = 0, n = 1 + static_cast<int>(random() % 16); i < n; ++i) {

@@ -37,8 +37,14 @@ inline std::string ReadText(const fs::path& p) {
 }
 
 // The password the fixture needs ("" for none).
+// The passwords of the fixtures that have one (MANIFEST.md).
 inline std::string PasswordFor(const std::string& relative) {
-    return relative.find("with-password") != std::string::npos ? "password" : "";
+    if (relative.find("db2007-enc.accdb") != std::string::npos)
+        return "Test123";
+    if (relative.find("with-password") != std::string::npos ||
+        relative.find("office-agile") != std::string::npos)
+        return "password";
+    return "";
 }
 
 // A fresh temporary folder for one test.

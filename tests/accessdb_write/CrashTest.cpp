@@ -2,8 +2,8 @@
 // with groups large and small so that many kills land while a group is being written: the file
 // afterwards opens, passes the check and the other readers, and holds a prefix of the rows:
 // every row of a group written before the kill, none after the statement that was running.
-// The same for a table with a primary key and two more indexes: every index agrees with the
-// rows afterwards.
+// The same for a table with a primary key and two more indexes (every index agrees with the
+// rows afterwards) and for an encrypted .accdb, whose journal holds pages as stored.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32  // the child writer is forked
@@ -25,10 +25,12 @@ namespace {
 constexpr int kAppendRounds = 12;
 constexpr int kCreateRounds = 8;
 constexpr int kIndexedRounds = 6;
+constexpr int kEncryptedRounds = 8;
 #else
 constexpr int kAppendRounds = 60;  // per fixture: 120 kills
 constexpr int kCreateRounds = 40;  // per fixture: 80 kills
 constexpr int kIndexedRounds = 15;
+constexpr int kEncryptedRounds = 30;
 #endif
 // The readers outside the engine run on every n-th file and on the last one of each run
 // (QUILLMERE_CRASH_EVERY_READER=1 runs them on every file: soak runs by hand).
@@ -44,12 +46,13 @@ struct Ack {
 // The child: (with `create`, first a new database and its table) inserts numbered rows, now
 // and then a long memo, now and then a new table, and reports each statement that returned.
 // Groups are kept small in odd rounds, so that the kill finds one being written more often.
-[[noreturn]] void Writer(const std::string& path, int ack, int start, bool create, int round) {
+[[noreturn]] void Writer(const std::string& path, const std::string& password, int ack, int start,
+                         bool create, int round) {
     try {
         if (create) {
-            accessdb::CreateDatabase(path, {});
+            accessdb::CreateDatabase(path, {accessdb::NewDatabaseFormat::Default, password});
         }
-        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        auto db = accessdb::Database::Open(path, password, accessdb::OpenMode::ReadWrite);
         if (round % 2 == 1) {
             db->Pages().SetGroupLimits(std::size_t{96} << 10, std::chrono::milliseconds(2));
         }
@@ -183,14 +186,20 @@ struct RunTally {
 };
 
 // Kills the writer `rounds` times; each round goes on from the rows the file holds (a create
-// run starts each round from a new file).
+// run starts each round from a new file). With a password the database is a new encrypted
+// .accdb (its extension taken from `fixture`).
 void KillRepeatedly(const std::string& fixture, bool create, int rounds, std::mt19937& random,
-                    RunTally& tally) {
+                    RunTally& tally, const std::string& password = "") {
     const fs::path dir = TempDir(create ? "crash_create" : "crash_append");
     std::string path;
     if (!create) {
-        path = CopyFixture(fixture, dir);
-        Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"});
+        if (password.empty()) {
+            path = CopyFixture(fixture, dir);
+        } else {
+            path = (dir / "encrypted.accdb").string();
+            accessdb::CreateDatabase(path, {accessdb::NewDatabaseFormat::Default, password});
+        }
+        Execute(path, {"CREATE TABLE `Log`(`n` VARCHAR, `m` MEMO)"}, password);
     }
     static const bool everyReader = std::getenv("QUILLMERE_CRASH_EVERY_READER") != nullptr;
     int committed = 0;  // rows known to be in the file
@@ -200,9 +209,9 @@ void KillRepeatedly(const std::string& fixture, bool create, int rounds, std::mt
                        .string();
             committed = 0;
         }
-        const KillOutcome outcome = KillOnce(
-            [&](int ack) { Writer(path, ack, committed, create, round); }, committed, round, 20000,
-            random);
+        const KillOutcome outcome =
+            KillOnce([&](int ack) { Writer(path, password, ack, committed, create, round); },
+                     committed, round, 20000, random);
         if (::testing::Test::HasFailure())
             return;
         const int returned = outcome.returned;
@@ -220,15 +229,15 @@ void KillRepeatedly(const std::string& fixture, bool create, int rounds, std::mt
         // groups written, none past the statement that was running.
         std::size_t count = 0;
         {
-            auto db = accessdb::Database::Open(path, "");
+            auto db = accessdb::Database::Open(path, password);
             const auto names = db->UserTableNames();
             if (std::find(names.begin(), names.end(), "Log") == names.end()) {
                 ASSERT_TRUE(create && written < 0) << "round " << round;
-                ExpectClean(path);
+                ExpectClean(path, password);
                 continue;  // killed before the table was written
             }
         }
-        const auto rows = ReadRows(path, "Log");
+        const auto rows = ReadRows(path, "Log", password);
         count = rows.size();
         ASSERT_GE(static_cast<int>(count), written + 1) << "round " << round;
         ASSERT_LE(static_cast<int>(count), returned + 2) << "round " << round;
@@ -238,9 +247,11 @@ void KillRepeatedly(const std::string& fixture, bool create, int rounds, std::mt
                 << "round " << round;  // "<null>"
         }
         committed = static_cast<int>(count);
-        ExpectClean(path);
-        if (everyReader || round % kOtherReadersEvery == kOtherReadersEvery - 1 ||
-            round == rounds - 1) {
+        ExpectClean(path, password);
+        // (mdbtools cannot open Office-encrypted files.)
+        if (password.empty() &&
+            (everyReader || round % kOtherReadersEvery == kOtherReadersEvery - 1 ||
+             round == rounds - 1)) {
             ExpectOtherReadersAgree(path, count);
         }
         if (::testing::Test::HasFailure())
@@ -275,9 +286,17 @@ TEST(CrashSafety, WriterKilledAtRandomMoments) {
         if (::testing::Test::HasFailure())
             return;
     }
+    const std::string password = "crash \xE2\x9C\x93";
+    SCOPED_TRACE("encrypted .accdb");
+    KillRepeatedly("new.accdb", false, kEncryptedRounds, random, tally, password);
+    if (::testing::Test::HasFailure())
+        return;
+    KillRepeatedly("new.accdb", true, kEncryptedRounds / 2, random, tally, password);
+    if (::testing::Test::HasFailure())
+        return;
     std::printf("[ NOTE ] %d kills, %d of them while a group was being written\n", tally.kills,
                 tally.inGroupWrite);
-    EXPECT_GE(tally.kills, 2 * (kAppendRounds + kCreateRounds));
+    EXPECT_GE(tally.kills, 2 * (kAppendRounds + kCreateRounds) + kEncryptedRounds);
 }
 
 TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
@@ -305,9 +324,9 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
         }
         int committed = 0;
         for (int round = 0; round < kIndexedRounds; ++round) {
-            const KillOutcome outcome = KillOnce(
-                [&](int ack) { IndexedWriter(path, ack, committed); }, committed, round, 60000,
-                random);
+            const KillOutcome outcome =
+                KillOnce([&](int ack) { IndexedWriter(path, ack, committed); }, committed, round,
+                         60000, random);
             if (::testing::Test::HasFailure())
                 return;
             // Every row of a written group is there, none past the statement that was running.

@@ -3,6 +3,7 @@
 // independent readers (mdb-export from mdbtools, mdb-reader through tests/readers/dump.mjs).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -43,8 +44,9 @@ inline std::string CopyFixture(const std::string& relative, const fs::path& dir)
     return target.string();
 }
 
-inline void Execute(const std::string& path, const std::vector<std::string>& statements) {
-    auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+inline void Execute(const std::string& path, const std::vector<std::string>& statements,
+                    const std::string& password = "") {
+    auto db = accessdb::Database::Open(path, password, accessdb::OpenMode::ReadWrite);
     for (const std::string& s : statements) {
         db->Execute(s);
     }
@@ -52,8 +54,8 @@ inline void Execute(const std::string& path, const std::vector<std::string>& sta
 }
 
 // Runs the structural validator; every finding fails the test.
-inline void ExpectClean(const std::string& path) {
-    auto db = accessdb::Database::Open(path, "");
+inline void ExpectClean(const std::string& path, const std::string& password = "") {
+    auto db = accessdb::Database::Open(path, password);
     const accessdb::CheckReport report = accessdb::CheckDatabase(*db);
     for (const std::string& finding : report.findings) {
         ADD_FAILURE() << path << ": " << finding;
@@ -63,8 +65,9 @@ inline void ExpectClean(const std::string& path) {
 
 // Every row of a table through our reader, values as export text (Null as "<null>").
 inline std::vector<std::vector<std::string>> ReadRows(const std::string& path,
-                                                      const std::string& table) {
-    auto db = accessdb::Database::Open(path, "");
+                                                      const std::string& table,
+                                                      const std::string& password = "") {
+    auto db = accessdb::Database::Open(path, password);
     auto cursor = db->OpenTable(table);
     std::vector<std::vector<std::string>> rows;
     while (cursor->Next()) {
@@ -138,11 +141,13 @@ inline bool HaveMdbReader() {
            std::system("command -v node >/dev/null 2>&1") == 0;
 }
 
-inline testjson::Value MdbReaderTable(const std::string& path, const std::string& table) {
+inline testjson::Value MdbReaderTable(const std::string& path, const std::string& table,
+                                      const std::string& password = "") {
     const fs::path script =
         fs::path(std::getenv("QUILLMERE_SOURCE_DIR")) / "tests/readers/dump.mjs";
-    const std::string text = RunCapture("node " + ShellQuote(script.string()) + " " +
-                                        ShellQuote(path) + " --table " + ShellQuote(table));
+    const std::string text = RunCapture(
+        "node " + ShellQuote(script.string()) + " " + ShellQuote(path) + " --table " +
+        ShellQuote(table) + (password.empty() ? "" : " --password " + ShellQuote(password)));
     return testjson::Parser(text).Parse();
 }
 
@@ -160,6 +165,30 @@ inline std::string AsMdbTools(const std::string& utf8) {
         }
     }
     return out;
+}
+
+// The Jackcess checker (../oracles/accesscheck beside the shared folder, or
+// QUILLMERE_ACCESSCHECK): empty when it is not there.
+inline std::string AccessCheckTool() {
+    if (const char* tool = std::getenv("QUILLMERE_ACCESSCHECK"))
+        return tool;
+    const char* shared = std::getenv("QUILLMERE_SHARED_DIR");
+    if (shared == nullptr)
+        return "";
+    const fs::path tool = fs::path(shared) / ".." / "oracles" / "accesscheck";
+    return fs::exists(tool) ? tool.string() : "";
+}
+
+// Runs the checker; its last line ("SUMMARY: OK ...") in `summary`. Exit 0 means clean.
+inline int AccessCheck(const std::string& path, const std::string& password, std::string* summary) {
+    int status = 0;
+    const std::string out = RunCapture(
+        AccessCheckTool() + (password.empty() ? "" : " --password " + ShellQuote(password)) + " " +
+            ShellQuote(path) + " 2>&1",
+        &status);
+    const std::size_t at = out.rfind("SUMMARY:");
+    *summary = at == std::string::npos ? out : out.substr(at);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 inline fs::path TempDir(const std::string& name) {

@@ -1,5 +1,6 @@
 // accessdb create FILE [--format 2000|2003|2007|2010|2016|2019] [--password TEXT]: writes a new,
-// empty database (Jet 4 for .mdb, default 2003; ACE for .accdb, default 2010).
+// empty database (Jet 4 for .mdb, default 2003; ACE for .accdb, default 2010; an .accdb with a
+// password is encrypted).
 #include <ostream>
 
 #include "accessdb/Error.h"
@@ -36,7 +37,8 @@ const RegisterCommand registration{Command{
     "create",
     "FILE",
     "Writes a new, empty database: Jet 4 for .mdb (--format 2000 or 2003, default 2003), ACE for "
-    ".accdb (2007, 2010, 2016 or 2019, default 2010); --password for .mdb only.",
+    ".accdb (2007, 2010, 2016 or 2019, default 2010); --password: the .mdb database password, or "
+    "the password an .accdb is encrypted with (Agile, as Access 2010 and later encrypt).",
     {"--format="},
     RunCreate}};
 
