@@ -138,11 +138,7 @@ accessdb::TableDefinition ToDefinition(const CreateTable& statement) {
 }
 
 void CreateIndexOn(Database& database, const CreateIndex& statement) {
-    (void)database;
-    throw Error(ErrorKind::NotSupported,
-                "CREATE INDEX `" + statement.index.name + "` ON `" + statement.table +
-                    "` cannot be executed yet: this engine does not add indexes to existing "
-                    "tables.");
+    database.CreateIndex(statement.table, ToIndex(statement.index));
 }
 
 // Reused from statement to statement: the import sends one INSERT per line.
