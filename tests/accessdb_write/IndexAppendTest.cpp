@@ -7,6 +7,7 @@
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "accessdb/index/IndexPage.h"
@@ -125,7 +126,8 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
         SCOPED_TRACE(fixture);
         const std::string password = fixtures::PasswordFor(fixture);
         // Made with a duplicate key, a Null in a required column and orphaned rows: the
-        // checkers find those before and after; the appends must still work.
+        // checkers find those before and after. The table whose unique index holds a key twice
+        // is refused as damaged (3049) before anything is written; the others take rows.
         const bool knownDamaged = fixture == "ucanaccess/corrupted.accdb";
         const std::string path = CopyFixture(fixture, dir);
         std::unique_ptr<accessdb::Database> db;
@@ -149,12 +151,19 @@ TEST(IndexAppend, EveryFixtureTableTakesRowsThatSplitItsIndexes) {
             const std::uint32_t wanted = HasTextIndex(*table) ? kRowsTextIndexed : kRowsOther;
             const std::uint32_t rows = static_cast<std::uint32_t>(
                 std::min<std::uint64_t>(wanted, generator.DistinctRows() / 2));
-            auto inserter = db->Inserter(name);
+            std::optional<accessdb::RowInserter> inserter;
+            try {
+                inserter.emplace(db->Inserter(name));
+            } catch (const accessdb::Error& e) {
+                EXPECT_TRUE(knownDamaged && e.JetNumber() == 3049) << e.what();
+                outcome.refusal = e.what();
+                continue;
+            }
             const auto started = std::chrono::steady_clock::now();
             for (std::uint32_t n = 0; n < rows; ++n) {
                 std::vector<accessdb::Value> values = generator.Row(n);
                 try {
-                    inserter.Insert(values);
+                    inserter->Insert(values);
                     ++outcome.appended;
                 } catch (const accessdb::Error& e) {
                     if (e.JetNumber() == 3022) {
