@@ -197,9 +197,10 @@ TEST(EncryptedWrite, JournalHoldsOnlyEncryptedPages) {
         auto page = pages.Modify(dataPage);
         page->bytes[40] ^= 0xFF;
         page->bytes[4000] ^= 0xFF;
+        pages.EndStatement();
         journal.Write(pages);
-        pages.Flush();  // the page reaches the file; the journal stays marked full: a "crash"
         pages.SetJournal(nullptr);
+        pages.Flush();  // the page reaches the file; the journal stays marked full: a "crash"
     }
     const std::string journalBytes = fixtures::ReadText(accessdb::RollbackJournal::PathFor(path));
     EXPECT_GT(journalBytes.size(), 4000u - 32u);  // CBC: from the first change to the page end
