@@ -37,6 +37,8 @@ UsageMap UsageMap::Load(PageFile& pages, RowPointer where) {
                 std::uint64_t p = map.inlineStart_ + byte * 8ull + static_cast<unsigned>(bit);
                 if (p < pageCount)
                     map.pages_.push_back(static_cast<std::uint32_t>(p));
+                else
+                    map.NoteBeyondEnd(p);
             }
         }
     } else if (row[0] == 1) {
@@ -53,8 +55,6 @@ UsageMap UsageMap::Load(PageFile& pages, RowPointer where) {
                              " has the wrong page type");
             std::uint64_t base =
                 static_cast<std::uint64_t>(map.bitmapPages_.size() - 1) * map.pagesPerBitmap_;
-            if (base >= pageCount)
-                continue;
             Bytes bits = bp->View().subspan(4);
             for (std::size_t byte = 0; byte < bits.size(); ++byte) {
                 std::uint8_t b = bits[byte];
@@ -64,6 +64,8 @@ UsageMap UsageMap::Load(PageFile& pages, RowPointer where) {
                     std::uint64_t p = base + byte * 8ull + static_cast<unsigned>(bit);
                     if (p < pageCount)
                         map.pages_.push_back(static_cast<std::uint32_t>(p));
+                    else
+                        map.NoteBeyondEnd(p);
                 }
             }
         }

@@ -3,6 +3,7 @@
 // hold a start page and a bitmap in the row; reference maps (type 1) hold the numbers of bitmap
 // pages (type 5), each covering (page size - 4) * 8 pages. Used for a table's owned and
 // free-space pages, index pages, long-value pages and the file's global free-page map.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -31,6 +32,9 @@ class UsageMap {
     // Every page in the map, ascending, limited to pages that exist in the file.
     std::vector<std::uint32_t> Pages() const { return pages_; }
     bool Contains(std::uint32_t page) const;
+    // The first page the map claims at or past the file's end (0: none). Such a claim is no
+    // page yet, but the file's growth would hand that page to this map's owner as well.
+    std::uint32_t FirstPageBeyondEnd() const { return firstBeyondEnd_; }
 
     // Setting or clearing one page's bit where the map already covers it (inline window or an
     // allocated bitmap page). Returns false when the page lies outside what the map covers:
@@ -47,6 +51,11 @@ class UsageMap {
                 const PageAllocator& allocate = {});
 
   private:
+    void NoteBeyondEnd(std::uint64_t page) {
+        const auto p = static_cast<std::uint32_t>(std::min<std::uint64_t>(page, 0xFFFFFFFFu));
+        if (firstBeyondEnd_ == 0 || p < firstBeyondEnd_)
+            firstBeyondEnd_ = p;
+    }
     std::vector<std::uint32_t> InlineSetPages() const;  // every set bit, beyond the file's end too
     void WriteInline(PageFile& pages);
     void AddBitmapPage(PageFile& pages, std::size_t slot, const PageAllocator& allocate);
@@ -60,6 +69,7 @@ class UsageMap {
     std::vector<std::uint32_t> bitmapPages_;
     std::uint32_t pagesPerBitmap_ = 0;
     std::vector<std::uint32_t> pages_;
+    std::uint32_t firstBeyondEnd_ = 0;
 };
 
 }  // namespace accessdb

@@ -81,6 +81,10 @@ class StructureCheck::Checker {
 
     UsageMap LoadMap(RowPointer where, const std::string& owner) {
         UsageMap map = UsageMap::Load(pages_, where);
+        if (const std::uint32_t beyond = map.FirstPageBeyondEnd(); beyond != 0) {
+            Finding(owner + ": its usage map claims page " + std::to_string(beyond) +
+                    ", beyond the end of the file");
+        }
         for (const std::uint32_t p : map.BitmapPages()) {
             if (p != 0)
                 Claim(p, owner + " (usage map bitmap)");

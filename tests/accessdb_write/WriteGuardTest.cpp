@@ -177,3 +177,28 @@ TEST(WriteGuard, FreeMarkedPageInUseIsNotReused) {
     EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"kept"}}));
     fs::remove_all(dir);
 }
+
+// A usage map that claims a page past the file's end would hand that page to two owners once
+// the file grows into it (the write fuzzer found one in MSysObjects' long-value map): the check
+// names it and the writer refuses the table.
+TEST(WriteGuard, UsageMapClaimingAPageBeyondTheEndIsRefused) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("guard_beyond");
+    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
+    Execute(path, {"CREATE TABLE t (a VARCHAR)", "INSERT INTO t VALUES ('one')"});
+    std::uint32_t beyond = 0;
+    {
+        auto db = accessdb::Database::Open(path, "");
+        const accessdb::RowPointer owned = db->Table("t")->ownedMap;
+        db.reset();
+        accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+        beyond = pages.PageCount() + 2;
+        accessdb::UsageMap map = accessdb::UsageMap::Load(pages, owned);
+        ASSERT_TRUE(map.Set(pages, beyond, true)) << "the map's window does not reach the end";
+        pages.Flush();
+    }
+    ExpectRefused(path, "INSERT INTO t VALUES ('two')",
+                  {"table 't'", "claims page " + std::to_string(beyond), "beyond the end"});
+    EXPECT_EQ(ReadRows(path, "t").size(), 1u);
+    fs::remove_all(dir);
+}
