@@ -170,6 +170,7 @@ MutablePageRef PageFile::Modify(std::uint32_t page) {
     if (!Writable())
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is open for reading only.");
     MutablePageRef p = Fetch(page);
+    ++p->version;
     if (inStatement_ && p->savedIn != statement_ && page < statementPageCount_) {
         if (savedCount_ == saved_.size())
             saved_.emplace_back();
@@ -240,6 +241,7 @@ void PageFile::RollbackStatement() {
         Page& page = *cache_.at(saved.number);
         std::memcpy(page.bytes.data(), saved.bytes.data(), page.bytes.size());
         page.savedIn = 0;
+        ++page.version;
         if (!saved.wasDirty) {
             // Back to what the file holds (its journal record, if any, now restores nothing).
             page.dirty = false;

@@ -30,6 +30,9 @@ struct Page {
     std::vector<std::uint8_t> bytes;  // decoded; always exactly one page long
     bool dirty = false;               // changed since the file last received it
     std::uint64_t savedIn = 0;        // the statement whose savepoint holds its image
+    // Grows whenever the bytes may change (Modify(), a rollback), so that what was derived from
+    // them (decoded index pages) can tell it is out of date.
+    std::uint64_t version = 0;
     Bytes View() const { return bytes; }
     MutableBytes Mutable() { return bytes; }
     std::uint8_t Type() const { return bytes[0]; }

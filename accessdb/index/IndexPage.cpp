@@ -1,6 +1,7 @@
 #include "accessdb/index/IndexPage.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -84,46 +85,63 @@ IndexPageContent DecodeIndexPage(const Page& source, const Format& format) {
                                          : page[format.indexPrefixLength];
     const std::size_t bitmapBytes = format.indexFirstEntry - format.indexBitmap;
     const std::size_t pointerBytes = content.leaf ? 4 : 8;
-    std::vector<std::uint8_t> prefix;
+    const std::uint8_t* bitmap = page.data() + format.indexBitmap;
+    const std::uint8_t* first = page.data() + format.indexFirstEntry;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < bitmapBytes; ++i) {
+        count += static_cast<std::size_t>(std::popcount(bitmap[i]));
+    }
+    content.entries.reserve(count);
+    std::size_t prefix = 0;  // known once the first entry is read
     std::size_t start = 0;
     // Bit n set: an entry ends n bytes after the first entry's start.
-    for (std::size_t bit = 0; bit < bitmapBytes * 8; ++bit) {
-        if (((page[format.indexBitmap + bit / 8] >> (bit % 8)) & 1) == 0) {
-            continue;
-        }
-        const std::size_t end = bit;
-        if (format.indexFirstEntry + end > page.size()) {
-            ThrowDamaged("an entry on " + where() + " lies outside the page");
-        }
-        // Entries after the first leave out the prefix they share with it.
-        std::vector<std::uint8_t> raw;
-        if (!content.entries.empty()) {
-            raw = prefix;
-        }
-        raw.insert(raw.end(),
-                   page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + start),
-                   page.begin() + static_cast<std::ptrdiff_t>(format.indexFirstEntry + end));
-        if (content.entries.empty()) {
-            if (prefixLength > raw.size()) {
-                ThrowDamaged(where() + " has a prefix longer than its first entry");
+    for (std::size_t byte = 0; byte < bitmapBytes; ++byte) {
+        for (unsigned bits = bitmap[byte]; bits != 0; bits &= bits - 1) {
+            const std::size_t end = byte * 8 + static_cast<std::size_t>(std::countr_zero(bits));
+            if (format.indexFirstEntry + end > page.size()) {
+                ThrowDamaged("an entry on " + where() + " lies outside the page");
             }
-            prefix.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(prefixLength));
+            // Entries after the first leave out the prefix they share with it.
+            const bool isFirst = content.entries.empty();
+            const std::size_t shared = isFirst ? 0 : prefix;
+            const std::size_t rawLength = shared + (end - start);
+            if (isFirst) {
+                if (prefixLength > rawLength) {
+                    ThrowDamaged(where() + " has a prefix longer than its first entry");
+                }
+                prefix = prefixLength;
+            }
+            if (rawLength < pointerBytes) {
+                ThrowDamaged("an entry on " + where() + " is shorter than its pointers");
+            }
+            IndexEntry entry;
+            const std::size_t keyLength = rawLength - pointerBytes;
+            // The key: the shared prefix (the first entry's first bytes, stored whole at the
+            // start), then this entry's own bytes.
+            entry.key.resize(keyLength);
+            const std::size_t fromPrefix = std::min(shared, keyLength);
+            if (fromPrefix > 0) {
+                std::memcpy(entry.key.data(), first, fromPrefix);
+            }
+            if (keyLength > fromPrefix) {
+                std::memcpy(entry.key.data() + fromPrefix, first + start, keyLength - fromPrefix);
+            }
+            // The pointers: the entry's last bytes (they reach into the prefix only for an
+            // entry made almost wholly of it).
+            std::uint8_t pointer[8];
+            for (std::size_t k = 0; k < pointerBytes; ++k) {
+                const std::size_t at = keyLength + k;
+                pointer[k] = at < shared ? first[at] : first[start + at - shared];
+            }
+            entry.rowPage = (static_cast<std::uint32_t>(pointer[0]) << 16) |
+                            (static_cast<std::uint32_t>(pointer[1]) << 8) | pointer[2];
+            entry.row = pointer[3];
+            if (!content.leaf) {
+                entry.child = LoadU32BE(pointer + 4);
+            }
+            content.entries.push_back(std::move(entry));
+            start = end;
         }
-        if (raw.size() < pointerBytes) {
-            ThrowDamaged("an entry on " + where() + " is shorter than its pointers");
-        }
-        IndexEntry entry;
-        const std::size_t keyLength = raw.size() - pointerBytes;
-        entry.key.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(keyLength));
-        const std::uint8_t* pointer = raw.data() + keyLength;
-        entry.rowPage = (static_cast<std::uint32_t>(pointer[0]) << 16) |
-                        (static_cast<std::uint32_t>(pointer[1]) << 8) | pointer[2];
-        entry.row = pointer[3];
-        if (!content.leaf) {
-            entry.child = LoadU32BE(pointer + 4);
-        }
-        content.entries.push_back(std::move(entry));
-        start = end;
     }
     return content;
 }

@@ -9,26 +9,56 @@ constexpr int kMaxDepth = 32;  // far more than 2^24 pages can need; guards agai
 }
 
 IndexTree::IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owner,
-                     std::function<MutablePageRef()> allocate)
+                     std::function<MutablePageRef()> allocate, IndexNodeCache* cache)
     : pages_(pages),
       root_(rootPage),
       owner_(owner),
       allocate_(std::move(allocate)),
+      cache_(cache),
       capacity_(IndexPageCapacity(pages.format())) {}
 
-IndexPageContent IndexTree::Load(std::uint32_t page) {
-    return DecodeIndexPage(*pages_.Read(page), pages_.format());
+IndexNodeRef IndexTree::Load(std::uint32_t page) {
+    const PageRef bytes = pages_.Read(page);
+    if (cache_ != nullptr) {
+        if (IndexNodeRef node = cache_->Find(bytes)) {
+            return node;
+        }
+    }
+    auto node = std::make_shared<IndexPageContent>(DecodeIndexPage(*bytes, pages_.format()));
+    if (cache_ != nullptr) {
+        cache_->Put(bytes, node);
+    }
+    return node;
 }
 
-void IndexTree::Store(std::uint32_t page, const IndexPageContent& content) {
-    EncodeIndexPage(content, pages_.Modify(page)->Mutable(), pages_.format());
+IndexNodeRef IndexTree::Edit(std::uint32_t page) {
+    IndexNodeRef node = Load(page);
+    if (cache_ != nullptr) {
+        cache_->Drop(page);
+    }
+    return node;
+}
+
+void IndexTree::Store(std::uint32_t page, IndexNodeRef node) {
+    MutablePageRef bytes = pages_.Modify(page);
+    EncodeIndexPage(*node, bytes->Mutable(), pages_.format());
+    if (cache_ != nullptr) {
+        cache_->Put(bytes, std::move(node));
+    }
+}
+
+void IndexTree::Keep(std::uint32_t page, IndexNodeRef node) {
+    if (cache_ != nullptr) {
+        cache_->Put(pages_.Read(page), std::move(node));
+    }
 }
 
 IndexEntry IndexTree::LastEntryOf(std::uint32_t page, int depth) {
     if (depth > kMaxDepth) {
         ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
     }
-    const IndexPageContent content = Load(page);
+    const IndexNodeRef node = Load(page);
+    const IndexPageContent& content = *node;
     if (!content.leaf && content.tail != 0) {
         return LastEntryOf(content.tail, depth + 1);
     }
@@ -64,50 +94,51 @@ IndexTree::InsertResult IndexTree::Insert(const KeyBytes& key, RowPointer row, b
     return result_;
 }
 
-std::optional<IndexEntry> IndexTree::Neighbour(std::uint32_t leafPage, bool previous) {
-    const IndexPageContent leaf = Load(leafPage);
+std::optional<IndexEntry> IndexTree::Neighbour(const IndexPageContent& leaf, bool previous) {
     const std::uint32_t other = previous ? leaf.prev : leaf.next;
     if (other == 0) {
         return std::nullopt;
     }
-    const IndexPageContent page = Load(other);
-    if (page.entries.empty()) {
+    const IndexNodeRef page = Load(other);
+    if (page->entries.empty()) {
         return std::nullopt;
     }
-    return previous ? page.entries.back() : page.entries.front();
+    return previous ? page->entries.back() : page->entries.front();
 }
 
 IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& entry, int depth) {
     if (depth > kMaxDepth) {
         ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
     }
-    IndexPageContent content = Load(page);
+    const IndexNodeRef node = Edit(page);
+    IndexPageContent& content = *node;
     if (content.owner != owner_) {
         ThrowDamaged("index page " + std::to_string(page) + " belongs to another table");
     }
     Outcome outcome;
     if (content.leaf) {
-        auto position = std::lower_bound(
-            content.entries.begin(), content.entries.end(), entry,
-            [](const IndexEntry& a, const IndexEntry& b) { return CompareEntries(a, b) < 0; });
+        // Keys that keep growing (AutoNumbers, dates of new records) land after the last
+        // entry: try that before searching.
+        auto position = content.entries.end();
+        if (content.entries.empty() || CompareEntries(content.entries.back(), entry) >= 0) {
+            position = std::lower_bound(
+                content.entries.begin(), content.entries.end(), entry,
+                [](const IndexEntry& a, const IndexEntry& b) { return CompareEntries(a, b) < 0; });
+        }
         const std::size_t index = static_cast<std::size_t>(position - content.entries.begin());
-        std::optional<IndexEntry> before;
-        std::optional<IndexEntry> after;
-        if (index > 0) {
-            before = content.entries[index - 1];
-        } else {
-            before = Neighbour(page, true);
-        }
-        if (index < content.entries.size()) {
-            after = content.entries[index];
-        } else {
-            after = Neighbour(page, false);
-        }
-        const bool sameAsBefore = before && before->key == entry.key;
-        const bool sameAsAfter = after && after->key == entry.key;
-        result_.duplicateKey = sameAsBefore || sameAsAfter;
+        // The neighbours' keys decide whether the key is new; only at a page's ends do they
+        // come from the sibling page.
+        const auto sameKey = [&](bool previous) {
+            if (previous ? index > 0 : index < content.entries.size()) {
+                return content.entries[previous ? index - 1 : index].key == entry.key;
+            }
+            const std::optional<IndexEntry> other = Neighbour(content, previous);
+            return other && other->key == entry.key;
+        };
+        result_.duplicateKey = sameKey(true) || sameKey(false);
         result_.newKey = !result_.duplicateKey;
         if (unique_ && result_.duplicateKey) {
+            Keep(page, node);
             return outcome;
         }
         content.entries.insert(position, entry);
@@ -132,6 +163,7 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
         const std::uint32_t child = toTail ? content.tail : content.entries[index].child;
         const Outcome below = InsertInto(child, entry, depth + 1);
         if (unique_ && result_.duplicateKey) {
+            Keep(page, node);
             return outcome;
         }
         bool changed = false;
@@ -154,17 +186,18 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
             changed = true;
         }
         if (!changed) {
+            Keep(page, node);
             return outcome;
         }
         Normalise(content);
     }
     if (page == root_ && content.StoredBytes() > capacity_) {
         NestRoot(content);
-        Store(page, content);
+        Store(page, node);
         return outcome;
     }
     outcome.splits = SplitWhileTooLarge(page, content);
-    Store(page, content);
+    Store(page, node);
     return outcome;
 }
 
@@ -183,7 +216,7 @@ void IndexTree::NestRoot(IndexPageContent& root) {
         lowerLast = lower.entries.back();
     }
     const std::vector<IndexEntry> left = SplitWhileTooLarge(movedPage, lower);
-    Store(movedPage, lower);
+    Store(movedPage, std::make_shared<IndexPageContent>(std::move(lower)));
 
     const std::uint32_t unknown8 = root.unknown8;
     const std::uint8_t unknown26 = root.unknown26;
@@ -240,8 +273,8 @@ IndexEntry IndexTree::SplitOnce(std::uint32_t page, IndexPageContent& content) {
     left.prev = content.prev;
     left.next = page;
     if (content.prev != 0) {
-        IndexPageContent before = Load(content.prev);
-        before.next = leftPage;
+        const IndexNodeRef before = Edit(content.prev);
+        before->next = leftPage;
         Store(content.prev, before);
     }
     content.prev = leftPage;
@@ -251,13 +284,15 @@ IndexEntry IndexTree::SplitOnce(std::uint32_t page, IndexPageContent& content) {
         const std::uint32_t leftLastChild = left.entries.back().child;
         const std::uint32_t rightFirstChild =
             content.entries.empty() ? content.tail : content.entries.front().child;
-        IndexPageContent a = Load(leftLastChild);
-        if (!a.leaf) {
-            a.next = 0;
+        const IndexNodeRef a = Edit(leftLastChild);
+        if (!a->leaf) {
+            a->next = 0;
             Store(leftLastChild, a);
-            IndexPageContent b = Load(rightFirstChild);
-            b.prev = 0;
+            const IndexNodeRef b = Edit(rightFirstChild);
+            b->prev = 0;
             Store(rightFirstChild, b);
+        } else {
+            Keep(leftLastChild, a);
         }
         Normalise(left);
         if (content.entries.empty() && content.tail != 0) {
@@ -268,7 +303,7 @@ IndexEntry IndexTree::SplitOnce(std::uint32_t page, IndexPageContent& content) {
             content.entries.push_back(only);
         }
     }
-    Store(leftPage, left);
+    Store(leftPage, std::make_shared<IndexPageContent>(std::move(left)));
     parentEntry.child = leftPage;
     return parentEntry;
 }
@@ -276,11 +311,11 @@ IndexEntry IndexTree::SplitOnce(std::uint32_t page, IndexPageContent& content) {
 std::uint32_t IndexTree::FirstLeaf() {
     std::uint32_t page = root_;
     for (int depth = 0; depth <= kMaxDepth; ++depth) {
-        const IndexPageContent content = Load(page);
-        if (content.leaf) {
+        const IndexNodeRef content = Load(page);
+        if (content->leaf) {
             return page;
         }
-        page = content.entries.empty() ? content.tail : content.entries.front().child;
+        page = content->entries.empty() ? content->tail : content->entries.front().child;
     }
     ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
 }
@@ -293,11 +328,9 @@ std::vector<IndexEntry> IndexTree::Entries() {
         if (++guard > pages_.PageCount()) {
             ThrowDamaged("the leaf pages of an index form a loop");
         }
-        IndexPageContent content = Load(page);
-        for (IndexEntry& entry : content.entries) {
-            all.push_back(std::move(entry));
-        }
-        page = content.next;
+        const IndexNodeRef content = Load(page);
+        all.insert(all.end(), content->entries.begin(), content->entries.end());
+        page = content->next;
     }
     return all;
 }
@@ -311,7 +344,8 @@ bool IndexTree::ContainsKey(const KeyBytes& key) {
         if (depth > kMaxDepth) {
             ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
         }
-        const IndexPageContent content = Load(page);
+        const IndexNodeRef node = Load(page);
+        const IndexPageContent& content = *node;
         if (content.leaf) {
             for (const IndexEntry& entry : content.entries) {
                 if (CompareEntries(entry, probe) >= 0) {
@@ -319,7 +353,7 @@ bool IndexTree::ContainsKey(const KeyBytes& key) {
                 }
             }
             // Every entry here sorts below: the first entry of the next leaf decides.
-            const std::optional<IndexEntry> next = Neighbour(page, false);
+            const std::optional<IndexEntry> next = Neighbour(content, false);
             return next && next->key == key;
         }
         std::size_t index = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "accessdb/PageFile.h"
+#include "accessdb/index/IndexNodeCache.h"
 #include "accessdb/index/IndexPage.h"
 
 namespace accessdb {
@@ -16,9 +17,10 @@ namespace accessdb {
 class IndexTree {
   public:
     // `allocate` returns a new page for this index (already recorded in the index's owned-pages
-    // map and taken out of the file's free pages).
+    // map and taken out of the file's free pages). With `cache`, decoded pages are taken from
+    // and left in it (a writer keeps one for its session); without, every page is decoded.
     IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owner,
-              std::function<MutablePageRef()> allocate);
+              std::function<MutablePageRef()> allocate, IndexNodeCache* cache = nullptr);
 
     struct InsertResult {
         bool duplicateKey = false;  // the key bytes equal a neighbour's (nothing was inserted
@@ -41,21 +43,30 @@ class IndexTree {
         std::vector<IndexEntry> splits;     // entries (with child) for new left siblings
     };
 
-    IndexPageContent Load(std::uint32_t page);
-    void Store(std::uint32_t page, const IndexPageContent& content);
+    // A decoded page for reading (shared with the cache: never change it).
+    IndexNodeRef Load(std::uint32_t page);
+    // A decoded page for changing: out of the cache until Store() or Keep() puts it back, so
+    // that a change cut short by an error cannot outlive the statement.
+    IndexNodeRef Edit(std::uint32_t page);
+    // Encodes `node` onto its page (re-encoded on every change, so that the page bytes, the
+    // statement's savepoint and the group's journal stay what they are without a cache).
+    void Store(std::uint32_t page, IndexNodeRef node);
+    // Puts back a node taken with Edit() and left unchanged.
+    void Keep(std::uint32_t page, IndexNodeRef node);
     Outcome InsertInto(std::uint32_t page, const IndexEntry& entry, int depth);
     std::vector<IndexEntry> SplitWhileTooLarge(std::uint32_t page, IndexPageContent& content);
     IndexEntry SplitOnce(std::uint32_t page, IndexPageContent& content);
     void NestRoot(IndexPageContent& root);
     IndexEntry LastEntryOf(std::uint32_t page, int depth);
     std::uint32_t FirstLeaf();
-    std::optional<IndexEntry> Neighbour(std::uint32_t leafPage, bool previous);
+    std::optional<IndexEntry> Neighbour(const IndexPageContent& leaf, bool previous);
     static void Normalise(IndexPageContent& node);
 
     PageFile& pages_;
     std::uint32_t root_;
     std::uint32_t owner_;
     std::function<MutablePageRef()> allocate_;
+    IndexNodeCache* cache_;
     std::size_t capacity_;
     InsertResult result_;
     bool unique_ = false;

@@ -49,8 +49,9 @@ std::vector<TableWriter::IndexState>& TableWriter::Indexes() {
 }
 
 bool TableWriter::IndexHoldsKey(const RealIndex& index, const KeyBytes& key) {
-    IndexTree tree(pages_, index.rootPage, table_->page,
-                   []() -> MutablePageRef { ThrowDamaged("an index lookup tried to add a page"); });
+    IndexTree tree(
+        pages_, index.rootPage, table_->page,
+        []() -> MutablePageRef { ThrowDamaged("an index lookup tried to add a page"); }, &nodes_);
     return tree.ContainsKey(key);
 }
 
@@ -58,11 +59,14 @@ void TableWriter::InsertIndexEntry(std::size_t i, const KeyBytes& key, bool allN
                                    RowPointer where) {
     RealIndex& index = table_->realIndexes[i];
     IndexState& state = (*indexes_)[i];
-    IndexTree tree(pages_, index.rootPage, table_->page, [&] {
-        MutablePageRef fresh = allocator_.NewPage();
-        state.owned.Update(pages_, fresh->number, true, newPage_);
-        return fresh;
-    });
+    IndexTree tree(
+        pages_, index.rootPage, table_->page,
+        [&] {
+            MutablePageRef fresh = allocator_.NewPage();
+            state.owned.Update(pages_, fresh->number, true, newPage_);
+            return fresh;
+        },
+        &nodes_);
     // Access lets a unique index hold any number of rows whose key columns are all Null.
     const bool unique = state.unique && !allNull;
     const IndexTree::InsertResult result = tree.Insert(key, where, unique);

@@ -14,6 +14,7 @@
 #include "accessdb/UsageMap.h"
 #include "accessdb/Value.h"
 #include "accessdb/index/IndexKey.h"
+#include "accessdb/index/IndexNodeCache.h"
 #include "accessdb/write/PageAllocator.h"
 #include "accessdb/write/RowEncoder.h"
 
@@ -82,6 +83,7 @@ class TableWriter {
     std::vector<std::uint8_t> rowBuffer_;
     std::optional<std::vector<IndexState>> indexes_;  // loaded on the first insert
     std::vector<std::optional<PendingKey>> keys_;     // this row's keys; none: no entry
+    IndexNodeCache nodes_;  // decoded pages of every index of the table, for the session
 };
 
 }  // namespace accessdb
