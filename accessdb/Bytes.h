@@ -7,6 +7,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "accessdb/Error.h"
 
@@ -50,6 +51,16 @@ inline void StoreU64(std::uint8_t* p, std::uint64_t v) {
     StoreU32(p, static_cast<std::uint32_t>(v));
     StoreU32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
+// Appending to a record being built, for fields written in order.
+inline void AppendU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    AppendU16(out, static_cast<std::uint16_t>(v));
+    AppendU16(out, static_cast<std::uint16_t>(v >> 16));
+}
+
 inline void StoreU32BE(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v >> 24);
     p[1] = static_cast<std::uint8_t>(v >> 16);

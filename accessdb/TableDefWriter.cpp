@@ -17,9 +17,7 @@ constexpr std::uint8_t kNoCascade = 0x04;  // what the engine writes for plain i
 
 void PutName(std::vector<std::uint8_t>& out, const std::string& name) {
     std::vector<std::uint8_t> bytes = EncodeText(name, false);
-    std::uint8_t len[2];
-    StoreU16(len, static_cast<std::uint16_t>(bytes.size()));
-    out.insert(out.end(), len, len + 2);
+    AppendU16(out, static_cast<std::uint16_t>(bytes.size()));
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "accessdb/Bytes.h"
+#include "textcodec/Utf8.h"
 
 namespace accessdb {
 
@@ -17,12 +18,15 @@ std::string DecodeText(Bytes stored);
 // unknown, or the bytes are not valid in it.
 std::string DecodeCodePage(Bytes stored, std::uint16_t codePage);
 
-// UTF-8 to UTF-16 code units; invalid UTF-8 bytes become U+FFFD.
-std::u16string Utf8ToUtf16(const std::string& utf8);
-void AppendUtf8(std::string& out, char32_t cp);
+// UTF-8 to UTF-16 code units (invalid UTF-8 bytes become U+FFFD) and one code point to UTF-8:
+// the shared codecs, under the engine's own names.
+using textcodec::AppendUtf8;
+using textcodec::Utf8ToUtf16;
 
 // UTF-8 to stored bytes: compressed (FF FE + one byte a character) when `allowCompression` and
 // every character lies in U+0001..U+00FF and the text has 3..1024 characters; else UTF-16LE.
 std::vector<std::uint8_t> EncodeText(const std::string& utf8, bool allowCompression);
+// The same into `out`, reusing its storage (the row writer's path: one call per text value).
+void EncodeTextInto(const std::string& utf8, bool allowCompression, std::vector<std::uint8_t>& out);
 
 }  // namespace accessdb

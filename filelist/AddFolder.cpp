@@ -10,8 +10,8 @@
 #include "filelist/FileList.h"
 #include "filelist/FileSystemPath.h"
 #include "filelist/PathCleanup.h"
-#include "filelist/Utf8Decode.h"
 #include "filelist/WildcardMatch.h"
+#include "textcodec/Utf8.h"
 
 namespace quillmere {
 namespace {
@@ -102,7 +102,7 @@ bool HasUnusualCharacters(const std::string& name) {
     size_t i = 0;
     while (i < name.size()) {
         char32_t code = 0;
-        const size_t length = DecodeUtf8(name, i, code);
+        const size_t length = textcodec::DecodeUtf8(name, i, code);
         if (length == 0) {
             return true;
         }

@@ -4,7 +4,7 @@
 #include <numeric>
 
 #include "filelist/UpperCaseTable.h"
-#include "filelist/Utf8Decode.h"
+#include "textcodec/Utf8.h"
 
 namespace quillmere {
 std::u16string NtfsCollationKey(const std::string& name) {
@@ -13,7 +13,7 @@ std::u16string NtfsCollationKey(const std::string& name) {
     size_t i = 0;
     while (i < name.size()) {
         char32_t code = 0;
-        const size_t length = DecodeUtf8(name, i, code);
+        const size_t length = textcodec::DecodeUtf8(name, i, code);
         if (length == 0) {
             key.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(name[i])));
             ++i;

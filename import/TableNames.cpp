@@ -1,7 +1,7 @@
 #include "import/TableNames.h"
 
 #include "import/RunEnvironment.h"
-#include "import/TextDecoding.h"
+#include "textcodec/Utf8.h"
 
 namespace quillmere {
 namespace {
@@ -62,7 +62,7 @@ std::string LowerCaseName(std::string_view name) {
             ++i;
         } else if ((lead & 0xE0) == 0xC0 && i + 1 < name.size()) {
             const char32_t cp = (char32_t{lead & 0x1Fu} << 6) | (name[i + 1] & 0x3F);
-            AppendUtf8(lower, LowerCodePoint(cp));
+            textcodec::AppendUtf8(lower, LowerCodePoint(cp));
             i += 2;
         } else {
             lower.push_back(name[i]);

@@ -35,13 +35,4 @@ TextEncoding DetectEncoding(std::string_view bytes);
 // Takes the bytes by value so that a plain UTF-8 file (the common case) is not copied.
 std::string DecodeText(std::string bytes);
 
-bool IsValidUtf8(std::string_view bytes);
-
-// Appends one code point in UTF-8.
-void AppendUtf8(std::string& out, char32_t codePoint);
-
-// Windows-1252 to UTF-8. The five bytes that code page leaves undefined map to the C1 control
-// characters of the same value, as Windows itself maps them.
-std::string Windows1252ToUtf8(std::string_view bytes);
-
 }  // namespace quillmere

@@ -13,45 +13,30 @@ constexpr std::uint16_t kObjectChunk = 0x0000;
 constexpr std::size_t kChunkHeader = 6;  // length (4) and type (2)
 constexpr std::size_t kValueHeader = 8;  // length, DDL flag, type, name index, data length
 
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, static_cast<std::uint16_t>(v));
-    Put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-std::vector<std::uint8_t> Utf16(const std::string& text) {
-    std::vector<std::uint8_t> out;
-    for (const char16_t c : Utf8ToUtf16(text))
-        Put16(out, static_cast<std::uint16_t>(c));
-    return out;
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> AccessVersionProperty(const std::string& accessVersion) {
-    const std::vector<std::uint8_t> name = Utf16("AccessVersion");
-    const std::vector<std::uint8_t> value = Utf16(accessVersion);
+    const std::vector<std::uint8_t> name = EncodeText("AccessVersion", false);
+    const std::vector<std::uint8_t> value = EncodeText(accessVersion, false);
     std::vector<std::uint8_t> out = {'M', 'R', '2', 0};
 
-    Put32(out, static_cast<std::uint32_t>(kChunkHeader + 2 + name.size()));
-    Put16(out, kNamesChunk);
-    Put16(out, static_cast<std::uint16_t>(name.size()));
+    AppendU32(out, static_cast<std::uint32_t>(kChunkHeader + 2 + name.size()));
+    AppendU16(out, kNamesChunk);
+    AppendU16(out, static_cast<std::uint16_t>(name.size()));
     out.insert(out.end(), name.begin(), name.end());
 
     // The database's own properties: a chunk naming no sub-object (name block of 6 bytes
     // holding an empty name), then the value.
     const std::size_t valueLength = kValueHeader + value.size();
-    Put32(out, static_cast<std::uint32_t>(kChunkHeader + 6 + valueLength));
-    Put16(out, kObjectChunk);
-    Put32(out, 6);
-    Put16(out, 0);
-    Put16(out, static_cast<std::uint16_t>(valueLength));
+    AppendU32(out, static_cast<std::uint32_t>(kChunkHeader + 6 + valueLength));
+    AppendU16(out, kObjectChunk);
+    AppendU32(out, 6);
+    AppendU16(out, 0);
+    AppendU16(out, static_cast<std::uint16_t>(valueLength));
     out.push_back(0);  // not a DDL property
     out.push_back(static_cast<std::uint8_t>(ColumnType::Text));
-    Put16(out, 0);  // the first name of the list
-    Put16(out, static_cast<std::uint16_t>(value.size()));
+    AppendU16(out, 0);  // the first name of the list
+    AppendU16(out, static_cast<std::uint16_t>(value.size()));
     out.insert(out.end(), value.begin(), value.end());
     return out;
 }

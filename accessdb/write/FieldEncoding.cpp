@@ -24,37 +24,6 @@ void PutLittleEndian(std::uint64_t v, std::size_t bytes, std::vector<std::uint8_
 
 }  // namespace
 
-void EncodeTextInto(const std::string& utf8, bool allowCompression,
-                    std::vector<std::uint8_t>& out) {
-    // Plain ASCII (the usual case) is encoded in place; anything else goes the general way.
-    bool ascii = true;
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0 || byte >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (!ascii) {
-        out = EncodeText(utf8, allowCompression);
-        return;
-    }
-    const std::size_t n = utf8.size();
-    out.clear();
-    if (allowCompression && n > 2 && n <= 1024) {
-        out.resize(n + 2);
-        out[0] = 0xFF;
-        out[1] = 0xFE;
-        std::memcpy(out.data() + 2, utf8.data(), n);
-        return;
-    }
-    out.resize(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out[2 * i] = static_cast<std::uint8_t>(utf8[i]);
-        out[2 * i + 1] = 0;
-    }
-}
-
 std::tm LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

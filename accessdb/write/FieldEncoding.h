@@ -14,9 +14,6 @@ namespace accessdb {
 // The stored bytes of a non-long value (Memo and OLE go through TableWriter).
 void EncodeField(const ColumnDef& column, const Value& value, StoredField& out);
 
-// Text as stored (see EncodeText), into `out`, reusing its storage.
-void EncodeTextInto(const std::string& utf8, bool allowCompression, std::vector<std::uint8_t>& out);
-
 // The current local wall-clock time.
 std::tm LocalTimeNow();
 // Days since 1899-12-30 of the current local time (DateCreate, DateUpdate).

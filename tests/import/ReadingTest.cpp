@@ -6,6 +6,8 @@
 #include "import/TextDecoding.h"
 #include "support/EngineImport.h"
 #include "support/TempFolder.h"
+#include "textcodec/Utf8.h"
+#include "textcodec/Windows1252.h"
 
 namespace quillmere {
 namespace {
@@ -42,13 +44,13 @@ TEST(Decoding, ValidUtf8IsKeptAndAnythingElseIsWindows1252) {
               "abcdefghijklmnop,Caf\xC3\xA9 \xE2\x82\xAC"
               "5 \xE2\x80\x93 na\xC3\xAFve");
     // Overlong forms, encoded surrogates and truncated sequences are not UTF-8.
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));
-    EXPECT_FALSE(IsValidUtf8("ab\xE2\x82"));
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));
-    EXPECT_TRUE(IsValidUtf8("\xF4\x8F\xBF\xBF"));
+    EXPECT_FALSE(textcodec::IsValidUtf8("\xC0\xAF"));
+    EXPECT_FALSE(textcodec::IsValidUtf8("\xED\xA0\x80"));
+    EXPECT_FALSE(textcodec::IsValidUtf8("ab\xE2\x82"));
+    EXPECT_FALSE(textcodec::IsValidUtf8("\xF4\x90\x80\x80"));
+    EXPECT_TRUE(textcodec::IsValidUtf8("\xF4\x8F\xBF\xBF"));
     // The bytes Windows-1252 leaves undefined map to the C1 controls of the same value.
-    EXPECT_EQ(Windows1252ToUtf8("\x81\x9F"), "\xC2\x81\xC5\xB8");
+    EXPECT_EQ(textcodec::Windows1252ToUtf8("\x81\x9F"), "\xC2\x81\xC5\xB8");
 }
 
 TEST(ReadWholeFile, ReadsDecodesAndNamesTheFileItCannotRead) {
