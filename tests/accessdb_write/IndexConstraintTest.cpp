@@ -2,11 +2,9 @@
 // every type against the entries Access wrote; new indexes on new and existing tables.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "accessdb/index/IndexKey.h"
 #include "accessdb/index/RowKey.h"
+#include "tests/accessdb_write/Refusals.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -14,11 +12,6 @@ using accessdb::ColumnType;
 using accessdb::Value;
 
 namespace {
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 Value Long(std::int64_t n) {
     Value v = Value::Null(ColumnType::Long);
@@ -50,21 +43,11 @@ std::vector<Value> RowOf(const accessdb::TableDef& table,
 
 // Inserts `row` into `table`, expects Access's error `number` mentioning `text`, and expects
 // the file unchanged afterwards.
-void ExpectRefusedUnchanged(const std::string& path, const std::string& table,
-                            std::vector<Value> row, long number, const std::string& text) {
-    const std::string before = FileBytes(path);
-    {
-        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-        try {
-            db->Inserter(table).Insert(row);
-            ADD_FAILURE() << "the row was taken";
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.JetNumber(), number) << e.what();
-            EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
-        }
-        db->Close();
-    }
-    EXPECT_TRUE(FileBytes(path) == before) << "the refused row changed the file";
+void ExpectRowRefused(const std::string& path, const std::string& table, std::vector<Value> row,
+                      long number, const std::string& text) {
+    ExpectRefusedUnchanged(
+        path, [&](accessdb::Database& db) { db.Inserter(table).Insert(row); }, number, text,
+        "the row was taken");
 }
 
 }  // namespace
@@ -87,15 +70,15 @@ TEST(IndexConstraints, RefusedRowsLeaveTheFileByteIdentical) {
         existingId = own->Row()[0].integer;
     }
     // Table1.otherfk1 must name a row of Table2 (an enforced relationship).
-    ExpectRefusedUnchanged(path, "Table1",
-                           RowOf(*table1, {{"id", Long(900001)}, {"otherfk1", Long(777777)}}), 3201,
-                           "You cannot add or change a record because a related record is "
-                           "required in table 'Table2'.");
-    ExpectRefusedUnchanged(path, "Table1",
-                           RowOf(*table1, {{"id", Long(existingId)}, {"data", Text("again")}}),
-                           3022, "would create duplicate values in the index, primary key");
-    ExpectRefusedUnchanged(path, "Table1", RowOf(*table1, {{"data", Text("no key")}}), 3058,
-                           "Index or primary key cannot contain a Null value.");
+    ExpectRowRefused(path, "Table1",
+                     RowOf(*table1, {{"id", Long(900001)}, {"otherfk1", Long(777777)}}), 3201,
+                     "You cannot add or change a record because a related record is "
+                     "required in table 'Table2'.");
+    ExpectRowRefused(path, "Table1",
+                     RowOf(*table1, {{"id", Long(existingId)}, {"data", Text("again")}}), 3022,
+                     "would create duplicate values in the index, primary key");
+    ExpectRowRefused(path, "Table1", RowOf(*table1, {{"data", Text("no key")}}), 3058,
+                     "Index or primary key cannot contain a Null value.");
 
     // A related value that exists, and an all-Null foreign key, are taken.
     {
