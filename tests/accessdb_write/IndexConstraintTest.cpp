@@ -5,6 +5,7 @@
 #include "accessdb/index/IndexKey.h"
 #include "accessdb/index/RowKey.h"
 #include "tests/accessdb_write/Refusals.h"
+#include "tests/accessdb_write/Values.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -12,20 +13,6 @@ using accessdb::ColumnType;
 using accessdb::Value;
 
 namespace {
-
-Value Long(std::int64_t n) {
-    Value v = Value::Null(ColumnType::Long);
-    v.null = false;
-    v.integer = n;
-    return v;
-}
-
-Value Text(const std::string& s) {
-    Value v = Value::Null(ColumnType::Text);
-    v.null = false;
-    v.text = s;
-    return v;
-}
 
 // One row for `table`: every column Null except the given ones.
 std::vector<Value> RowOf(const accessdb::TableDef& table,
@@ -71,22 +58,24 @@ TEST(IndexConstraints, RefusedRowsLeaveTheFileByteIdentical) {
     }
     // Table1.otherfk1 must name a row of Table2 (an enforced relationship).
     ExpectRowRefused(path, "Table1",
-                     RowOf(*table1, {{"id", Long(900001)}, {"otherfk1", Long(777777)}}), 3201,
+                     RowOf(*table1, {{"id", LongValue(900001)}, {"otherfk1", LongValue(777777)}}),
+                     3201,
                      "You cannot add or change a record because a related record is "
                      "required in table 'Table2'.");
     ExpectRowRefused(path, "Table1",
-                     RowOf(*table1, {{"id", Long(existingId)}, {"data", Text("again")}}), 3022,
-                     "would create duplicate values in the index, primary key");
-    ExpectRowRefused(path, "Table1", RowOf(*table1, {{"data", Text("no key")}}), 3058,
+                     RowOf(*table1, {{"id", LongValue(existingId)}, {"data", TextValue("again")}}),
+                     3022, "would create duplicate values in the index, primary key");
+    ExpectRowRefused(path, "Table1", RowOf(*table1, {{"data", TextValue("no key")}}), 3058,
                      "Index or primary key cannot contain a Null value.");
 
     // A related value that exists, and an all-Null foreign key, are taken.
     {
         auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
         auto rows = db->Inserter("Table1");
-        auto good = RowOf(*table1, {{"id", Long(900002)}, {"otherfk1", Long(existingParent)}});
+        auto good =
+            RowOf(*table1, {{"id", LongValue(900002)}, {"otherfk1", LongValue(existingParent)}});
         rows.Insert(good);
-        auto noParent = RowOf(*table1, {{"id", Long(900003)}});
+        auto noParent = RowOf(*table1, {{"id", LongValue(900003)}});
         rows.Insert(noParent);
         db->Close();
     }
@@ -187,13 +176,13 @@ TEST(IndexConstraints, NewTablesAndNewIndexesOnRowsAlreadyThere) {
             auto rows = db->Inserter("People");
             for (int i = 0; i < 3000; ++i) {
                 std::vector<Value> row{Value::Null(ColumnType::Long),
-                                       Text("Nåme " + std::to_string(i * 7919 % 3001)),
+                                       TextValue("Nåme " + std::to_string(i * 7919 % 3001)),
                                        i % 5 == 0 ? Value::Null(ColumnType::Text)
-                                                  : Text("Город " + std::to_string(i % 40))};
+                                                  : TextValue("Город " + std::to_string(i % 40))};
                 rows.Insert(row);
             }
             // Names differ in letter case only: the same key to Access.
-            std::vector<Value> same{Value::Null(ColumnType::Long), Text("NÅME 0"),
+            std::vector<Value> same{Value::Null(ColumnType::Long), TextValue("NÅME 0"),
                                     Value::Null(ColumnType::Text)};
             EXPECT_THROW(rows.Insert(same), accessdb::Error);
             // An index added later holds every row already there; a unique one over values
@@ -227,7 +216,7 @@ TEST(IndexConstraints, KeysTooLongForAccessAreRefusedNamingTheIndex) {
     std::string title;
     for (int i = 0; i < 250; ++i)
         title += "漢";
-    std::vector<Value> row{Text(title)};
+    std::vector<Value> row{TextValue(title)};
     try {
         db->Inserter("Notes").Insert(row);
         ADD_FAILURE() << "a key Access would shorten was written";
@@ -265,9 +254,9 @@ TEST(IndexConstraints, UniqueIndexesTakeAnyNumberOfNullKeys) {
             std::vector<Value> nulls{Value::Null(ColumnType::Text), Value::Null(ColumnType::Long)};
             rows.Insert(nulls);
         }
-        std::vector<Value> half{Text("A"), Value::Null(ColumnType::Long)};
+        std::vector<Value> half{TextValue("A"), Value::Null(ColumnType::Long)};
         rows.Insert(half);
-        std::vector<Value> again{Text("a"), Value::Null(ColumnType::Long)};
+        std::vector<Value> again{TextValue("a"), Value::Null(ColumnType::Long)};
         try {
             rows.Insert(again);
             ADD_FAILURE() << "a key that is only partly Null repeated";

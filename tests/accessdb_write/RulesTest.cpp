@@ -9,6 +9,7 @@
 #include "accessdb/write/rules/Expression.h"
 #include "accessdb/write/rules/TableRules.h"
 #include "tests/accessdb_write/Refusals.h"
+#include "tests/accessdb_write/Values.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 namespace {
@@ -161,20 +162,9 @@ TableDef Stock() {
     return t;
 }
 
-Value Of(ColumnType type) {
-    Value v;
-    v.type = type;
-    v.null = false;
-    return v;
-}
-
 std::vector<Value> Row(const std::string& item, std::int64_t qty) {
-    std::vector<Value> row{Of(ColumnType::Text), Of(ColumnType::Long), Of(ColumnType::DateTime),
-                           Value::Null(ColumnType::Currency), Of(ColumnType::Boolean)};
-    row[0].text = item;
-    row[1].integer = qty;
-    row[2].real = 45000;
-    return row;
+    return {writetest::TextValue(item), writetest::LongValue(qty), writetest::DateValue(45000),
+            Value::Null(ColumnType::Currency), writetest::Present(ColumnType::Boolean)};
 }
 
 std::pair<long, std::string> CheckFails(const TableRules& rules, const TableDef& table,

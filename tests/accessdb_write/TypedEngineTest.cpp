@@ -1,5 +1,6 @@
 // The engine's typed operations, without SQL: tables from a definition, rows of Values, and
 // databases opened to discard their changes (dry runs).
+#include "accessdb_write/Values.h"
 #include "accessdb_write/WriteSupport.h"
 
 namespace {
@@ -22,21 +23,10 @@ accessdb::TableDefinition Orders() {
 
 std::vector<Value> OrderRow(const std::string& customer, double placed, std::int64_t amount,
                             const std::string& notes) {
-    std::vector<Value> row(5);
-    row[0] = Value::Null(ColumnType::Long);
-    row[1].type = ColumnType::Text;
-    row[1].null = false;
-    row[1].text = customer;
-    row[2].type = ColumnType::DateTime;
-    row[2].null = false;
-    row[2].real = placed;
-    row[3].type = ColumnType::Currency;
-    row[3].null = false;
-    row[3].integer = amount;
-    row[4].type = ColumnType::Memo;
-    row[4].null = notes.empty();
-    row[4].text = notes;
-    return row;
+    Value memo = writetest::TextValue(notes, ColumnType::Memo);
+    memo.null = notes.empty();
+    return {Value::Null(ColumnType::Long), writetest::TextValue(customer),
+            writetest::DateValue(placed), writetest::CurrencyValue(amount), memo};
 }
 
 TEST(TypedEngine, CreatesTablesAndStoresTypedRows) {
