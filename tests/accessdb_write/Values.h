@@ -2,6 +2,7 @@
 // Typed values for the tests that write rows without SQL.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "accessdb/Value.h"
 
@@ -14,31 +15,31 @@ inline accessdb::Value Present(accessdb::ColumnType type) {
     return v;
 }
 
-inline accessdb::Value LongValue(std::int64_t n) {
-    accessdb::Value v = Present(accessdb::ColumnType::Long);
-    v.integer = n;
+// A value of `type` whose `field` holds `content`.
+template <class T, class U>
+accessdb::Value Holding(accessdb::ColumnType type, T accessdb::Value::*field, U&& content) {
+    accessdb::Value v = Present(type);
+    v.*field = std::forward<U>(content);
     return v;
+}
+
+inline accessdb::Value LongValue(std::int64_t n) {
+    return Holding(accessdb::ColumnType::Long, &accessdb::Value::integer, n);
 }
 
 inline accessdb::Value TextValue(const std::string& text,
                                  accessdb::ColumnType type = accessdb::ColumnType::Text) {
-    accessdb::Value v = Present(type);
-    v.text = text;
-    return v;
+    return Holding(type, &accessdb::Value::text, text);
 }
 
 // Days since 1899-12-30.
 inline accessdb::Value DateValue(double days) {
-    accessdb::Value v = Present(accessdb::ColumnType::DateTime);
-    v.real = days;
-    return v;
+    return Holding(accessdb::ColumnType::DateTime, &accessdb::Value::real, days);
 }
 
 // Currency in ten-thousandths.
 inline accessdb::Value CurrencyValue(std::int64_t scaled) {
-    accessdb::Value v = Present(accessdb::ColumnType::Currency);
-    v.integer = scaled;
-    return v;
+    return Holding(accessdb::ColumnType::Currency, &accessdb::Value::integer, scaled);
 }
 
 }  // namespace writetest
