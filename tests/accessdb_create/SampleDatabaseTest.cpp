@@ -213,12 +213,11 @@ std::string LocaleEnvironment(const std::string& name, const fs::path& dir) {
 // its output (both streams) and exit status.
 std::string RunAppend(const std::string& environment, const fs::path& stateDir,
                       const std::string& database, const SampleAppend& sample, int& status) {
-    return writetest::RunCapture(
-        environment + "XDG_STATE_HOME=" + ShellQuote(stateDir.string()) + " " +
-            ShellQuote((BinDir() / "quillmere-import").string()) + " --database " +
-            ShellQuote(database) + " --delimiter " + sample.option + " --append " + sample.table +
-            " --skip-header " + ShellQuote(SampleFile(sample.file).string()) + " </dev/null 2>&1",
-        &status);
+    return writetest::RunImport(
+        "--database " + ShellQuote(database) + " --delimiter " + sample.option + " --append " +
+            sample.table + " --skip-header " + ShellQuote(SampleFile(sample.file).string()) +
+            " </dev/null",
+        &status, environment + "XDG_STATE_HOME=" + ShellQuote(stateDir.string()) + " ");
 }
 
 // A new user's first appends, end to end: both sample files into the sample database, in the C
