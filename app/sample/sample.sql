@@ -11,5 +11,6 @@ CREATE TABLE `Customers` (`CustomerID` VARCHAR(10) PRIMARY KEY, `Name` VARCHAR(6
 INSERT INTO `Customers` VALUES ('C901', 'Brightwater Cafe', 'Galway', 'Ireland', 'hello@brightwater.example', '2022-05-30')
 INSERT INTO `Customers` VALUES ('C902', 'Nordlys Sykler', 'Tromsø', 'Norway', 'post@nordlys.example', '2023-09-12')
 CREATE TABLE `Stock` (`SKU` VARCHAR(10) PRIMARY KEY, `Description` VARCHAR(80), `Warehouse` VARCHAR(20), `OnHand` LONG, `ReorderLevel` LONG)
+CREATE INDEX `Warehouse` ON `Stock` (`Warehouse`)
 INSERT INTO `Stock` VALUES ('BK-200', 'Bike chain, 116 links', 'West', 64, 20)
 INSERT INTO `Stock` VALUES ('CB-001', 'Coffee beans 1 kg', 'South', 210, 50)
