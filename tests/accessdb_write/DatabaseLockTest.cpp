@@ -14,6 +14,7 @@
 
 #include "accessdb/DatabaseLock.h"
 #include "accessdb/LockFile.h"
+#include "tests/accessdb_write/Refusals.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -48,30 +49,39 @@ void ExpectSecondWriterRefused(const std::string& path) {
     const fs::path folder = fs::canonical(path).parent_path();
     const std::string bytesBefore = fixtures::ReadText(path);
     const std::vector<std::string> filesBefore = FolderListing(folder);
-    try {
-        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-        db->Execute("CREATE TABLE intruder (a VARCHAR)");
-        ADD_FAILURE() << "a second writer opened the database";
-    } catch (const accessdb::Error& e) {
-        EXPECT_EQ(e.JetNumber(), 3045);
-        EXPECT_NE(std::string(e.what()).find("Could not use '" + path + "'; file already in use"),
-                  std::string::npos)
-            << e.what();
-    }
+    ExpectRefused(
+        [&] {
+            auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+            db->Execute("CREATE TABLE intruder (a VARCHAR)");
+        },
+        3045, "Could not use '" + path + "'; file already in use",
+        "a second writer opened the database");
     EXPECT_EQ(fixtures::ReadText(path), bytesBefore);
     EXPECT_EQ(FolderListing(folder), filesBefore);
 }
 
-// Runs `child` in a forked process that reports readiness on a pipe; returns its pid once ready.
+// Runs `work` in a forked process that holds `path` open for writing; `work` gets the database
+// and a call that tells this process it is ready. Returns the child's pid once it is ready. The
+// child exits 2 when the database fails it, 3 when it cannot report.
 template <class Fn>
-pid_t ForkReady(Fn&& child) {
+pid_t ForkWriter(const std::string& path, Fn&& work) {
     int ready[2];
     if (pipe(ready) != 0)
         return -1;
     const pid_t pid = fork();
     if (pid == 0) {
         close(ready[0]);
-        child(ready[1]);
+        try {
+            auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+            work(*db, [&] {
+                if (write(ready[1], "r", 1) != 1)
+                    _exit(3);
+            });
+            db->Close();
+        } catch (const std::exception& e) {
+            fprintf(stderr, "child writer failed: %s\n", e.what());
+            _exit(2);
+        }
         _exit(0);
     }
     close(ready[1]);
@@ -133,16 +143,13 @@ TEST(DatabaseLock, LockFileHeldElsewhereNamesTheDatabase) {
     fs::create_symlink(path, dir / "alias.accdb");
     const accessdb::LockFile access(path);
     for (const std::string& name : {path, (dir / "alias.accdb").string()}) {
-        try {
-            accessdb::Database::Open(name, "", accessdb::OpenMode::ReadWrite);
-            ADD_FAILURE() << "opened beside a held lock file";
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.JetNumber(), 3045);
-            EXPECT_EQ(std::string(e.what()),
-                      "Could not use '" + name +
-                          "'; file already in use (another program holds its lock file '" +
-                          (dir / "empty2016.laccdb").string() + "').");
-        }
+        const Refusal refusal =
+            RefusalOf([&] { accessdb::Database::Open(name, "", accessdb::OpenMode::ReadWrite); });
+        EXPECT_EQ(refusal.number, 3045) << "opened beside a held lock file";
+        EXPECT_EQ(refusal.message,
+                  "Could not use '" + name +
+                      "'; file already in use (another program holds its lock file '" +
+                      (dir / "empty2016.laccdb").string() + "').");
     }
     fs::remove_all(dir);
 }
@@ -180,22 +187,14 @@ TEST(DatabaseLock, WriterInAnotherProcessKeepsThisOneOut) {
     fs::create_symlink(path, dir / "link.accdb");
     int release[2];
     ASSERT_EQ(pipe(release), 0);
-    const pid_t child = ForkReady([&](int ready) {
+    const pid_t child = ForkWriter(path, [&](accessdb::Database& db, auto ready) {
         close(release[1]);
-        try {
-            auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-            db->Execute("CREATE TABLE t (a VARCHAR)");
-            if (write(ready, "r", 1) != 1)
-                _exit(3);
-            char byte = 0;
-            if (read(release[0], &byte, 1) < 0)
-                _exit(4);
-            db->Execute("INSERT INTO t VALUES ('child')");
-            db->Close();
-        } catch (const std::exception& e) {
-            fprintf(stderr, "child writer failed: %s\n", e.what());
-            _exit(2);
-        }
+        db.Execute("CREATE TABLE t (a VARCHAR)");
+        ready();
+        char byte = 0;
+        if (read(release[0], &byte, 1) < 0)
+            _exit(4);
+        db.Execute("INSERT INTO t VALUES ('child')");
     });
     close(release[0]);
     ExpectSecondWriterRefused((dir / "link.accdb").string());
@@ -233,33 +232,23 @@ TEST(DatabaseLock, ReadersAndTheWriterWaitForEachOther) {
         const ShortLockWaits waits(100, 100);
         accessdb::FileHandle other(path, true);
         const accessdb::WriteGroupLock group(other);
-        try {
-            accessdb::Database::Open(path, "");
-            ADD_FAILURE() << "a reader opened in the middle of a group";
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.JetNumber(), 3045);
-            EXPECT_NE(std::string(e.what()).find("a writer kept it locked for longer than 0.1 s"),
-                      std::string::npos)
-                << e.what();
-        }
+        ExpectRefused([&] { accessdb::Database::Open(path, ""); }, 3045,
+                      "a writer kept it locked for longer than 0.1 s",
+                      "a reader opened in the middle of a group");
     }
     {
         const ShortLockWaits waits(100, 200);
         auto writer = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
         auto reader = accessdb::Database::Open(path, "");
         const std::string before = fixtures::ReadText(path);
-        try {
-            // The statement joins the group in memory; writing the group waits for the reader.
-            writer->Execute("INSERT INTO t VALUES ('waited')");
-            writer->WritePending();
-            ADD_FAILURE() << "a group was written under an open reader";
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.JetNumber(), 3045);
-            EXPECT_NE(std::string(e.what()).find("readers kept it open for longer than 0.2 s; "
-                                                 "nothing was written"),
-                      std::string::npos)
-                << e.what();
-        }
+        ExpectRefused(
+            [&] {
+                // The statement joins the group in memory; writing the group waits for the reader.
+                writer->Execute("INSERT INTO t VALUES ('waited')");
+                writer->WritePending();
+            },
+            3045, "readers kept it open for longer than 0.2 s; nothing was written",
+            "a group was written under an open reader");
         EXPECT_EQ(fixtures::ReadText(path), before);
         reader->Close();
         writer->Execute("INSERT INTO t VALUES ('after')");
@@ -277,20 +266,12 @@ TEST(DatabaseLock, CheckDuringAWriterFindsNoFalseDamage) {
     const fs::path dir = TempDir("lock_check");
     const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
     Execute(path, {"CREATE TABLE t (a VARCHAR, b MEMO)"});
-    const pid_t child = ForkReady([&](int ready) {
-        try {
-            auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-            if (write(ready, "r", 1) != 1)
-                _exit(3);
-            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-            for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
-                const std::string memo = i % 7 == 0 ? std::string(5000, 'm') : "short";
-                db->Execute("INSERT INTO t VALUES ('" + std::to_string(i) + "', '" + memo + "')");
-            }
-            db->Close();
-        } catch (const std::exception& e) {
-            fprintf(stderr, "child writer failed: %s\n", e.what());
-            _exit(2);
+    const pid_t child = ForkWriter(path, [&](accessdb::Database& db, auto ready) {
+        ready();
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+            const std::string memo = i % 7 == 0 ? std::string(5000, 'm') : "short";
+            db.Execute("INSERT INTO t VALUES ('" + std::to_string(i) + "', '" + memo + "')");
         }
     });
     int checks = 0;

@@ -2,11 +2,10 @@
 // every type against the entries Access wrote; new indexes on new and existing tables.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "accessdb/index/IndexKey.h"
 #include "accessdb/index/RowKey.h"
+#include "tests/accessdb_write/Refusals.h"
+#include "tests/accessdb_write/Values.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -14,25 +13,6 @@ using accessdb::ColumnType;
 using accessdb::Value;
 
 namespace {
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-Value Long(std::int64_t n) {
-    Value v = Value::Null(ColumnType::Long);
-    v.null = false;
-    v.integer = n;
-    return v;
-}
-
-Value Text(const std::string& s) {
-    Value v = Value::Null(ColumnType::Text);
-    v.null = false;
-    v.text = s;
-    return v;
-}
 
 // One row for `table`: every column Null except the given ones.
 std::vector<Value> RowOf(const accessdb::TableDef& table,
@@ -50,21 +30,11 @@ std::vector<Value> RowOf(const accessdb::TableDef& table,
 
 // Inserts `row` into `table`, expects Access's error `number` mentioning `text`, and expects
 // the file unchanged afterwards.
-void ExpectRefusedUnchanged(const std::string& path, const std::string& table,
-                            std::vector<Value> row, long number, const std::string& text) {
-    const std::string before = FileBytes(path);
-    {
-        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-        try {
-            db->Inserter(table).Insert(row);
-            ADD_FAILURE() << "the row was taken";
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.JetNumber(), number) << e.what();
-            EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
-        }
-        db->Close();
-    }
-    EXPECT_TRUE(FileBytes(path) == before) << "the refused row changed the file";
+void ExpectRowRefused(const std::string& path, const std::string& table, std::vector<Value> row,
+                      long number, const std::string& text) {
+    ExpectRefusedUnchanged(
+        path, [&](accessdb::Database& db) { db.Inserter(table).Insert(row); }, number, text,
+        "the row was taken");
 }
 
 }  // namespace
@@ -87,23 +57,25 @@ TEST(IndexConstraints, RefusedRowsLeaveTheFileByteIdentical) {
         existingId = own->Row()[0].integer;
     }
     // Table1.otherfk1 must name a row of Table2 (an enforced relationship).
-    ExpectRefusedUnchanged(path, "Table1",
-                           RowOf(*table1, {{"id", Long(900001)}, {"otherfk1", Long(777777)}}), 3201,
-                           "You cannot add or change a record because a related record is "
-                           "required in table 'Table2'.");
-    ExpectRefusedUnchanged(path, "Table1",
-                           RowOf(*table1, {{"id", Long(existingId)}, {"data", Text("again")}}),
-                           3022, "would create duplicate values in the index, primary key");
-    ExpectRefusedUnchanged(path, "Table1", RowOf(*table1, {{"data", Text("no key")}}), 3058,
-                           "Index or primary key cannot contain a Null value.");
+    ExpectRowRefused(path, "Table1",
+                     RowOf(*table1, {{"id", LongValue(900001)}, {"otherfk1", LongValue(777777)}}),
+                     3201,
+                     "You cannot add or change a record because a related record is "
+                     "required in table 'Table2'.");
+    ExpectRowRefused(path, "Table1",
+                     RowOf(*table1, {{"id", LongValue(existingId)}, {"data", TextValue("again")}}),
+                     3022, "would create duplicate values in the index, primary key");
+    ExpectRowRefused(path, "Table1", RowOf(*table1, {{"data", TextValue("no key")}}), 3058,
+                     "Index or primary key cannot contain a Null value.");
 
     // A related value that exists, and an all-Null foreign key, are taken.
     {
         auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
         auto rows = db->Inserter("Table1");
-        auto good = RowOf(*table1, {{"id", Long(900002)}, {"otherfk1", Long(existingParent)}});
+        auto good =
+            RowOf(*table1, {{"id", LongValue(900002)}, {"otherfk1", LongValue(existingParent)}});
         rows.Insert(good);
-        auto noParent = RowOf(*table1, {{"id", Long(900003)}});
+        auto noParent = RowOf(*table1, {{"id", LongValue(900003)}});
         rows.Insert(noParent);
         db->Close();
     }
@@ -204,13 +176,13 @@ TEST(IndexConstraints, NewTablesAndNewIndexesOnRowsAlreadyThere) {
             auto rows = db->Inserter("People");
             for (int i = 0; i < 3000; ++i) {
                 std::vector<Value> row{Value::Null(ColumnType::Long),
-                                       Text("Nåme " + std::to_string(i * 7919 % 3001)),
+                                       TextValue("Nåme " + std::to_string(i * 7919 % 3001)),
                                        i % 5 == 0 ? Value::Null(ColumnType::Text)
-                                                  : Text("Город " + std::to_string(i % 40))};
+                                                  : TextValue("Город " + std::to_string(i % 40))};
                 rows.Insert(row);
             }
             // Names differ in letter case only: the same key to Access.
-            std::vector<Value> same{Value::Null(ColumnType::Long), Text("NÅME 0"),
+            std::vector<Value> same{Value::Null(ColumnType::Long), TextValue("NÅME 0"),
                                     Value::Null(ColumnType::Text)};
             EXPECT_THROW(rows.Insert(same), accessdb::Error);
             // An index added later holds every row already there; a unique one over values
@@ -244,7 +216,7 @@ TEST(IndexConstraints, KeysTooLongForAccessAreRefusedNamingTheIndex) {
     std::string title;
     for (int i = 0; i < 250; ++i)
         title += "漢";
-    std::vector<Value> row{Text(title)};
+    std::vector<Value> row{TextValue(title)};
     try {
         db->Inserter("Notes").Insert(row);
         ADD_FAILURE() << "a key Access would shorten was written";
@@ -282,9 +254,9 @@ TEST(IndexConstraints, UniqueIndexesTakeAnyNumberOfNullKeys) {
             std::vector<Value> nulls{Value::Null(ColumnType::Text), Value::Null(ColumnType::Long)};
             rows.Insert(nulls);
         }
-        std::vector<Value> half{Text("A"), Value::Null(ColumnType::Long)};
+        std::vector<Value> half{TextValue("A"), Value::Null(ColumnType::Long)};
         rows.Insert(half);
-        std::vector<Value> again{Text("a"), Value::Null(ColumnType::Long)};
+        std::vector<Value> again{TextValue("a"), Value::Null(ColumnType::Long)};
         try {
             rows.Insert(again);
             ADD_FAILURE() << "a key that is only partly Null repeated";

@@ -6,6 +6,8 @@
 
 #include "accessdb/Error.h"
 #include "accessdb/sql/LiteralConversion.h"
+#include "tests/accessdb_write/Refusals.h"
+#include "tests/accessdb_write/WriteSupport.h"
 
 namespace {
 
@@ -55,15 +57,11 @@ std::string Shown(ColumnDef column, const std::string& text, const NumberDateLoc
 
 long ErrorOf(ColumnDef column, const std::string& text, const NumberDateLocale& locale,
              std::string* message = nullptr) {
-    try {
-        Convert(column, text, locale);
-    } catch (const accessdb::Error& e) {
-        if (message != nullptr) {
-            *message = e.what();
-        }
-        return e.JetNumber();
+    const writetest::Refusal refusal = writetest::RefusalOf([&] { Convert(column, text, locale); });
+    if (message != nullptr && refusal.refused) {
+        *message = refusal.message;
     }
-    return 0;
+    return refusal.number;
 }
 
 struct Case {
@@ -75,11 +73,10 @@ struct Case {
 
 std::string Outcome(ColumnType type, const std::string& text, const NumberDateLocale& locale) {
     const ColumnDef column = type == ColumnType::Numeric ? Column(type, 10, 2) : Column(type);
-    try {
-        return Shown(column, text, locale);
-    } catch (const accessdb::Error& e) {
-        return "#" + std::to_string(e.JetNumber());
-    }
+    std::string shown;
+    const writetest::Refusal refusal =
+        writetest::RefusalOf([&] { shown = Shown(column, text, locale); });
+    return refusal.refused ? "#" + std::to_string(refusal.number) : shown;
 }
 
 TEST(LiteralConversion, TextLiteralsIntoEveryTypeUnderTwoLocales) {
@@ -240,12 +237,6 @@ TEST(LiteralConversion, ShortDateFormatsGiveTheirOrder) {
     EXPECT_EQ(DateOrderFromFormat("M/d/yyyy"), DateOrder::MonthDayYear);
     EXPECT_EQ(DateOrderFromFormat("yyyy-MM-dd"), DateOrder::YearMonthDay);
 }
-
-}  // namespace
-
-#include "tests/accessdb_write/WriteSupport.h"
-
-namespace {
 
 // Text literals through INSERT into a typed table: what our reader, mdb-export and mdb-reader
 // see afterwards is the converted value.

@@ -8,6 +8,8 @@
 #include "accessdb/write/NewGuid.h"
 #include "accessdb/write/rules/Expression.h"
 #include "accessdb/write/rules/TableRules.h"
+#include "tests/accessdb_write/Refusals.h"
+#include "tests/accessdb_write/Values.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 namespace {
@@ -91,6 +93,11 @@ TEST(Expressions, ComparisonsAndTheirImplicitOperand) {
 TEST(Expressions, ValuesAndFailures) {
     EXPECT_EQ(Eval("1 + 2 * 3 ^ 2").number, 19);
     EXPECT_EQ(Eval("7 \\ 2").number, 3);
+    // Every level of operators joins left to right, as Access reads them.
+    EXPECT_EQ(Eval("10 - 4 - 3").number, 3);
+    EXPECT_EQ(Eval("2 ^ 3 ^ 2").number, 64);
+    EXPECT_EQ(Eval("100 / 10 / 5 Mod 3").number, 2);
+    EXPECT_EQ(Truth("[Qty] = 3 Xor [Qty] = 4 Or [Qty] = 5"), "T");
     EXPECT_EQ(Eval("'a' & Null & 1").text, "a1");
     EXPECT_EQ(Eval("-[Qty]").number, -3);
     EXPECT_EQ(Eval("Date()").kind, ExprValue::Kind::Date);
@@ -155,30 +162,15 @@ TableDef Stock() {
     return t;
 }
 
-Value Of(ColumnType type) {
-    Value v;
-    v.type = type;
-    v.null = false;
-    return v;
-}
-
 std::vector<Value> Row(const std::string& item, std::int64_t qty) {
-    std::vector<Value> row{Of(ColumnType::Text), Of(ColumnType::Long), Of(ColumnType::DateTime),
-                           Value::Null(ColumnType::Currency), Of(ColumnType::Boolean)};
-    row[0].text = item;
-    row[1].integer = qty;
-    row[2].real = 45000;
-    return row;
+    return {writetest::TextValue(item), writetest::LongValue(qty), writetest::DateValue(45000),
+            Value::Null(ColumnType::Currency), writetest::Present(ColumnType::Boolean)};
 }
 
 std::pair<long, std::string> CheckFails(const TableRules& rules, const TableDef& table,
                                         const std::vector<Value>& row) {
-    try {
-        rules.Check(table, row);
-    } catch (const accessdb::Error& e) {
-        return {e.JetNumber(), e.what()};
-    }
-    return {0, ""};
+    const writetest::Refusal refusal = writetest::RefusalOf([&] { rules.Check(table, row); });
+    return {refusal.number, refusal.message};
 }
 
 TEST(TableRules, EachRuleFailsWithAccessNumberAndText) {
@@ -263,19 +255,10 @@ TEST(TableRules, DefaultsFillOnlyColumnsTheStatementLeftOut) {
 // A refused row leaves the file byte for byte as it was.
 void ExpectRefused(const std::string& path, const std::string& statement, long number,
                    const std::string& mentions) {
-    const std::string before = fixtures::ReadText(path);
-    {
-        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-        try {
-            db->Execute(statement);
-            ADD_FAILURE() << "no error for " << statement;
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.JetNumber(), number) << e.what();
-            EXPECT_NE(std::string(e.what()).find(mentions), std::string::npos) << e.what();
-        }
-        db->Close();
-    }
-    EXPECT_EQ(fixtures::ReadText(path), before) << statement;
+    SCOPED_TRACE(statement);
+    writetest::ExpectRefusedUnchanged(
+        path, [&](accessdb::Database& db) { db.Execute(statement); }, number, mentions,
+        "no error for " + statement);
 }
 
 TEST(TableRules, FixtureTablesEnforceTheirPropertiesAndStayUnchangedWhenRefused) {

@@ -48,8 +48,7 @@ TEST(SessionWrite, TheImportStatementsTakeEffectAtOnce) {
 
 TEST(SessionWrite, QuillmereImportLoadsCsvFiles) {
     REQUIRE_FIXTURES();
-    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
-    if (bin == nullptr || !fs::exists(fs::path(bin) / "quillmere-import")) {
+    if (ImportTool().empty()) {
         GTEST_SKIP() << "quillmere-import is not built";
     }
     const fs::path dir = TempDir("import");
@@ -58,11 +57,10 @@ TEST(SessionWrite, QuillmereImportLoadsCsvFiles) {
         << "Name,Age,Home Town\r\nAnn,30,\"Oslo\"\r\nBob,25\r\nO'Hara,41,Rome,x\r\n\r\n";
     std::ofstream(dir / "more.csv") << "Név,Város\nÁrvíztűrő,Tükörfúrógép\n";
     int status = 0;
-    const std::string output =
-        RunCapture(ShellQuote((fs::path(bin) / "quillmere-import").string()) + " --database " +
-                       ShellQuote(path) + " " + ShellQuote((dir / "people.csv").string()) + " " +
-                       ShellQuote((dir / "more.csv").string()) + " 2>&1",
-                   &status);
+    const std::string output = RunImport("--database " + ShellQuote(path) + " " +
+                                             ShellQuote((dir / "people.csv").string()) + " " +
+                                             ShellQuote((dir / "more.csv").string()),
+                                         &status);
     EXPECT_EQ(status, 0) << output;
     EXPECT_EQ(ReadRows(path, "NewTable1"),
               (std::vector<std::vector<std::string>>{
@@ -75,8 +73,7 @@ TEST(SessionWrite, QuillmereImportLoadsCsvFiles) {
 
 TEST(SessionWrite, AppendingBlankCellsIntoTypedColumnsStoresNull) {
     REQUIRE_FIXTURES();
-    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
-    if (bin == nullptr || !fs::exists(fs::path(bin) / "quillmere-import")) {
+    if (ImportTool().empty()) {
         GTEST_SKIP() << "quillmere-import is not built";
     }
     const fs::path dir = TempDir("append_typed");
@@ -90,10 +87,9 @@ TEST(SessionWrite, AppendingBlankCellsIntoTypedColumnsStoresNull) {
                                         "Ink,7\r\n";
     int status = 0;
     const std::string output =
-        RunCapture("LC_ALL=C " + ShellQuote((fs::path(bin) / "quillmere-import").string()) +
-                       " --database " + ShellQuote(path) + " --append Stock --skip-header " +
-                       ShellQuote((dir / "stock.csv").string()) + " 2>&1",
-                   &status);
+        RunImport("--database " + ShellQuote(path) + " --append Stock --skip-header " +
+                      ShellQuote((dir / "stock.csv").string()),
+                  &status, "LC_ALL=C ");
     EXPECT_EQ(status, 0) << output;
     EXPECT_EQ(ReadRows(path, "Stock"),
               (std::vector<std::vector<std::string>>{

@@ -1,8 +1,6 @@
 // The engine's typed operations, without SQL: tables from a definition, rows of Values, and
 // databases opened to discard their changes (dry runs).
-#include <fstream>
-#include <iterator>
-
+#include "accessdb_write/Values.h"
 #include "accessdb_write/WriteSupport.h"
 
 namespace {
@@ -11,11 +9,6 @@ using accessdb::ColumnType;
 using accessdb::Value;
 using writetest::CopyFixture;
 using writetest::ReadRows;
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 accessdb::TableDefinition Orders() {
     accessdb::TableDefinition t;
@@ -30,21 +23,10 @@ accessdb::TableDefinition Orders() {
 
 std::vector<Value> OrderRow(const std::string& customer, double placed, std::int64_t amount,
                             const std::string& notes) {
-    std::vector<Value> row(5);
-    row[0] = Value::Null(ColumnType::Long);
-    row[1].type = ColumnType::Text;
-    row[1].null = false;
-    row[1].text = customer;
-    row[2].type = ColumnType::DateTime;
-    row[2].null = false;
-    row[2].real = placed;
-    row[3].type = ColumnType::Currency;
-    row[3].null = false;
-    row[3].integer = amount;
-    row[4].type = ColumnType::Memo;
-    row[4].null = notes.empty();
-    row[4].text = notes;
-    return row;
+    Value memo = writetest::TextValue(notes, ColumnType::Memo);
+    memo.null = notes.empty();
+    return {Value::Null(ColumnType::Long), writetest::TextValue(customer),
+            writetest::DateValue(placed), writetest::CurrencyValue(amount), memo};
 }
 
 TEST(TypedEngine, CreatesTablesAndStoresTypedRows) {
@@ -82,7 +64,7 @@ TEST(TypedEngine, RefusesRowsThatDoNotFitTheTableAndLeavesTheFileAlone) {
     const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
     writetest::Execute(path, {"CREATE TABLE Orders (Id COUNTER, Customer TEXT(10), Placed "
                               "DATETIME, Amount CURRENCY, Notes MEMO)"});
-    const std::string before = FileBytes(path);
+    const std::string before = fixtures::ReadText(path);
     auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
     accessdb::RowInserter orders = db->Inserter("Orders");
 
@@ -108,7 +90,7 @@ TEST(TypedEngine, RefusesRowsThatDoNotFitTheTableAndLeavesTheFileAlone) {
     EXPECT_THROW(orders.Insert(short_row), accessdb::Error);
     EXPECT_THROW(db->Inserter("NoSuchTable"), accessdb::Error);
     db->Close();
-    EXPECT_EQ(FileBytes(path), before) << "a refused row changed the file";
+    EXPECT_EQ(fixtures::ReadText(path), before) << "a refused row changed the file";
 }
 
 TEST(TypedEngine, ReadOnlyDatabasesRefuseWriting) {
@@ -132,7 +114,7 @@ TEST(TypedEngine, DiscardingDatabaseSeesItsChangesButNeverWritesThem) {
         SCOPED_TRACE(fixture);
         const auto dir = writetest::TempDir("typed_discard");
         const std::string path = CopyFixture(fixture, dir);
-        const std::string before = FileBytes(path);
+        const std::string before = fixtures::ReadText(path);
         {
             auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::Discard);
             db->Execute("CREATE TABLE T (a VARCHAR(20), b MEMO)");
@@ -153,7 +135,7 @@ TEST(TypedEngine, DiscardingDatabaseSeesItsChangesButNeverWritesThem) {
             other->Close();
             db->Close();
         }
-        EXPECT_EQ(FileBytes(path), before);
+        EXPECT_EQ(fixtures::ReadText(path), before);
         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
             EXPECT_EQ(entry.path().string(), path) << "left behind: " << entry.path();
         }

@@ -116,6 +116,22 @@ inline std::string ShellQuote(const std::string& s) {
     return out + "'";
 }
 
+// The quillmere-import program of this build; empty when QUILLMERE_BIN_DIR holds none.
+inline fs::path ImportTool() {
+    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
+    if (bin == nullptr || !fs::exists(fs::path(bin) / "quillmere-import"))
+        return {};
+    return fs::path(bin) / "quillmere-import";
+}
+
+// quillmere-import run with `arguments` (quoted for the shell already) and `environment`
+// ("NAME=value " settings) in front; what it wrote to both streams.
+inline std::string RunImport(const std::string& arguments, int* status = nullptr,
+                             const std::string& environment = "") {
+    return RunCapture(environment + ShellQuote(ImportTool().string()) + " " + arguments + " 2>&1",
+                      status);
+}
+
 inline bool HaveMdbTools() {
     return std::system("command -v mdb-export >/dev/null 2>&1") == 0;
 }

@@ -119,32 +119,48 @@ TEST_F(SampleJourney, TheSampleFilesBecomeNewTablesInTheSampleDatabase) {
     EXPECT_EQ(first[1][1], "Harwell Bakery");
 }
 
-TEST_F(SampleJourney, CustomersCsvAppendsToTheSampleCustomersTable) {
-    const Rows before = ReadEngineTable(*engine, database, "Customers");
-    ASSERT_EQ(before.size(), 3u);  // header and the two sample rows
+// Append mode into the sample's keyed, typed tables: customers.csv (comma) to Customers, then
+// stock_tab.csv (tab) to Stock, each file's first line its header. Dates and numbers arrive as
+// the typed values they stand for.
+TEST_F(SampleJourney, BothSampleFilesAppendToTheSampleTables) {
+    const Rows customersBefore = ReadEngineTable(*engine, database, "Customers");
+    const Rows stockBefore = ReadEngineTable(*engine, database, "Stock");
+    ASSERT_EQ(customersBefore.size(), 3u);  // header and the two sample rows
+    ASSERT_EQ(stockBefore.size(), 3u);
     OpenTheSampleDatabase();
     Form2& page = h.Page2();
-    h.nextCsvChoice = {QString::fromStdString((h.folder / "Samples" / "customers.csv").string())};
-    page.PushButton3_Click();
     h.Find<QRadioButton>(page, "Option2")->click();
     auto* check2 = h.Find<QCheckBox>(page, "Check2");
-    check2->click();  // the file's first line is its header
+    check2->click();  // the files' first lines are their headers
     ASSERT_TRUE(check2->isChecked());
     auto* list1 = h.Find<QListWidget>(page, "List1");
-    const auto found = list1->findItems("Customers", Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1);
-    list1->setCurrentItem(found[0]);
-    h.Find<QPushButton>(page, "PushButton1")->click();
-    ASSERT_FALSE(h.prompts.messages.empty());
-    EXPECT_EQ(h.prompts.messages.back().text, "Done.") << h.prompts.messages[0].text;
+    const auto appendTo = [&](const char* file, const char* delimiterOption, const char* table) {
+        page.PushButton9_Click();  // "Clear List"
+        h.nextCsvChoice = {QString::fromStdString((h.folder / "Samples" / file).string())};
+        page.PushButton3_Click();
+        h.Find<QRadioButton>(page, delimiterOption)->click();
+        const auto found = list1->findItems(table, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        list1->setCurrentItem(found[0]);
+        h.prompts.messages.clear();
+        h.Find<QPushButton>(page, "PushButton1")->click();
+        ASSERT_FALSE(h.prompts.messages.empty());
+        EXPECT_EQ(h.prompts.messages.back().text, "Done.") << h.prompts.messages[0].text;
+    };
+    appendTo("customers.csv", "Option11", "Customers");
+    appendTo("stock_tab.csv", "Option14", "Stock");
 
-    const Rows after = ReadEngineTable(*engine, database, "Customers");
-    EXPECT_EQ(after[0], before[0]);
-    ASSERT_GT(after.size(), before.size());
-    EXPECT_EQ(after[1], before[1]);
-    EXPECT_EQ(after[2], before[2]);
-    EXPECT_EQ(after[3][0], "C001");
-    EXPECT_EQ(after[3][4], "orders@harwellbakery.example");
+    const Rows customers = ReadEngineTable(*engine, database, "Customers");
+    ASSERT_EQ(customers.size(), customersBefore.size() + 8);
+    EXPECT_EQ(Rows(customers.begin(), customers.begin() + 3), customersBefore);
+    EXPECT_EQ(customers[3],
+              (std::vector<std::string>{"C001", "Harwell Bakery", "Leeds", "United Kingdom",
+                                        "orders@harwellbakery.example", "2019-03-14 00:00:00"}));
+    const Rows stock = ReadEngineTable(*engine, database, "Stock");
+    ASSERT_EQ(stock.size(), stockBefore.size() + 7);
+    EXPECT_EQ(Rows(stock.begin(), stock.begin() + 3), stockBefore);
+    EXPECT_EQ(stock[3],
+              (std::vector<std::string>{"TW-100", "Torque wrench 1/2\"", "North", "14", "5"}));
     EXPECT_EQ(Tables(), (std::set<std::string>{"Customers", "Stock"}));
 }
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <ctime>
+#include <initializer_list>
 #include <vector>
 
 #include "accessdb/Value.h"
@@ -106,26 +107,37 @@ class Parser {
         return n;
     }
 
-    std::unique_ptr<Node> ParseOr() {
-        auto left = ParseAnd();
+    // An operator of a chain: a symbol ("+") or a keyword ("Mod", which must stand alone).
+    struct Operator {
+        const char* text;
+        bool keyword = false;
+    };
+
+    // Operands of one precedence level joined left to right by any of its operators:
+    // a - b + c is (a - b) + c.
+    std::unique_ptr<Node> ParseChain(std::unique_ptr<Node> (Parser::*operand)(),
+                                     std::initializer_list<Operator> operators) {
+        auto left = (this->*operand)();
         for (;;) {
-            if (Keyword("Or")) {
-                left = Binary("Or", std::move(left), ParseAnd());
-            } else if (Keyword("Xor")) {
-                left = Binary("Xor", std::move(left), ParseAnd());
-            } else {
+            const Operator* found = nullptr;
+            for (const Operator& op : operators) {
+                if (op.keyword ? Keyword(op.text) : Symbol(op.text)) {
+                    found = &op;
+                    break;
+                }
+            }
+            if (found == nullptr) {
                 return left;
             }
+            left = Binary(found->text, std::move(left), (this->*operand)());
         }
     }
 
-    std::unique_ptr<Node> ParseAnd() {
-        auto left = ParseNot();
-        while (Keyword("And")) {
-            left = Binary("And", std::move(left), ParseNot());
-        }
-        return left;
+    std::unique_ptr<Node> ParseOr() {
+        return ParseChain(&Parser::ParseAnd, {{"Or", true}, {"Xor", true}});
     }
+
+    std::unique_ptr<Node> ParseAnd() { return ParseChain(&Parser::ParseNot, {{"And", true}}); }
 
     std::unique_ptr<Node> ParseNot() {
         if (Keyword("Not")) {
@@ -163,10 +175,15 @@ class Parser {
         }
         const std::size_t save = pos_;
         const bool negated = Keyword("Not");
-        if (Keyword("Between")) {
-            auto n = Make(Op::Between);
+        // Between, In and Like test the left operand, Not before them turns the test around.
+        const auto test = [&](Op op) {
+            auto n = Make(op);
             n->negated = negated;
             n->args.push_back(std::move(left));
+            return n;
+        };
+        if (Keyword("Between")) {
+            auto n = test(Op::Between);
             n->args.push_back(ParseConcat());
             if (!Keyword("And")) {
                 Fail("Between without And");
@@ -175,9 +192,7 @@ class Parser {
             return n;
         }
         if (Keyword("In")) {
-            auto n = Make(Op::In);
-            n->negated = negated;
-            n->args.push_back(std::move(left));
+            auto n = test(Op::In);
             if (!Symbol("(")) {
                 Fail("In without its list");
             }
@@ -190,9 +205,7 @@ class Parser {
             return n;
         }
         if (Keyword("Like")) {
-            auto n = Make(Op::Like);
-            n->negated = negated;
-            n->args.push_back(std::move(left));
+            auto n = test(Op::Like);
             n->args.push_back(ParseConcat());
             return n;
         }
@@ -213,42 +226,12 @@ class Parser {
         return left;
     }
 
-    std::unique_ptr<Node> ParseConcat() {
-        auto left = ParseAdditive();
-        while (Symbol("&")) {
-            left = Binary("&", std::move(left), ParseAdditive());
-        }
-        return left;
-    }
+    std::unique_ptr<Node> ParseConcat() { return ParseChain(&Parser::ParseAdditive, {{"&"}}); }
 
-    std::unique_ptr<Node> ParseAdditive() {
-        auto left = ParseTerm();
-        for (;;) {
-            if (Symbol("+")) {
-                left = Binary("+", std::move(left), ParseTerm());
-            } else if (Symbol("-")) {
-                left = Binary("-", std::move(left), ParseTerm());
-            } else {
-                return left;
-            }
-        }
-    }
+    std::unique_ptr<Node> ParseAdditive() { return ParseChain(&Parser::ParseTerm, {{"+"}, {"-"}}); }
 
     std::unique_ptr<Node> ParseTerm() {
-        auto left = ParseUnary();
-        for (;;) {
-            if (Symbol("*")) {
-                left = Binary("*", std::move(left), ParseUnary());
-            } else if (Symbol("/")) {
-                left = Binary("/", std::move(left), ParseUnary());
-            } else if (Symbol("\\")) {
-                left = Binary("\\", std::move(left), ParseUnary());
-            } else if (Keyword("Mod")) {
-                left = Binary("Mod", std::move(left), ParseUnary());
-            } else {
-                return left;
-            }
-        }
+        return ParseChain(&Parser::ParseUnary, {{"*"}, {"/"}, {"\\"}, {"Mod", true}});
     }
 
     std::unique_ptr<Node> ParseUnary() {
@@ -260,11 +243,7 @@ class Parser {
         if (Symbol("+")) {
             return ParseUnary();
         }
-        auto left = ParsePrimary();
-        while (Symbol("^")) {
-            left = Binary("^", std::move(left), ParsePrimary());
-        }
-        return left;
+        return ParseChain(&Parser::ParsePrimary, {{"^"}});
     }
 
     std::unique_ptr<Node> Literal(ExprValue v) {
