@@ -418,6 +418,11 @@ void Writer::CreateTable(const TableDefinition& statement) {
                     kTableExists);
     }
     PageFile& pages = database_.Pages();
+    if (pages.format().jet3) {
+        throw Error(ErrorKind::NotSupported,
+                    "Tables cannot be created in the Access 97 database '" + database_.Path() +
+                        "' yet; rows can be appended to its existing tables.");
+    }
     const SortOrder order = DefaultSortOrder(pages);
     const int nameColumn = ColumnIndex(catalog.SystemCatalogDef(), "Name");
     const SortOrder catalogOrder =
