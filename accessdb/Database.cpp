@@ -64,9 +64,9 @@ std::unique_ptr<Database> Database::Open(const std::string& path, const std::str
     // A read-only file is refused for writing before anything is written, and a statement a
     // crash cut off is rolled back before anything is read.
     if (mode == OpenMode::ReadWrite) {
-        // What the format forbids is said first; then whether the file may be written.
-        if (PageFile(path, OpenMode::ReadOnly).format().jet3)
-            RefuseJet3Writing(path);
+        // Whether the path names a database at all is said first (missing files, links that
+        // dangle or loop, folders); then whether the file may be written.
+        { PageFile probe(path, OpenMode::ReadOnly); }
         RequireWritableFile(path);
     }
     auto pages = mode == OpenMode::ReadWrite ? std::make_unique<PageFile>(path, mode)

@@ -155,8 +155,6 @@ void RecoverInterruptedStatement(const std::string& path);
 // The pages of a database opened for reading (`mode` ReadOnly or Discard), under the reader's
 // lock (DatabaseLock.h), after any statement a crash cut off was rolled back.
 std::unique_ptr<PageFile> OpenPagesForReading(const std::string& path, OpenMode mode);
-// Throws the ReadOnly error for writing into an Access 97 file.
-[[noreturn]] void RefuseJet3Writing(const std::string& path);
 
 // Parses "SELECT * FROM name" and returns the table name; throws Syntax or NotSupported.
 std::string ParseSelectAll(const std::string& sql);

@@ -22,7 +22,7 @@ Format MakeJet3() {
     f.sortOrderOffset = 0x3A;
     f.dataRowCountOffset = 8;
     f.dataFirstRowOffset = 10;
-    f.dataInitialFreeSpace = 2048 - 14;
+    f.dataInitialFreeSpace = 2048 - 10;  // the Jet 3 data page header is 10 bytes
     f.maxRowSize = 2012;
     f.maxLongValueRowSize = 2032;
     f.tdefRowCount = 12;

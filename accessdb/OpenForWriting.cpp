@@ -1,5 +1,5 @@
-// What opening for writing requires: a format we can write (Jet 4 and ACE; the page codec of an
-// encoded or encrypted file re-encodes every page written), the lock file beside the database,
+// What opening for writing requires: a format we can write (Jet 3, Jet 4 and ACE; the page codec of
+// an encoded or encrypted file re-encodes every page written), the lock file beside the database,
 // and the rollback of a statement a crash cut off (which needs no password: the journal holds
 // pages as stored).
 #include "accessdb/Database.h"
@@ -10,14 +10,7 @@
 
 namespace accessdb {
 
-void RefuseJet3Writing(const std::string& path) {
-    throw Error(ErrorKind::ReadOnly, "The database '" + path +
-                                         "' is an Access 97 (Jet 3) file, which can only be read.");
-}
-
 void Database::PrepareForWriting() {
-    if (format().jet3)
-        RefuseJet3Writing(Path());
     if (mode_ == OpenMode::Discard) {
         writer_ = std::make_unique<Writer>(*this, true);  // a dry run: no lock, no journal
         return;

@@ -218,8 +218,8 @@ TableDef TableDef::Load(PageFile& pages, std::uint32_t page, const std::string& 
     for (auto& li : t.logicalIndexes)
         li.name = r.Name();
 
-    // Long-value usage maps: 10-byte entries until the FF FF terminator (J4+ only).
-    if (!f.jet3) {
+    // Long-value usage maps: 10-byte entries until the FF FF terminator (Jet 3 too).
+    {
         while (r.pos + 2 <= b.size()) {
             std::uint16_t col = LoadU16(b.data() + r.pos);
             if (col == 0xFFFF || r.pos + 10 > b.size())

@@ -225,8 +225,6 @@ void TableDef::Store(PageFile& file) {
 
 void TableDef::StoreCounters(PageFile& file) {
     const Format& f = file.format();
-    if (f.jet3)
-        throw Error(ErrorKind::ReadOnly, "Access 97 (Jet 3) table definitions cannot be written.");
     auto put = [&](std::size_t offset, std::uint32_t value) {
         auto [index, at] = Locate(offset, f.pageSize);
         if (index >= pages.size() || at + 4 > f.pageSize)

@@ -1,10 +1,18 @@
 // UTF-16 / compressed text / code page conversions.
 #include "accessdb/Text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
 #include <string_view>
+
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
 
 #include "textcodec/SystemDecoder.h"
 #include "textcodec/Utf16.h"
@@ -145,6 +153,119 @@ std::vector<std::uint8_t> EncodeText(const std::string& utf8, bool allowCompress
     std::vector<std::uint8_t> out;
     EncodeTextInto(utf8, allowCompression, out);
     return out;
+}
+
+namespace {
+
+// Windows-1252 from UTF-16, by the decoder's own table read backwards.
+bool EncodeWindows1252(const std::u16string& units, std::vector<std::uint8_t>& out,
+                       std::string& unmappable) {
+    out.clear();
+    out.reserve(units.size());
+    for (char16_t u : units) {
+        int byte = -1;
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            byte = u;
+        } else {
+            for (int b = 0x80; b < 0xA0 && byte < 0; ++b)
+                if (textcodec::Windows1252CodePoint(static_cast<unsigned char>(b)) == u)
+                    byte = b;
+        }
+        if (byte < 0) {
+            unmappable.clear();
+            if (u >= 0xD800 && u <= 0xDFFF)
+                unmappable = "\xEF\xBF\xBD";  // beyond the BMP: no code page has it
+            else
+                AppendUtf8(unmappable, u);
+            return false;
+        }
+        out.push_back(static_cast<std::uint8_t>(byte));
+    }
+    return true;
+}
+
+#ifdef _WIN32
+bool EncodeWithSystem(const std::string& utf8, std::uint16_t codePage,
+                      std::vector<std::uint8_t>& out) {
+    const std::u16string units = Utf8ToUtf16(utf8);
+    const auto* wide = reinterpret_cast<const wchar_t*>(units.data());
+    const int count = static_cast<int>(units.size());
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, count, nullptr, 0,
+                                      nullptr, &usedDefault);
+    if (n <= 0 && count > 0)
+        return false;
+    out.resize(static_cast<std::size_t>(n));
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, count,
+                        reinterpret_cast<char*>(out.data()), n, nullptr, &usedDefault);
+    return usedDefault == FALSE;
+}
+#else
+// One encoder per code page is kept for the thread's lifetime; iconv refuses (EILSEQ) a
+// character the code page lacks instead of replacing it.
+struct Encoder {
+    explicit Encoder(std::uint16_t codePage)
+        : cd(iconv_open(("CP" + std::to_string(codePage)).c_str(), "UTF-8")) {}
+    ~Encoder() {
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(cd);
+    }
+    Encoder(const Encoder&) = delete;
+    Encoder& operator=(const Encoder&) = delete;
+    iconv_t cd;
+};
+
+bool EncodeWithSystem(const std::string& utf8, std::uint16_t codePage,
+                      std::vector<std::uint8_t>& out) {
+    static thread_local std::map<std::uint16_t, Encoder> encoders;
+    const iconv_t cd = encoders.try_emplace(codePage, codePage).first->second.cd;
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(utf8.size() * 2 + 8);  // double-byte code pages take at most two a character
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* o = reinterpret_cast<char*>(out.data());
+    std::size_t outLeft = out.size();
+    if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1) ||
+        iconv(cd, nullptr, nullptr, &o, &outLeft) == static_cast<std::size_t>(-1))
+        return false;
+    out.resize(out.size() - outLeft);
+    return true;
+}
+#endif
+
+// The first character (UTF-8) that the code page cannot hold, tried one at a time.
+std::string FirstUnmappable(const std::string& utf8, std::uint16_t codePage) {
+    std::vector<std::uint8_t> scratch;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t len = 1;
+        while (i + len < utf8.size() && (static_cast<unsigned char>(utf8[i + len]) & 0xC0) == 0x80)
+            ++len;
+        const std::string one = utf8.substr(i, len);
+        if (!EncodeWithSystem(one, codePage, scratch))
+            return one;
+        i += len;
+    }
+    return utf8.substr(0, 1);
+}
+
+}  // namespace
+
+bool EncodeCodePage(const std::string& utf8, std::uint16_t codePage, std::vector<std::uint8_t>& out,
+                    std::string& unmappable) {
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        out.assign(utf8.begin(), utf8.end());  // the same bytes in every Windows code page
+        return true;
+    }
+    if (codePage == 0 || codePage == 1252)
+        return EncodeWindows1252(Utf8ToUtf16(utf8), out, unmappable);
+    if (EncodeWithSystem(utf8, codePage, out))
+        return true;
+    unmappable = FirstUnmappable(utf8, codePage);
+    return false;
 }
 
 }  // namespace accessdb

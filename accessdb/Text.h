@@ -29,4 +29,10 @@ std::vector<std::uint8_t> EncodeText(const std::string& utf8, bool allowCompress
 // The same into `out`, reusing its storage (the row writer's path: one call per text value).
 void EncodeTextInto(const std::string& utf8, bool allowCompression, std::vector<std::uint8_t>& out);
 
+// UTF-8 to bytes of Windows code page `codePage` (Jet 3 text; 0 is taken as 1252). Returns false
+// when the code page has no byte for a character, with that character (UTF-8) in `unmappable`:
+// a replacement is never stored in its place.
+bool EncodeCodePage(const std::string& utf8, std::uint16_t codePage, std::vector<std::uint8_t>& out,
+                    std::string& unmappable);
+
 }  // namespace accessdb

@@ -50,12 +50,12 @@ class RowBuilder {
             if (column.type == ColumnType::Boolean) {
                 fields[i].present = values_[i].boolean;
             } else if (IsLongValueType(column.type)) {
-                const std::size_t used = RowSizeWithout(def, fields, i);
+                const std::size_t used = RowSizeWithout(def, pages_.format(), fields, i);
                 const std::size_t limit = pages_.format().maxRowSize;
                 fields[i] = writer_.StoreLongValue(column, values_[i].bytes,
                                                    limit > used ? limit - used : 0);
             } else {
-                EncodeField(column, values_[i], fields[i]);
+                EncodeField(column, values_[i], fields[i], TextStorage::Of(pages_, def.name));
             }
         }
         writer_.Insert(fields, values_);

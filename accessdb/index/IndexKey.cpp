@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 
 #include "accessdb/sortorders/SortOrderData.h"
 
@@ -31,6 +32,7 @@ enum class Handling : std::uint8_t {
     Unprintable,          // U: unprintable bytes only
     UnprintableModifier,  // P: added to the previous extra byte
     InternationalFlag,    // Z: inline bytes, optional extra bytes, a flag
+    Significant,          // G (General 97): inline bytes, and a placeholder among the extras
     Ignored,              // X
 };
 
@@ -108,6 +110,9 @@ CharCode ParseLine(std::string_view line, std::vector<std::uint8_t>& pool) {
         case 'Z':
             code.handling = Handling::InternationalFlag;
             break;
+        case 'G':
+            code.handling = Handling::Significant;
+            break;
         case 'X':
             code.handling = Handling::Ignored;
             return code;
@@ -166,12 +171,38 @@ void AddSurrogates(SortOrderTable& table) {
     }
 }
 
+// General 97 tabulates U+0000..U+00FF; a few characters above sort as one of those, the rest
+// are left out of keys.
+void LoadGeneral97(SortOrderTable& table) {
+    LoadRange(sortorders::k_index_codes_gen_97, 0, 0xFF, table);
+    std::string_view text = sortorders::k_index_mappings_ext_gen_97;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) {
+            continue;
+        }
+        const unsigned from = static_cast<unsigned>(std::stoul(std::string(line.substr(0, comma))));
+        const unsigned to = static_cast<unsigned>(std::stoul(std::string(line.substr(comma + 1))));
+        if (from < 0x10000 && to <= 0xFF) {
+            table.codes[from] = table.codes[to];
+        }
+    }
+}
+
 const SortOrderTable& TableFor(TextSortOrder order) {
-    static std::once_flag once[2];
-    static std::unique_ptr<SortOrderTable> tables[2];
-    const int index = order == TextSortOrder::GeneralLegacy ? 0 : 1;
+    static std::once_flag once[3];
+    static std::unique_ptr<SortOrderTable> tables[3];
+    const int index = static_cast<int>(order);
     std::call_once(once[index], [&] {
         auto table = std::make_unique<SortOrderTable>();
+        if (order == TextSortOrder::General97) {
+            LoadGeneral97(*table);
+            tables[index] = std::move(table);
+            return;
+        }
         table->pool.reserve(300000);
         const bool legacy = order == TextSortOrder::GeneralLegacy;
         LoadRange(legacy ? sortorders::k_index_codes_genleg : sortorders::k_index_codes_gen, 0,
@@ -193,9 +224,13 @@ void TrimTrailing(std::vector<std::uint8_t>& bytes, std::uint8_t low, std::uint8
 
 }  // namespace
 
-std::optional<TextSortOrder> FindTextSortOrder(std::uint16_t lcid, std::uint8_t version) {
+std::optional<TextSortOrder> FindTextSortOrder(std::uint16_t lcid, std::uint8_t version,
+                                               bool jet3) {
     if (lcid != 1033) {
         return std::nullopt;
+    }
+    if (jet3) {
+        return TextSortOrder::General97;
     }
     if (version == 0) {
         return TextSortOrder::GeneralLegacy;
@@ -347,17 +382,76 @@ void AppendExtendedDateKey(std::string_view stored, bool ascending, KeyBytes& ke
     }
 }
 
-void AppendTextKey(std::u16string_view text, TextSortOrder order, bool ascending, KeyBytes& key) {
-    const SortOrderTable& table = TableFor(order);
-    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
-    const std::size_t start = key.size();
+namespace {
 
+// The characters of a text that enter its key: the first 255, without trailing spaces.
+std::u16string_view IndexedPart(std::u16string_view text) {
     if (text.size() > kMaxIndexedUnits) {
         text = text.substr(0, kMaxIndexedUnits);
     }
     while (!text.empty() && text.back() == u' ') {
         text.remove_suffix(1);
     }
+    return text;
+}
+
+// General 97 keys: the inline bytes, then either 00 or the extra codes as 4-bit nibbles
+// between two 0 nibbles, with a placeholder nibble 2 for each significant character since the
+// previous extra code; descending keys invert every byte after the flag.
+void AppendGeneral97TextKey(std::u16string_view text, bool ascending, KeyBytes& key) {
+    const SortOrderTable& table = TableFor(TextSortOrder::General97);
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    const std::size_t start = key.size();
+    std::vector<std::uint8_t> nibbles;
+    std::size_t significant = 0;
+    for (const char16_t c : IndexedPart(text)) {
+        const CharCode& code = table.codes[c];
+        const std::uint8_t* bytes = table.pool.data() + code.offset;
+        if (code.handling == Handling::Ignored) {
+            continue;
+        }
+        key.insert(key.end(), bytes, bytes + code.inlineLength);
+        if (code.handling == Handling::Significant) {
+            ++significant;
+            continue;
+        }
+        if (code.extraLength == 0) {
+            continue;
+        }
+        if (nibbles.empty()) {
+            nibbles.push_back(0x0);
+        }
+        nibbles.insert(nibbles.end(), significant, kExtraPlaceholder);
+        significant = 0;
+        nibbles.push_back(static_cast<std::uint8_t>(bytes[code.inlineLength] & 0x0F));
+    }
+    if (nibbles.empty()) {
+        key.push_back(kEndExtraText);
+    } else {
+        nibbles.push_back(0x0);
+        for (std::size_t i = 0; i < nibbles.size(); i += 2) {
+            const std::uint8_t low = i + 1 < nibbles.size() ? nibbles[i + 1] : 0;
+            key.push_back(static_cast<std::uint8_t>((nibbles[i] << 4) | low));
+        }
+    }
+    if (!ascending) {
+        for (std::size_t i = start; i < key.size(); ++i) {
+            key[i] = static_cast<std::uint8_t>(~key[i]);
+        }
+    }
+}
+
+}  // namespace
+
+void AppendTextKey(std::u16string_view text, TextSortOrder order, bool ascending, KeyBytes& key) {
+    if (order == TextSortOrder::General97) {
+        AppendGeneral97TextKey(text, ascending, key);
+        return;
+    }
+    const SortOrderTable& table = TableFor(order);
+    key.push_back(ascending ? kAscendingValueFlag : kDescendingValueFlag);
+    const std::size_t start = key.size();
+    text = IndexedPart(text);
 
     std::vector<std::uint8_t> extra;  // one slot per character with inline bytes
     std::size_t extraCharacters = 0;

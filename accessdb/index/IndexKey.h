@@ -16,10 +16,13 @@ using KeyBytes = std::vector<std::uint8_t>;
 enum class TextSortOrder : std::uint8_t {
     GeneralLegacy,  // LCID 1033, version 0: Jet 4 and ACE 12
     General,        // LCID 1033, version 1: ACE 14 and later
+    General97,      // LCID 1033 in Jet 3 files
 };
 
 // The order for a sort order as stored (LCID and version); empty when we have no table for it.
-std::optional<TextSortOrder> FindTextSortOrder(std::uint16_t lcid, std::uint8_t version);
+// Jet 3 columns store only the LCID: `jet3` says the column is in such a file.
+std::optional<TextSortOrder> FindTextSortOrder(std::uint16_t lcid, std::uint8_t version,
+                                               bool jet3 = false);
 
 // Appends the key of a Null value (any type except Yes/No).
 void AppendNullKey(bool ascending, KeyBytes& key);

@@ -168,6 +168,8 @@ void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const F
     if (!format.jet3) {
         StoreU32(page.data() + 8, content.unknown8);
         page[26] = content.unknown26;
+    } else if (!content.leaf) {
+        page[format.indexPrefixLength + 1] = 0x01;  // what Access 97 keeps on node pages
     }
     const std::size_t prefix = content.PrefixLength();
     if (format.indexPrefixLengthSize == 2) {

@@ -23,11 +23,11 @@ std::size_t ColumnPosition(const TableDef& table, std::uint16_t number) {
 }
 
 // Why keys of `column` cannot be written, or empty.
-std::string WhyNotEncodable(const ColumnDef& column) {
+std::string WhyNotEncodable(const ColumnDef& column, const Format& format) {
     switch (column.type) {
         case ColumnType::Text:
         case ColumnType::Memo:
-            if (!FindTextSortOrder(column.sortOrder.lcid, column.sortOrder.version)) {
+            if (!FindTextSortOrder(column.sortOrder.lcid, column.sortOrder.version, format.jet3)) {
                 return "sorts column '" + column.name + "' in a sort order (LCID " +
                        std::to_string(column.sortOrder.lcid) + ", version " +
                        std::to_string(column.sortOrder.version) +
@@ -68,12 +68,9 @@ std::string IndexDisplayName(const TableDef& table, const RealIndex& index) {
 }
 
 void RequireEncodableIndex(const TableDef& table, const RealIndex& index, const Format& format) {
-    if (format.jet3) {
-        Refuse(table, index, "is an Access 97 index, which this engine does not write");
-    }
     for (const IndexColumn& indexColumn : index.columns) {
         const std::string why =
-            WhyNotEncodable(table.columns[ColumnPosition(table, indexColumn.columnNumber)]);
+            WhyNotEncodable(table.columns[ColumnPosition(table, indexColumn.columnNumber)], format);
         if (!why.empty()) {
             Refuse(table, index, why);
         }
@@ -146,15 +143,15 @@ KeyBytes RowIndexKey(const TableDef& table, const RealIndex& index,
             case ColumnType::Text:
             case ColumnType::Memo: {
                 const auto order =
-                    FindTextSortOrder(column.sortOrder.lcid, column.sortOrder.version);
+                    FindTextSortOrder(column.sortOrder.lcid, column.sortOrder.version, format.jet3);
                 if (!order) {
-                    Refuse(table, index, WhyNotEncodable(column));
+                    Refuse(table, index, WhyNotEncodable(column, format));
                 }
                 AppendTextKey(Utf8ToUtf16(value.text), *order, asc, key);
                 break;
             }
             default:
-                Refuse(table, index, WhyNotEncodable(column));
+                Refuse(table, index, WhyNotEncodable(column, format));
         }
     }
     if (key.size() > kMaxIndexKeyBytes) {

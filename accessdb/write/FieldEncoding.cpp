@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -10,6 +11,7 @@
 
 #include "accessdb/Error.h"
 #include "accessdb/Text.h"
+#include "accessdb/write/ValueChecks.h"
 
 namespace accessdb {
 
@@ -22,7 +24,51 @@ void PutLittleEndian(std::uint64_t v, std::size_t bytes, std::vector<std::uint8_
     }
 }
 
+constexpr long kDataTypeConversionError = 3421;
+
 }  // namespace
+
+TextStorage TextStorage::Of(const PageFile& pages, std::string_view table) {
+    TextStorage storage;
+    storage.codePageText = pages.format().jet3;
+    storage.codePage = pages.Header().codePage;
+    storage.table = table;
+    return storage;
+}
+
+void EncodeColumnText(const ColumnDef& column, const std::string& utf8, const TextStorage& text,
+                      std::vector<std::uint8_t>& out) {
+    if (!text.codePageText) {
+        EncodeTextInto(utf8, column.IsCompressedUnicode(), out);
+        return;
+    }
+    std::string unmappable;
+    if (!EncodeCodePage(utf8, text.codePage, out, unmappable)) {
+        const std::u16string units = Utf8ToUtf16(unmappable);
+        char code[16];
+        char32_t cp = units.empty() ? 0 : units[0];
+        if (units.size() > 1 && cp >= 0xD800 && cp <= 0xDBFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[1] - 0xDC00u);
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+        throw Error(ErrorKind::Constraint,
+                    "The character '" + unmappable + "' (" + code + ") in column '" + column.name +
+                        "' of table '" + std::string(text.table) +
+                        "' cannot be stored: this Access 97 database keeps its text in code page " +
+                        std::to_string(text.codePage == 0 ? 1252 : text.codePage) +
+                        ", which has no such character.",
+                    kDataTypeConversionError);
+    }
+    // Double-byte code pages take two bytes for some characters; the column's size is in bytes.
+    if (column.type == ColumnType::Text && out.size() > column.length) {
+        throw Error(ErrorKind::Constraint,
+                    "The field is too small to accept the amount of data you attempted to add: "
+                    "column '" +
+                        column.name + "' of table '" + std::string(text.table) + "' holds " +
+                        std::to_string(column.length) + " bytes of text, the value '" +
+                        StartOf(utf8) + "' takes " + std::to_string(out.size()) + ".",
+                    3163);
+    }
+}
 
 std::tm LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
@@ -53,7 +99,8 @@ double NowAsDateTime() {
     return static_cast<double>(days) + seconds / 86400.0;
 }
 
-void EncodeField(const ColumnDef& column, const Value& value, StoredField& out) {
+void EncodeField(const ColumnDef& column, const Value& value, StoredField& out,
+                 const TextStorage& text) {
     out.bytes.clear();
     if (column.type == ColumnType::Boolean) {
         out.present = !value.null && value.boolean;
@@ -92,7 +139,7 @@ void EncodeField(const ColumnDef& column, const Value& value, StoredField& out) 
             break;
         }
         case ColumnType::Text:
-            EncodeTextInto(value.text, column.IsCompressedUnicode(), out.bytes);
+            EncodeColumnText(column, value.text, text, out.bytes);
             break;
         case ColumnType::Binary:
         case ColumnType::Guid:

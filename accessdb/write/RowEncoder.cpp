@@ -20,13 +20,26 @@ std::size_t FixedAreaSize(const TableDef& table) {
     return size;
 }
 
+// Jet 3 offsets are single bytes: a jump table says, for each 256-byte boundary of the row,
+// the first variable-offset entry that lies past it. Its size depends on the row's length,
+// which includes it, so it is settled by iteration (it grows at most a step at a time).
+std::size_t Jet3JumpCount(std::size_t sizeWithoutJumps) {
+    std::size_t jumps = 0;
+    while ((sizeWithoutJumps + jumps - 1) / 256 > jumps) {
+        ++jumps;
+    }
+    return jumps;
+}
+
 }  // namespace
 
-std::size_t RowSizeWithout(const TableDef& table, const std::vector<StoredField>& fields,
-                           std::size_t skipColumn) {
-    std::size_t size = 2 + FixedAreaSize(table) + NullMaskSize(table.maxColumns);
+std::size_t RowSizeWithout(const TableDef& table, const Format& format,
+                           const std::vector<StoredField>& fields, std::size_t skipColumn) {
+    const std::size_t countSize = RowCountFieldSize(format);
+    std::size_t size = countSize + FixedAreaSize(table) + NullMaskSize(table.maxColumns);
     if (HasVariableSection(table)) {
-        size += 2 + 2u * table.varColumns + 2;
+        // EOD, one offset a variable column and the variable count, each of the count's size.
+        size += countSize * (table.varColumns + 2u);
     }
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         const ColumnDef& column = table.columns[i];
@@ -34,15 +47,27 @@ std::size_t RowSizeWithout(const TableDef& table, const std::vector<StoredField>
             size += fields[i].bytes.size();
         }
     }
+    if (format.jet3 && HasVariableSection(table)) {
+        size += size / 256 + 1;  // room for the jump table whatever the long value adds
+    }
     return size;
 }
 
 void EncodeRow(const TableDef& table, const Format& format, const std::vector<StoredField>& fields,
                std::vector<std::uint8_t>& out) {
+    const std::size_t countSize = RowCountFieldSize(format);
     const std::size_t fixedSize = FixedAreaSize(table);
     const std::size_t maxColumns = std::max<std::size_t>(table.maxColumns, table.columns.size());
-    out.assign(2 + fixedSize, 0);
-    StoreU16(out.data(), static_cast<std::uint16_t>(maxColumns));
+    if (format.jet3 && (maxColumns > 0xFF || table.varColumns > 0xFF)) {
+        ThrowDamaged("table '" + table.name + "' (definition at page " +
+                     std::to_string(table.page) + ") declares more than 255 columns");
+    }
+    out.assign(countSize + fixedSize, 0);
+    if (format.jet3) {
+        out[0] = static_cast<std::uint8_t>(maxColumns);
+    } else {
+        StoreU16(out.data(), static_cast<std::uint16_t>(maxColumns));
+    }
     std::vector<std::uint8_t> nullMask(NullMaskSize(maxColumns), 0);
 
     // Variable columns by their slot in the offset table; deleted columns leave empty slots.
@@ -66,7 +91,7 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
         }
         if (column.IsFixed()) {
             if (field.present) {
-                std::memcpy(out.data() + 2 + column.fixedOffset, field.bytes.data(),
+                std::memcpy(out.data() + countSize + column.fixedOffset, field.bytes.data(),
                             std::min(field.bytes.size(), FixedColumnSize(column)));
             }
         } else if (column.varIndex < bySlot.size()) {
@@ -74,24 +99,45 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
         }
     }
     if (HasVariableSection(table)) {
-        std::vector<std::uint16_t> offsets(table.varColumns);
+        // offsets[slot] = where the slot's data starts; the last entry is the end of the data.
+        std::vector<std::size_t> offsets(table.varColumns + 1u);
         for (std::size_t slot = 0; slot < bySlot.size(); ++slot) {
-            offsets[slot] = static_cast<std::uint16_t>(out.size());
+            offsets[slot] = out.size();
             const StoredField* field = bySlot[slot];
             if (field != nullptr && field->present) {
                 out.insert(out.end(), field->bytes.begin(), field->bytes.end());
             }
         }
-        const std::size_t endOfData = out.size();
-        std::uint8_t word[2];
-        StoreU16(word, static_cast<std::uint16_t>(endOfData));
-        out.insert(out.end(), word, word + 2);
-        for (std::size_t slot = offsets.size(); slot-- > 0;) {
-            StoreU16(word, offsets[slot]);
+        offsets.back() = out.size();
+        if (format.jet3) {
+            // EOD and the offsets, last first; the jump table; the variable count.
+            const std::size_t jumps =
+                Jet3JumpCount(out.size() + offsets.size() + 1 + nullMask.size());
+            for (std::size_t i = offsets.size(); i-- > 0;) {
+                out.push_back(static_cast<std::uint8_t>(offsets[i] & 0xFF));
+            }
+            for (std::size_t k = jumps; k-- > 0;) {
+                // Boundaries past the data (the row only reaches them with its trailer) name
+                // an entry past the last, which readers never reach.
+                std::size_t first = offsets.size();
+                for (std::size_t i = 0; i < offsets.size(); ++i) {
+                    if (offsets[i] >= (k + 1) * 256) {
+                        first = i;
+                        break;
+                    }
+                }
+                out.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(first, 0xFF)));
+            }
+            out.push_back(static_cast<std::uint8_t>(table.varColumns));
+        } else {
+            std::uint8_t word[2];
+            for (std::size_t i = offsets.size(); i-- > 0;) {
+                StoreU16(word, static_cast<std::uint16_t>(offsets[i]));
+                out.insert(out.end(), word, word + 2);
+            }
+            StoreU16(word, table.varColumns);
             out.insert(out.end(), word, word + 2);
         }
-        StoreU16(word, table.varColumns);
-        out.insert(out.end(), word, word + 2);
     }
     out.insert(out.end(), nullMask.begin(), nullMask.end());
     if (out.size() > format.maxRowSize) {

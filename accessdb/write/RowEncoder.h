@@ -1,6 +1,6 @@
 #pragma once
-// Building a stored row (Jet 4/ACE layout, see RowLayout.h) from per-column values that are
-// already in their stored form.
+// Building a stored row (the Jet 4/ACE and the Jet 3 layout, see RowLayout.h) from per-column
+// values that are already in their stored form.
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +22,7 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
                std::vector<std::uint8_t>& out);
 
 // The bytes a row takes before its variable data: what a long value may still use inline.
-std::size_t RowSizeWithout(const TableDef& table, const std::vector<StoredField>& fields,
-                           std::size_t skipColumn);
+std::size_t RowSizeWithout(const TableDef& table, const Format& format,
+                           const std::vector<StoredField>& fields, std::size_t skipColumn);
 
 }  // namespace accessdb

@@ -19,7 +19,8 @@ std::string StartOf(const std::string& text) {
     return text.substr(0, cut) + "...";
 }
 
-void CheckTextFits(const std::string& table, const ColumnDef& column, const Value& value) {
+void CheckTextFits(const std::string& table, const ColumnDef& column, const Value& value,
+                   const Format& format) {
     if (value.null || column.type != ColumnType::Text) {
         return;
     }
@@ -28,7 +29,7 @@ void CheckTextFits(const std::string& table, const ColumnDef& column, const Valu
         const auto byte = static_cast<unsigned char>(c);
         units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
     }
-    const std::size_t size = column.length / 2u;
+    const std::size_t size = column.Size(format.Unicode());
     if (units > size) {
         throw Error(ErrorKind::Constraint,
                     "The field is too small to accept the amount of data you attempted to add: "

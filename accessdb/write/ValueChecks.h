@@ -12,7 +12,9 @@ namespace accessdb {
 std::string StartOf(const std::string& text);
 
 // Throws 3163 when a Text value is longer than its column (counted in UTF-16 units, as
-// Access counts characters).
-void CheckTextFits(const std::string& table, const ColumnDef& column, const Value& value);
+// Access counts characters; Jet 3 columns declare their size in code-page bytes, which the
+// encoder checks again for double-byte code pages).
+void CheckTextFits(const std::string& table, const ColumnDef& column, const Value& value,
+                   const Format& format);
 
 }  // namespace accessdb

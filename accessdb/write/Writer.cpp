@@ -319,7 +319,8 @@ void Writer::AddCatalogRow(const std::string& name, std::uint32_t tdefPage) {
     std::vector<StoredField> fields(def.columns.size());
     for (std::size_t i = 0; i < def.columns.size(); ++i) {
         if (!values[i].null) {
-            EncodeField(def.columns[i], values[i], fields[i]);
+            EncodeField(def.columns[i], values[i], fields[i],
+                        TextStorage::Of(database_.Pages(), def.name));
         }
     }
     try {
@@ -384,7 +385,8 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
         std::vector<StoredField> fields(def.columns.size());
         for (std::size_t i = 0; i < def.columns.size(); ++i) {
             if (!values[i].null) {
-                EncodeField(def.columns[i], values[i], fields[i]);
+                EncodeField(def.columns[i], values[i], fields[i],
+                            TextStorage::Of(database_.Pages(), def.name));
             }
         }
         writer.Insert(fields, values);
@@ -416,6 +418,11 @@ void Writer::CreateTable(const TableDefinition& statement) {
                     kTableExists);
     }
     PageFile& pages = database_.Pages();
+    if (pages.format().jet3) {
+        throw Error(ErrorKind::NotSupported,
+                    "Tables cannot be created in the Access 97 database '" + database_.Path() +
+                        "' yet; rows can be appended to its existing tables.");
+    }
     const SortOrder order = DefaultSortOrder(pages);
     const int nameColumn = ColumnIndex(catalog.SystemCatalogDef(), "Name");
     const SortOrder catalogOrder =
@@ -503,14 +510,15 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
                 values[i].bytes = NewRandomGuid();
             }
         }
+        const TextStorage text = TextStorage::Of(database_.Pages(), def.name);
         for (std::size_t i = 0; i < columnCount; ++i) {
-            CheckTextFits(def.name, def.columns[i], values[i]);
+            CheckTextFits(def.name, def.columns[i], values[i], database_.format());
         }
         rules.Check(def, values);
         for (std::size_t i = 0; i < columnCount; ++i) {
             const ColumnDef& column = def.columns[i];
             if (!IsLongValueType(column.type)) {
-                EncodeField(column, values[i], fields_[i]);
+                EncodeField(column, values[i], fields_[i], text);
             } else {
                 fields_[i].present = false;
                 fields_[i].bytes.clear();
@@ -519,11 +527,13 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
         for (std::size_t i = 0; i < columnCount; ++i) {
             const ColumnDef& column = def.columns[i];
             if (IsLongValueType(column.type) && !values[i].null) {
-                const std::vector<std::uint8_t> data =
-                    column.type == ColumnType::Memo
-                        ? EncodeText(values[i].text, column.IsCompressedUnicode())
-                        : values[i].bytes;
-                const std::size_t used = RowSizeWithout(def, fields_, i);
+                std::vector<std::uint8_t> data;
+                if (column.type == ColumnType::Memo) {
+                    EncodeColumnText(column, values[i].text, text, data);
+                } else {
+                    data = values[i].bytes;
+                }
+                const std::size_t used = RowSizeWithout(def, database_.format(), fields_, i);
                 const std::size_t room =
                     database_.format().maxRowSize > used ? database_.format().maxRowSize - used : 0;
                 fields_[i] = writer.StoreLongValue(column, data, room);

@@ -1,6 +1,7 @@
 // The DatabaseSession over accessdb: opening by connection string, the tables schema rowset,
 // SELECT * recordsets, Close, and the Jet error numbers callers see.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "Fixtures.h"
 #include "accessdb/Database.h"
@@ -185,18 +186,36 @@ TEST(AccessDbSession, EncryptedDatabasesOpenOnlyWithTheirPassword) {
     }
 }
 
-TEST(AccessDbSession, OpeningForWritingFailsClearlyOnJet3) {
+// Access 97 databases take rows like the others; text the code page cannot hold is refused.
+TEST(AccessDbSession, Jet3DatabasesOpenForWritingAndTakeRows) {
     REQUIRE_FIXTURES();
+    auto dir = fixtures::TempDir("session_jet3");
+    const auto copy = dir / "jet3.mdb";
+    std::filesystem::copy_file(fixtures::Dir() / "jackcess/testV1997.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     auto session = quillmere::MakeEngineSessionFactory()->Create();
     session->SetMode(quillmere::kModeReadWrite);
-    EXPECT_EQ(session->Mode(), quillmere::kModeReadWrite);
+    session->Open(quillmere::BuildConnectionString(copy.string(), ""));
+    session->Execute("INSERT INTO `Table1` (A, B) VALUES ('caf\xC3\xA9 \xE2\x82\xAC', 'x')");
     try {
-        session->Open(quillmere::BuildConnectionString(
-            (fixtures::Dir() / "jackcess/testV1997.mdb").string(), ""));
-        FAIL() << "a Jet 3 database opened for writing";
+        session->Execute(
+            "INSERT INTO `Table1` (A, B) VALUES ('\xC5\x81\xC3\xB3"
+            "d\xC5\xBA', 'y')");
+        FAIL() << "a character outside code page 1252 was stored";
     } catch (const DatabaseError& e) {
-        EXPECT_NE(e.Description().find("Access 97"), std::string::npos) << e.Description();
+        EXPECT_NE(e.Description().find("'A'"), std::string::npos) << e.Description();
+        EXPECT_NE(e.Description().find("U+0141"), std::string::npos) << e.Description();
     }
+    auto rows = session->OpenRecordset("SELECT * FROM `Table1`", quillmere::kCursorStatic,
+                                       quillmere::kLockUnspecified);
+    std::vector<std::string> names;
+    for (; !rows->AtEnd(); rows->MoveNext())
+        names.push_back(rows->Value("A"));
+    session->Close();
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_NE(std::find(names.begin(), names.end(), "caf\xC3\xA9 \xE2\x82\xAC"), names.end());
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

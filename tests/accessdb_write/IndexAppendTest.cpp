@@ -47,7 +47,7 @@ bool HasTextIndex(const accessdb::TableDef& table) {
     return false;
 }
 
-// Every Jet 4 and ACE fixture (Jet 3 and encrypted ones are refused when opened for writing).
+// Every fixture (Office-encrypted ones are refused when opened for writing).
 // QUILLMERE_INDEX_APPEND_ONLY=text keeps only the fixtures whose path holds `text` (runs by
 // hand).
 std::vector<std::string> WritableFixtures() {

@@ -19,7 +19,7 @@ namespace writetest {
 class RowGenerator {
   public:
     RowGenerator(accessdb::Database& db, const accessdb::TableDef& table, unsigned seed)
-        : table_(table), random_(seed) {
+        : table_(table), random_(seed), unicode_(db.format().Unicode()) {
         for (const accessdb::RealIndex& index : table.realIndexes) {
             const bool mustHaveValues = index.Required() || accessdb::BacksPrimaryKey(table, index);
             for (const accessdb::ColumnDef* column : table.IndexColumns(index)) {
@@ -106,7 +106,7 @@ class RowGenerator {
                 }
                 case ColumnType::Text:
                 case ColumnType::Memo:
-                    v.text = Text(n, column.type == ColumnType::Memo ? 60 : column.length / 2);
+                    v.text = Text(n, column.type == ColumnType::Memo ? 60 : column.Size(unicode_));
                     break;
                 case ColumnType::DateTimeExtended:
                     v.text = ExtendedDate(u);
@@ -147,7 +147,7 @@ class RowGenerator {
         return x;
     }
 
-    static std::uint64_t Distinct(const accessdb::ColumnDef& column) {
+    std::uint64_t Distinct(const accessdb::ColumnDef& column) const {
         using accessdb::ColumnType;
         switch (column.type) {
             case ColumnType::Boolean:
@@ -158,7 +158,7 @@ class RowGenerator {
                 return 65536;
             case ColumnType::Text: {
                 std::uint64_t d = 1;
-                for (int i = 0; i < column.length / 2 && d < (1u << 30); ++i)
+                for (int i = 0; i < column.Size(unicode_) && d < (1u << 30); ++i)
                     d *= 20;
                 return d;
             }
@@ -172,6 +172,9 @@ class RowGenerator {
     std::string Text(std::uint32_t n, int maxChars) {
         static const char* const kDecor[] = {"é", "ü", "Ж", "щ", "λ", "Ω", "漢", "字", "ß",
                                              "ñ", " ", "-", "o", "K", "ø", "ç",  "ё",  "Ä"};
+        // Access 97 text is in the database's code page (Windows-1252 here): Latin only.
+        static const char* const kLatinDecor[] = {"é", "ü", "ß", "ñ", " ", "-", "o",
+                                                  "K", "ø", "ç", "Ä", "€", "œ"};
         std::string code;
         int chars = 0;
         std::uint64_t x = Scatter(n);
@@ -183,7 +186,8 @@ class RowGenerator {
         std::string out = code;
         const int extra = std::min<int>(static_cast<int>(random_() % 12), maxChars - chars);
         for (int i = 0; i < extra; ++i) {
-            out += kDecor[random_() % (sizeof kDecor / sizeof kDecor[0])];
+            out += unicode_ ? kDecor[random_() % (sizeof kDecor / sizeof kDecor[0])]
+                            : kLatinDecor[random_() % (sizeof kLatinDecor / sizeof kLatinDecor[0])];
         }
         return out;
     }
@@ -277,6 +281,7 @@ class RowGenerator {
     const accessdb::TableDef& table_;
     std::map<std::uint16_t, std::vector<accessdb::Value>> related_;
     std::mt19937 random_;
+    bool unicode_ = true;  // Jet 4/ACE text; Jet 3 keeps code-page bytes
     std::set<std::uint16_t> required_;
     std::set<std::uint16_t> indexed_;
 };
