@@ -4,6 +4,7 @@
 #include "app/ApplicationError.h"
 #include "app/ui/DesktopContext.h"
 #include "app/ui/ProgramEnd.h"
+#include "app/ui/WidgetMapFile.h"
 #include "app/ui/WindowHelpers.h"
 #include "app/ui/WindowPlacement.h"
 #include "database/ui/Form1.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Vantrell"));
     QApplication::setWindowIcon(quillmere::ApplicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
+    quillmere::StartWidgetMapFileFromEnvironment(&application);
 
     auto desktop = quillmere::MakeDesktopContext();
     quillmere::Form1* pages = nullptr;
