@@ -15,6 +15,7 @@
 
 #include "accessdb/RollbackJournal.h"
 #include "accessdb/create/NewDatabase.h"
+#include "tests/accessdb_write/Values.h"
 #include "tests/accessdb_write/WriteSupport.h"
 
 using namespace writetest;
@@ -42,6 +43,13 @@ struct Ack {
     int row = 0;
     int written = 0;
 };
+
+// Tells the parent that `row`'s statement returned, and whether the file then held it.
+void Acknowledge(accessdb::Database& db, int ack, int row) {
+    const Ack a{row, db.Pages().DirtyPageCount() == 0 ? 1 : 0};
+    if (write(ack, &a, sizeof(a)) != sizeof(a))
+        _exit(3);
+}
 
 // The child: (with `create`, first a new database and its table) inserts numbered rows, now
 // and then a long memo, now and then a new table, and reports each statement that returned.
@@ -71,9 +79,7 @@ struct Ack {
             }
             const std::string memo = i % 13 == 0 ? "'" + std::string(9000, 'm') + "'" : "NULL";
             db->Execute("INSERT INTO `Log` VALUES('" + std::to_string(i) + "'," + memo + ")");
-            const Ack a{i, db->Pages().DirtyPageCount() == 0 ? 1 : 0};
-            if (write(ack, &a, sizeof(a)) != sizeof(a))
-                _exit(3);
+            Acknowledge(*db, ack, i);
         }
     } catch (const std::exception& e) {
         fprintf(stderr, "writer failed: %s\n", e.what());
@@ -89,23 +95,12 @@ struct Ack {
         auto rows = db->Inserter("Keyed");
         for (int i = start;; ++i) {
             const std::uint32_t scattered = static_cast<std::uint32_t>(i) * 2654435761u;
-            std::vector<accessdb::Value> values(4);
-            values[0].type = accessdb::ColumnType::Long;
-            values[0].null = false;
-            values[0].integer = static_cast<std::int32_t>(scattered >> 1);
-            values[1].type = accessdb::ColumnType::Long;
-            values[1].null = false;
-            values[1].integer = i;
-            values[2].type = accessdb::ColumnType::Text;
-            values[2].null = false;
-            values[2].text = "Schlüssel " + std::to_string(scattered) + " ключ";
-            values[3].type = accessdb::ColumnType::DateTime;
-            values[3].null = false;
-            values[3].real = 45000.0 + (scattered % 1000);
+            std::vector<accessdb::Value> values{
+                LongValue(static_cast<std::int32_t>(scattered >> 1)), LongValue(i),
+                TextValue("Schlüssel " + std::to_string(scattered) + " ключ"),
+                DateValue(45000.0 + (scattered % 1000))};
             rows.Insert(values);
-            const Ack a{i, db->Pages().DirtyPageCount() == 0 ? 1 : 0};
-            if (write(ack, &a, sizeof(a)) != sizeof(a))
-                _exit(3);
+            Acknowledge(*db, ack, i);
         }
     } catch (const std::exception& e) {
         fprintf(stderr, "writer failed: %s\n", e.what());
