@@ -98,6 +98,11 @@ TEST(Expressions, ValuesAndFailures) {
     EXPECT_EQ(Eval("2 ^ 3 ^ 2").number, 64);
     EXPECT_EQ(Eval("100 / 10 / 5 Mod 3").number, 2);
     EXPECT_EQ(Truth("[Qty] = 3 Xor [Qty] = 4 Or [Qty] = 5"), "T");
+    // Levels as VBA ranks them: * and / above \, above Mod, above + and -; Or above Xor.
+    EXPECT_EQ(Eval("7 \\ 2 * 3").number, 1);
+    EXPECT_EQ(Eval("8 Mod 5 \\ 2").number, 0);
+    EXPECT_EQ(Eval("1 + 7 Mod 4").number, 4);
+    EXPECT_EQ(Truth("[Qty] = 3 Xor [Qty] = 3 Or [Qty] = 3"), "F");
     EXPECT_EQ(Eval("'a' & Null & 1").text, "a1");
     EXPECT_EQ(Eval("-[Qty]").number, -3);
     EXPECT_EQ(Eval("Date()").kind, ExprValue::Kind::Date);

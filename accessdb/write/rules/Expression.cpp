@@ -54,7 +54,7 @@ class Parser {
     Parser(std::string_view text, bool implicit) : text_(text), implicit_(implicit) {}
 
     std::unique_ptr<Node> ParseAll() {
-        auto root = ParseOr();
+        auto root = ParseXor();
         Skip();
         if (pos_ < text_.size()) {
             Fail("unexpected '" + std::string(text_.substr(pos_, 10)) + "'");
@@ -133,9 +133,10 @@ class Parser {
         }
     }
 
-    std::unique_ptr<Node> ParseOr() {
-        return ParseChain(&Parser::ParseAnd, {{"Or", true}, {"Xor", true}});
-    }
+    // Xor ranks below Or, as in VBA: a Xor b Or c is a Xor (b Or c).
+    std::unique_ptr<Node> ParseXor() { return ParseChain(&Parser::ParseOr, {{"Xor", true}}); }
+
+    std::unique_ptr<Node> ParseOr() { return ParseChain(&Parser::ParseAnd, {{"Or", true}}); }
 
     std::unique_ptr<Node> ParseAnd() { return ParseChain(&Parser::ParseNot, {{"And", true}}); }
 
@@ -228,11 +229,21 @@ class Parser {
 
     std::unique_ptr<Node> ParseConcat() { return ParseChain(&Parser::ParseAdditive, {{"&"}}); }
 
-    std::unique_ptr<Node> ParseAdditive() { return ParseChain(&Parser::ParseTerm, {{"+"}, {"-"}}); }
-
-    std::unique_ptr<Node> ParseTerm() {
-        return ParseChain(&Parser::ParseUnary, {{"*"}, {"/"}, {"\\"}, {"Mod", true}});
+    // Below + and -, VBA ranks Mod, then integer division, then * and /: 7 \\ 2 * 3 is
+    // 7 \\ (2 * 3), and 8 Mod 5 \\ 2 is 8 Mod (5 \\ 2).
+    std::unique_ptr<Node> ParseAdditive() {
+        return ParseChain(&Parser::ParseModulo, {{"+"}, {"-"}});
     }
+
+    std::unique_ptr<Node> ParseModulo() {
+        return ParseChain(&Parser::ParseIntegerDivision, {{"Mod", true}});
+    }
+
+    std::unique_ptr<Node> ParseIntegerDivision() {
+        return ParseChain(&Parser::ParseTerm, {{"\\"}});
+    }
+
+    std::unique_ptr<Node> ParseTerm() { return ParseChain(&Parser::ParseUnary, {{"*"}, {"/"}}); }
 
     std::unique_ptr<Node> ParseUnary() {
         if (Symbol("-")) {
@@ -260,7 +271,7 @@ class Parser {
         const char c = text_[pos_];
         if (c == '(') {
             ++pos_;
-            auto inner = ParseOr();
+            auto inner = ParseXor();
             if (!Symbol(")")) {
                 Fail("missing ')'");
             }
@@ -363,7 +374,7 @@ class Parser {
                     const bool implicit = implicit_;
                     implicit_ = false;
                     do {
-                        n->args.push_back(ParseOr());
+                        n->args.push_back(ParseXor());
                     } while (Symbol(","));
                     implicit_ = implicit;
                     if (!Symbol(")")) {
