@@ -104,35 +104,39 @@ TEST_F(Catalogue, FillLeavesTheListAloneWithoutACatalogueOrOnAnError) {
     EXPECT_EQ(list.selected, -1);  // an empty list keeps no selection
 }
 
-TEST(ProviderCheck, AWorkingEngineIsSilent) {
+// The provider check with a fake engine and boxes, recording the pages it opens.
+class ProviderCheck : public ::testing::Test {
+  protected:
+    bool Check() {
+        return CheckProvider(factory, prompts, [&](const std::string& a) { opened.push_back(a); });
+    }
     FakeSessionFactory factory;
     FakePrompts prompts;
     std::vector<std::string> opened;
-    EXPECT_TRUE(
-        CheckProvider(factory, prompts, [&](const std::string& a) { opened.push_back(a); }));
+};
+
+TEST_F(ProviderCheck, AWorkingEngineIsSilent) {
+    EXPECT_TRUE(Check());
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(factory.opened, 0);  // nothing is opened
 }
 
-TEST(ProviderCheck, OtherFailuresEndWithoutAMessage) {
-    FakeSessionFactory factory;
+TEST_F(ProviderCheck, OtherFailuresEndWithoutAMessage) {
     factory.createError = DatabaseError(429, "ActiveX component can't create object");
-    FakePrompts prompts;
-    EXPECT_FALSE(CheckProvider(factory, prompts, [](const std::string&) {}));
+    EXPECT_FALSE(Check());
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST(ProviderCheck, AMissingProviderAsksAndYesOpensBothPagesInOrder) {
+TEST_F(ProviderCheck, AMissingProviderAsksAndYesOpensBothPagesInOrder) {
     for (const auto& error : {DatabaseError(3706, "whatever the engine says"),
                               DatabaseError(1, "The PROVIDER CANNOT BE FOUND here.")}) {
-        FakeSessionFactory factory;
+        SCOPED_TRACE(error.Description());
         factory.createError = error;
-        FakePrompts prompts;
+        prompts.messages.clear();
         prompts.answers = {MessageAnswer::Yes};
-        std::vector<std::string> opened;
-        EXPECT_FALSE(
-            CheckProvider(factory, prompts, [&](const std::string& a) { opened.push_back(a); }));
+        opened.clear();
+        EXPECT_FALSE(Check());
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0].buttons, MessageButtons::YesNo);
         EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
@@ -142,14 +146,11 @@ TEST(ProviderCheck, AMissingProviderAsksAndYesOpensBothPagesInOrder) {
     }
 }
 
-TEST(ProviderCheck, NoOpensNothingAndTheTextHasSevenParagraphs) {
-    FakeSessionFactory factory;
+TEST_F(ProviderCheck, NoOpensNothingAndTheTextHasSevenParagraphs) {
     factory.createError = DatabaseError(3706, "Provider cannot be found.");
-    FakePrompts prompts;
     prompts.answers = {MessageAnswer::No};
-    int opened = 0;
-    EXPECT_FALSE(CheckProvider(factory, prompts, [&](const std::string&) { ++opened; }));
-    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(Check());
+    EXPECT_TRUE(opened.empty());
     const std::string text = prompts.messages.at(0).text;
     EXPECT_EQ(text.rfind("Error #3706: Provider cannot be found. It may not be properly "
                          "installed.\r\n\r\nYou are getting this error because:\r\n\r\n1. ",
@@ -164,10 +165,8 @@ TEST(ProviderCheck, NoOpensNothingAndTheTextHasSevenParagraphs) {
     EXPECT_EQ(text.substr(text.size() - 22), "support@quillmere.app)");
 }
 
-TEST(ProviderCheck, AFailingOpenerIsNotExamined) {
-    FakeSessionFactory factory;
+TEST_F(ProviderCheck, AFailingOpenerIsNotExamined) {
     factory.createError = DatabaseError(3706, "x");
-    FakePrompts prompts;
     prompts.answers = {MessageAnswer::Yes};
     int calls = 0;
     EXPECT_FALSE(CheckProvider(factory, prompts, [&](const std::string&) {

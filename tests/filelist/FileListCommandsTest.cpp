@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "FileListEntries.h"
 #include "filelist/FileListCommands.h"
 
 namespace quillmere {
 namespace {
+using testing::Entries;
 
 FileList ListOf(std::initializer_list<const char*> paths) {
     FileList list;
@@ -11,14 +13,6 @@ FileList ListOf(std::initializer_list<const char*> paths) {
         list.Append(path);
     }
     return list;
-}
-
-std::vector<std::string> Entries(const FileList& list) {
-    std::vector<std::string> entries;
-    for (int i = 1; i <= list.Count(); ++i) {
-        entries.push_back(list.Entry(i));
-    }
-    return entries;
 }
 
 TEST(FileListCommands, RemoveTakesTheSelectedEntryOnly) {

@@ -9,6 +9,7 @@
 
 #include "app/ui/PagePointerQt.h"
 #include "app/ui/WindowHelpers.h"
+#include "filelist/FileListEntries.h"
 #include "filelist/SampleFiles.h"
 #include "filelist/ui/FileListView.h"
 #include "tests/ui/PageHarness.h"
@@ -30,13 +31,7 @@ class FilesPage : public ::testing::Test {
     }
     QRadioButton* Option(const char* name) { return h.Find<QRadioButton>(h.Page2(), name); }
     QWidget* Control(const char* name) { return h.Find<QWidget>(h.Page2(), name); }
-    std::vector<std::string> Entries() {
-        std::vector<std::string> entries;
-        for (int i = 1; i <= h.Page2().Files().Count(); ++i) {
-            entries.push_back(h.Page2().Files().Entry(i));
-        }
-        return entries;
-    }
+    std::vector<std::string> Entries() { return testing::Entries(h.Page2().Files()); }
     void ExpectCreateModeEnabling() {
         for (const char* on : {"Option3", "Option4", "Label5", "Text2", "Option5", "Text1",
                                "Frame3", "Frame6", "Text4"}) {
