@@ -42,9 +42,31 @@ IndexNodeRef IndexTree::Edit(std::uint32_t page) {
 void IndexTree::Store(std::uint32_t page, IndexNodeRef node) {
     MutablePageRef bytes = pages_.Modify(page);
     EncodeIndexPage(*node, bytes->Mutable(), pages_.format());
+    node->encoded = true;
     if (cache_ != nullptr) {
         cache_->Put(bytes, std::move(node));
     }
+}
+
+bool IndexTree::StoreInserted(std::uint32_t page, IndexNodeRef node, std::size_t index,
+                              std::size_t prefix) {
+    MutablePageRef bytes = pages_.Modify(page);
+    if (!InsertEncodedEntry(*node, index, prefix, bytes->Mutable(), pages_.format())) {
+        return false;  // the caller encodes the whole page (splitting it first when full)
+    }
+#ifndef NDEBUG
+    // Debug builds prove the in-place insert wrote what encoding the whole page writes.
+    std::vector<std::uint8_t> whole(bytes->bytes.size());
+    EncodeIndexPage(*node, whole, pages_.format());
+    if (whole != bytes->bytes) {
+        ThrowDamaged("an in-place index entry on page " + std::to_string(page) +
+                     " differs from the page encoded whole");
+    }
+#endif
+    if (cache_ != nullptr) {
+        cache_->Put(bytes, std::move(node));
+    }
+    return true;
 }
 
 void IndexTree::Keep(std::uint32_t page, IndexNodeRef node) {
@@ -141,9 +163,14 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
             Keep(page, node);
             return outcome;
         }
+        const std::size_t prefix = content.encoded ? content.PrefixLength() : 0;
         content.entries.insert(position, entry);
         if (index + 1 == content.entries.size()) {
             outcome.newLast = entry;
+        }
+        if (content.encoded && content.PrefixLength() == prefix &&
+            StoreInserted(page, node, index, prefix)) {
+            return outcome;
         }
     } else {
         if (content.entries.empty() && content.tail == 0) {
