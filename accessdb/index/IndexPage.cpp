@@ -238,13 +238,26 @@ bool InsertEncodedEntry(const IndexPageContent& content, std::size_t index, std:
     if (oldUsed > room || newUsed > IndexPageCapacity(format)) {
         return false;
     }
-    // Where the entry goes: after the first entry (stored whole) and the others before it.
-    std::size_t offset = content.entries[0].StoredSize(content.leaf);
-    for (std::size_t i = 1; i < index; ++i) {
-        offset += content.entries[i].StoredSize(content.leaf) - prefix;
-    }
-    if (offset > oldUsed) {
-        return false;
+    // Where the entry goes: after the first entry (stored whole) and the others before it, or
+    // before the entries after it, whichever are fewer to count (appends come at the end).
+    std::size_t after = 0;  // bytes of the entries after it
+    std::size_t offset = 0;
+    if (index > count / 2) {
+        for (std::size_t i = index + 1; i < count; ++i) {
+            after += content.entries[i].StoredSize(content.leaf) - prefix;
+        }
+        if (after > oldUsed) {
+            return false;
+        }
+        offset = oldUsed - after;
+    } else {
+        offset = content.entries[0].StoredSize(content.leaf);
+        for (std::size_t i = 1; i < index; ++i) {
+            offset += content.entries[i].StoredSize(content.leaf) - prefix;
+        }
+        if (offset > oldUsed) {
+            return false;
+        }
     }
     std::uint8_t* entries = page.data() + format.indexFirstEntry;
     std::memmove(entries + offset + added, entries + offset, oldUsed - offset);

@@ -8,6 +8,18 @@ namespace {
 constexpr int kMaxDepth = 32;  // far more than 2^24 pages can need; guards against loops
 }
 
+namespace {
+
+// The position of the first entry of `node` that does not sort below `entry`.
+std::size_t FirstNotBelow(const IndexPageContent& node, const IndexEntry& entry) {
+    const auto found = std::lower_bound(
+        node.entries.begin(), node.entries.end(), entry,
+        [](const IndexEntry& a, const IndexEntry& b) { return CompareEntries(a, b) < 0; });
+    return static_cast<std::size_t>(found - node.entries.begin());
+}
+
+}  // namespace
+
 IndexTree::IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owner,
                      std::function<MutablePageRef()> allocate, IndexNodeCache* cache)
     : pages_(pages),
@@ -178,15 +190,10 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
         }
         // The child whose range takes the entry: the first stored entry not below it, else
         // the last child (the tail, or the last stored entry).
-        std::size_t index = 0;
-        while (index < content.entries.size() &&
-               CompareEntries(content.entries[index], entry) < 0) {
-            ++index;
-        }
-        const bool toTail = index == content.entries.size() && content.tail != 0;
-        if (index == content.entries.size() && !toTail) {
-            index = content.entries.size() - 1;
-        }
+        const std::size_t first = FirstNotBelow(content, entry);
+        const bool toTail = first == content.entries.size() && content.tail != 0;
+        const std::size_t index =
+            first == content.entries.size() && !toTail ? content.entries.size() - 1 : first;
         const std::uint32_t child = toTail ? content.tail : content.entries[index].child;
         const Outcome below = InsertInto(child, entry, depth + 1);
         if (unique_ && result_.duplicateKey) {
@@ -383,11 +390,7 @@ bool IndexTree::ContainsKey(const KeyBytes& key) {
             const std::optional<IndexEntry> next = Neighbour(content, false);
             return next && next->key == key;
         }
-        std::size_t index = 0;
-        while (index < content.entries.size() &&
-               CompareEntries(content.entries[index], probe) < 0) {
-            ++index;
-        }
+        const std::size_t index = FirstNotBelow(content, probe);
         if (index < content.entries.size()) {
             page = content.entries[index].child;
         } else if (content.tail != 0) {
