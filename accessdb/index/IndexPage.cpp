@@ -200,3 +200,89 @@ void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const F
 }
 
 }  // namespace accessdb
+
+namespace accessdb {
+
+namespace {
+
+// Clears the entry-end bits for the byte offsets from..to (both included).
+void ClearEndBits(std::uint8_t* bitmap, std::size_t from, std::size_t to) {
+    for (std::size_t bit = from; bit <= to;) {
+        if (bit % 8 == 0 && bit + 7 <= to) {
+            bitmap[bit / 8] = 0;
+            bit += 8;
+        } else {
+            bitmap[bit / 8] &= static_cast<std::uint8_t>(~(1u << (bit % 8)));
+            ++bit;
+        }
+    }
+}
+
+}  // namespace
+
+bool InsertEncodedEntry(const IndexPageContent& content, std::size_t index, std::size_t prefix,
+                        MutableBytes page, const Format& format) {
+    const std::size_t count = content.entries.size();
+    if (!content.encoded || index == 0 || index >= count || count < 2) {
+        return false;
+    }
+    const IndexEntry& entry = content.entries[index];
+    const std::size_t pointerBytes = content.leaf ? 4 : 8;
+    if (entry.key.size() < prefix) {
+        return false;
+    }
+    const std::size_t room = format.pageSize - format.indexFirstEntry;
+    const std::size_t oldUsed = room - LoadU16(page.data() + 2);
+    const std::size_t added = entry.key.size() - prefix + pointerBytes;
+    const std::size_t newUsed = oldUsed + added;
+    if (oldUsed > room || newUsed > IndexPageCapacity(format)) {
+        return false;
+    }
+    // Where the entry goes: after the first entry (stored whole) and the others before it, or
+    // before the entries after it, whichever are fewer to count (appends come at the end).
+    std::size_t after = 0;  // bytes of the entries after it
+    std::size_t offset = 0;
+    if (index > count / 2) {
+        for (std::size_t i = index + 1; i < count; ++i) {
+            after += content.entries[i].StoredSize(content.leaf) - prefix;
+        }
+        if (after > oldUsed) {
+            return false;
+        }
+        offset = oldUsed - after;
+    } else {
+        offset = content.entries[0].StoredSize(content.leaf);
+        for (std::size_t i = 1; i < index; ++i) {
+            offset += content.entries[i].StoredSize(content.leaf) - prefix;
+        }
+        if (offset > oldUsed) {
+            return false;
+        }
+    }
+    std::uint8_t* entries = page.data() + format.indexFirstEntry;
+    std::memmove(entries + offset + added, entries + offset, oldUsed - offset);
+    std::uint8_t* out = entries + offset;
+    std::memcpy(out, entry.key.data() + prefix, entry.key.size() - prefix);
+    out += entry.key.size() - prefix;
+    out[0] = static_cast<std::uint8_t>(entry.rowPage >> 16);
+    out[1] = static_cast<std::uint8_t>(entry.rowPage >> 8);
+    out[2] = static_cast<std::uint8_t>(entry.rowPage);
+    out[3] = entry.row;
+    if (!content.leaf) {
+        StoreU32BE(out + 4, entry.child);
+    }
+    // The end bits after the insertion point move along by the entry's size.
+    std::uint8_t* bitmap = page.data() + format.indexBitmap;
+    if (oldUsed > offset) {
+        ClearEndBits(bitmap, offset + 1, oldUsed);
+    }
+    std::size_t end = offset;
+    for (std::size_t i = index; i < count; ++i) {
+        end += content.entries[i].StoredSize(content.leaf) - prefix;
+        bitmap[end / 8] |= static_cast<std::uint8_t>(1u << (end % 8));
+    }
+    StoreU16(page.data() + 2, static_cast<std::uint16_t>(room - newUsed));
+    return true;
+}
+
+}  // namespace accessdb

@@ -35,6 +35,10 @@ struct IndexPageContent {
     // Header bytes of unknown meaning (J4+ offsets 8..11 and 26), kept as read.
     std::uint32_t unknown8 = 0;
     std::uint8_t unknown26 = 0;
+    // Set when the page's bytes are exactly EncodeIndexPage() of this content (the page was
+    // last written from it), so that one new entry can be written in place. False for a page
+    // as read from the file: Access leaves bytes after the entries that we do not rewrite.
+    bool encoded = false;
 
     std::size_t EntryBytes() const;
     // The key bytes every entry shares with the first (those of the first and last entry).
@@ -54,5 +58,14 @@ IndexPageContent DecodeIndexPage(const Page& page, const Format& format);
 // Writes `content` over the whole page (bytes past the last entry are zeroed). The entries must
 // fit (StoredBytes() <= IndexPageCapacity()).
 void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const Format& format);
+
+// Writes entry `index` of `content`, just inserted there, onto `page`, which holds the encoding
+// of `content` without it, by moving the entries after it along: the same bytes as
+// EncodeIndexPage() of the new content, at the cost of one entry rather than the whole page.
+// Possible when content.encoded is set, the entry is neither the first nor changes the prefix
+// the first and last entries share (`prefix`, the same before and after), and the page still
+// has room; returns false (the page untouched) otherwise.
+bool InsertEncodedEntry(const IndexPageContent& content, std::size_t index, std::size_t prefix,
+                        MutableBytes page, const Format& format);
 
 }  // namespace accessdb

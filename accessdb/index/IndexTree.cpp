@@ -8,6 +8,18 @@ namespace {
 constexpr int kMaxDepth = 32;  // far more than 2^24 pages can need; guards against loops
 }
 
+namespace {
+
+// The position of the first entry of `node` that does not sort below `entry`.
+std::size_t FirstNotBelow(const IndexPageContent& node, const IndexEntry& entry) {
+    const auto found = std::lower_bound(
+        node.entries.begin(), node.entries.end(), entry,
+        [](const IndexEntry& a, const IndexEntry& b) { return CompareEntries(a, b) < 0; });
+    return static_cast<std::size_t>(found - node.entries.begin());
+}
+
+}  // namespace
+
 IndexTree::IndexTree(PageFile& pages, std::uint32_t rootPage, std::uint32_t owner,
                      std::function<MutablePageRef()> allocate, IndexNodeCache* cache)
     : pages_(pages),
@@ -42,9 +54,31 @@ IndexNodeRef IndexTree::Edit(std::uint32_t page) {
 void IndexTree::Store(std::uint32_t page, IndexNodeRef node) {
     MutablePageRef bytes = pages_.Modify(page);
     EncodeIndexPage(*node, bytes->Mutable(), pages_.format());
+    node->encoded = true;
     if (cache_ != nullptr) {
         cache_->Put(bytes, std::move(node));
     }
+}
+
+bool IndexTree::StoreInserted(std::uint32_t page, IndexNodeRef node, std::size_t index,
+                              std::size_t prefix) {
+    MutablePageRef bytes = pages_.Modify(page);
+    if (!InsertEncodedEntry(*node, index, prefix, bytes->Mutable(), pages_.format())) {
+        return false;  // the caller encodes the whole page (splitting it first when full)
+    }
+#ifndef NDEBUG
+    // Debug builds prove the in-place insert wrote what encoding the whole page writes.
+    std::vector<std::uint8_t> whole(bytes->bytes.size());
+    EncodeIndexPage(*node, whole, pages_.format());
+    if (whole != bytes->bytes) {
+        ThrowDamaged("an in-place index entry on page " + std::to_string(page) +
+                     " differs from the page encoded whole");
+    }
+#endif
+    if (cache_ != nullptr) {
+        cache_->Put(bytes, std::move(node));
+    }
+    return true;
 }
 
 void IndexTree::Keep(std::uint32_t page, IndexNodeRef node) {
@@ -141,9 +175,14 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
             Keep(page, node);
             return outcome;
         }
+        const std::size_t prefix = content.encoded ? content.PrefixLength() : 0;
         content.entries.insert(position, entry);
         if (index + 1 == content.entries.size()) {
             outcome.newLast = entry;
+        }
+        if (content.encoded && content.PrefixLength() == prefix &&
+            StoreInserted(page, node, index, prefix)) {
+            return outcome;
         }
     } else {
         if (content.entries.empty() && content.tail == 0) {
@@ -151,15 +190,10 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
         }
         // The child whose range takes the entry: the first stored entry not below it, else
         // the last child (the tail, or the last stored entry).
-        std::size_t index = 0;
-        while (index < content.entries.size() &&
-               CompareEntries(content.entries[index], entry) < 0) {
-            ++index;
-        }
-        const bool toTail = index == content.entries.size() && content.tail != 0;
-        if (index == content.entries.size() && !toTail) {
-            index = content.entries.size() - 1;
-        }
+        const std::size_t first = FirstNotBelow(content, entry);
+        const bool toTail = first == content.entries.size() && content.tail != 0;
+        const std::size_t index =
+            first == content.entries.size() && !toTail ? content.entries.size() - 1 : first;
         const std::uint32_t child = toTail ? content.tail : content.entries[index].child;
         const Outcome below = InsertInto(child, entry, depth + 1);
         if (unique_ && result_.duplicateKey) {
@@ -356,11 +390,7 @@ bool IndexTree::ContainsKey(const KeyBytes& key) {
             const std::optional<IndexEntry> next = Neighbour(content, false);
             return next && next->key == key;
         }
-        std::size_t index = 0;
-        while (index < content.entries.size() &&
-               CompareEntries(content.entries[index], probe) < 0) {
-            ++index;
-        }
+        const std::size_t index = FirstNotBelow(content, probe);
         if (index < content.entries.size()) {
             page = content.entries[index].child;
         } else if (content.tail != 0) {

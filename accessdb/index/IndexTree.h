@@ -51,6 +51,10 @@ class IndexTree {
     // Encodes `node` onto its page (re-encoded on every change, so that the page bytes, the
     // statement's savepoint and the group's journal stay what they are without a cache).
     void Store(std::uint32_t page, IndexNodeRef node);
+    // Writes entry `index`, just inserted into `node`, onto the page in place (see
+    // InsertEncodedEntry) and puts the node back; false when the page must be encoded whole.
+    bool StoreInserted(std::uint32_t page, IndexNodeRef node, std::size_t index,
+                       std::size_t prefix);
     // Puts back a node taken with Edit() and left unchanged.
     void Keep(std::uint32_t page, IndexNodeRef node);
     Outcome InsertInto(std::uint32_t page, const IndexEntry& entry, int depth);
