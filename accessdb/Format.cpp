@@ -25,6 +25,7 @@ Format MakeJet3() {
     f.dataInitialFreeSpace = 2048 - 10;  // the Jet 3 data page header is 10 bytes
     f.maxRowSize = 2012;
     f.maxLongValueRowSize = 2032;
+    f.usageMapRowSize = 133;  // 128 bitmap bytes, as Access 97 writes them
     f.tdefRowCount = 12;
     f.tdefAutoNumber = 16;
     f.tdefComplexAutoNumber = 0;
@@ -90,6 +91,7 @@ Format MakeJet4(JetVersion version, std::uint8_t versionByte, const char* name) 
     f.dataInitialFreeSpace = 4096 - 14;
     f.maxRowSize = 4060;
     f.maxLongValueRowSize = 4076;
+    f.usageMapRowSize = 69;  // 64 bitmap bytes, as the Jet 4 engine writes them
     f.tdefRowCount = 16;
     f.tdefAutoNumber = 20;
     f.tdefComplexAutoNumber = f.ace ? 28 : 0;

@@ -29,6 +29,7 @@ struct Format {
     std::uint16_t dataInitialFreeSpace;
     std::size_t maxRowSize;
     std::size_t maxLongValueRowSize;
+    std::size_t usageMapRowSize;  // a new inline usage map: type, start page, bitmap
 
     // Table definition header block.
     std::size_t tdefRowCount;
@@ -80,7 +81,8 @@ struct Format {
     std::size_t indexNextPage;
     std::size_t indexTailPage;
     std::size_t indexPrefixLength;
-    std::size_t indexPrefixLengthSize;  // 2 bytes (J4+), 1 byte (J3: the next byte is 1 on node pages)
+    std::size_t
+        indexPrefixLengthSize;  // 2 bytes (J4+), 1 byte (J3: the next byte is 1 on node pages)
     std::size_t indexBitmap;
     std::size_t indexFirstEntry;
 

@@ -110,8 +110,9 @@ class TableDef {
 
     // The logical definition buffer made from the fields above (Jet 4/ACE). Bytes the engine
     // does not interpret are taken from the blocks as read, so an unchanged definition
-    // serialises to exactly the bytes it was read from. Throws ReadOnly for Jet 3.
-    std::vector<std::uint8_t> Serialize(const Format& format) const;
+    // serialises to exactly the bytes it was read from. Jet 3 names are stored in `codePage`
+    // (the header's; 0 is 1252): a name it cannot hold is refused (Constraint).
+    std::vector<std::uint8_t> Serialize(const Format& format, std::uint16_t codePage = 0) const;
     // Writes Serialize() over the page chain, appending continuation pages (type 0x02) when the
     // definition grew; a new table (empty `pages`) gets all its pages appended. Updates `raw`
     // and `pages`.
@@ -137,9 +138,10 @@ std::vector<std::uint8_t> NewLogicalIndexBlock(const Format& format);
 // first page-size bytes, each continuation page its 8-byte header and the next bytes.
 std::size_t DefinitionPageCount(std::size_t size, std::size_t pageSize);
 // Writes page `index` of the chain that holds `definition` over the whole of `page`: its share
-// of the bytes, the page header with the free space, and `next` (0 for the last page).
+// of the bytes, the page header with the free space (Jet 3: the mark "VC"), and `next` (0 for
+// the last page).
 void FillDefinitionPage(const std::vector<std::uint8_t>& definition, std::size_t index,
-                        std::uint32_t next, MutableBytes page);
+                        std::uint32_t next, MutableBytes page, const Format& format);
 
 // ASCII-case-insensitive comparison used for table and column names.
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "accessdb/TableDef.h"
+#include "accessdb/TableDefJet3.h"
 #include "accessdb/Text.h"
 
 namespace accessdb {
@@ -43,6 +44,8 @@ std::pair<std::size_t, std::size_t> Locate(std::size_t offset, std::size_t pageS
 }  // namespace
 
 std::vector<std::uint8_t> NewColumnBlock(const Format& format, SortOrder sortOrder) {
+    if (format.jet3)
+        return NewJet3ColumnBlock(sortOrder);
     std::vector<std::uint8_t> block(format.columnBlockSize, 0);
     StoreU32(block.data() + 1, kUnknownConstant);
     StoreU16(block.data() + format.colSortOrder, sortOrder.lcid);
@@ -52,7 +55,8 @@ std::vector<std::uint8_t> NewColumnBlock(const Format& format, SortOrder sortOrd
 
 std::vector<std::uint8_t> NewLogicalIndexBlock(const Format& format) {
     std::vector<std::uint8_t> block(format.logicalIndexBlockSize, 0);
-    StoreU32(block.data(), kUnknownConstant);
+    if (!format.jet3)
+        StoreU32(block.data(), kUnknownConstant);
     block[format.logicalIndexCascadeUpdates] = kNoCascade;
     block[format.logicalIndexCascadeDeletes] = kNoCascade;
     return block;
@@ -64,7 +68,7 @@ std::size_t DefinitionPageCount(std::size_t size, std::size_t pageSize) {
 }
 
 void FillDefinitionPage(const std::vector<std::uint8_t>& definition, std::size_t index,
-                        std::uint32_t next, MutableBytes page) {
+                        std::uint32_t next, MutableBytes page, const Format& format) {
     const std::size_t pageSize = page.size();
     const std::size_t perContinuation = pageSize - kTdefPageHeader;
     std::size_t from = 0;
@@ -81,15 +85,20 @@ void FillDefinitionPage(const std::vector<std::uint8_t>& definition, std::size_t
     page[0] = kPageTableDef;
     page[1] = 0x01;
     const std::size_t used = start + n;
+    if (format.jet3) {
+        StoreJet3DefinitionMark(page.data() + 2);
+        StoreU32(page.data() + 4, next);
+        return;
+    }
     StoreU16(page.data() + 2, static_cast<std::uint16_t>(pageSize > used + kTdefPageHeader
                                                              ? pageSize - used - kTdefPageHeader
                                                              : 0));
     StoreU32(page.data() + 4, next);
 }
 
-std::vector<std::uint8_t> TableDef::Serialize(const Format& f) const {
+std::vector<std::uint8_t> TableDef::Serialize(const Format& f, std::uint16_t codePage) const {
     if (f.jet3)
-        throw Error(ErrorKind::ReadOnly, "Access 97 (Jet 3) table definitions cannot be written.");
+        return SerializeJet3(*this, f, codePage);
     std::vector<std::uint8_t> out(f.tdefVariablePart, 0);
     if (raw.size() >= f.tdefVariablePart) {
         std::copy_n(raw.begin(), f.tdefVariablePart, out.begin());
@@ -209,7 +218,7 @@ std::vector<std::uint8_t> TableDef::Serialize(const Format& f) const {
 
 void TableDef::Store(PageFile& file) {
     const Format& f = file.format();
-    std::vector<std::uint8_t> buffer = Serialize(f);
+    std::vector<std::uint8_t> buffer = Serialize(f, file.Header().codePage);
     const std::size_t needed = DefinitionPageCount(buffer.size(), f.pageSize);
     std::vector<std::uint32_t> chain(
         pages.begin(), pages.begin() + static_cast<std::ptrdiff_t>(std::min(needed, pages.size())));
@@ -217,7 +226,7 @@ void TableDef::Store(PageFile& file) {
         chain.push_back(file.Append()->number);
     for (std::size_t i = 0; i < chain.size(); ++i)
         FillDefinitionPage(buffer, i, i + 1 < chain.size() ? chain[i + 1] : 0,
-                           file.Modify(chain[i])->Mutable());
+                           file.Modify(chain[i])->Mutable(), f);
     pages = chain;
     page = chain.front();
     raw = std::move(buffer);

@@ -84,7 +84,7 @@ std::vector<std::uint8_t> BuildSystemTableDef(const SystemTable& table, const Fo
                                                  table.name + " does not fit one page.");
     }
     std::vector<std::uint8_t> page(format.pageSize, 0);
-    FillDefinitionPage(definition, 0, 0, page);  // no continuation page
+    FillDefinitionPage(definition, 0, 0, page, format);  // no continuation page
     return page;
 }
 

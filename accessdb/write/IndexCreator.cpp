@@ -20,8 +20,7 @@ constexpr long kInvalidIndexDefinition = 3283;  // "Primary key already exists."
 constexpr long kNoSuchField = 3265;
 constexpr std::size_t kMaxIndexColumns = 10;
 constexpr std::size_t kMaxIndexesPerTable = 32;
-constexpr std::size_t kUsageMapRowSize = 69;
-constexpr std::uint8_t kIndexAlwaysSet = 0x80;  // every index Access 2000 and later writes
+constexpr std::uint8_t kIndexAlwaysSet = 0x80;  // every index Access 2000 and later writes (not 97)
 constexpr std::uint8_t kPrimaryKeyType = 1;
 
 [[noreturn]] void Refuse(const std::string& table, const IndexDefinition& index,
@@ -32,8 +31,8 @@ constexpr std::uint8_t kPrimaryKeyType = 1;
         number);
 }
 
-std::uint8_t RealFlags(const IndexDefinition& index) {
-    std::uint8_t flags = kIndexAlwaysSet;
+std::uint8_t RealFlags(const IndexDefinition& index, const Format& format) {
+    std::uint8_t flags = format.jet3 ? 0 : kIndexAlwaysSet;
     if (index.primaryKey || index.unique) {
         flags |= kIndexUnique;
     }
@@ -92,7 +91,7 @@ bool SameColumns(const std::vector<IndexColumn>& a, const std::vector<IndexColum
 // when it has room, else on a new page.
 RowPointer PlaceMapRow(PageFile& pages, PageAllocator& allocator, const TableDef& table) {
     const Format& format = pages.format();
-    const std::vector<std::uint8_t> row(kUsageMapRowSize, 0);
+    const std::vector<std::uint8_t> row(format.usageMapRowSize, 0);
     const std::uint32_t mapPage = table.ownedMap.page;
     if (mapPage != 0 && RowFits(pages.Read(mapPage)->View(), format, row.size())) {
         MutablePageRef page = pages.Modify(mapPage);
@@ -134,7 +133,7 @@ void AddIndexes(PageFile& pages, PageAllocator& allocator, const std::string& ta
             Refuse(table.name, index, "a table has at most 32 indexes", 3626);
         }
         const std::vector<IndexColumn> columns = ResolveColumns(table, index);
-        const std::uint8_t flags = RealFlags(index);
+        const std::uint8_t flags = RealFlags(index, format);
         std::size_t real = table.realIndexes.size();
         for (std::size_t i = 0; i < table.realIndexes.size(); ++i) {
             if (SameColumns(table.realIndexes[i].columns, columns) &&

@@ -8,7 +8,6 @@ namespace accessdb {
 namespace {
 
 constexpr std::uint8_t kUserTable = 0x4E;
-constexpr std::size_t kUsageMapRowSize = 69;
 
 // Column numbers in statement order; variable columns get their slots first for Text, then
 // Memo (long values last in the row); fixed columns their offsets in order. Every column block
@@ -28,8 +27,16 @@ std::vector<ColumnDef> LayOut(const TableDefinition& table, const Format& format
         column.sortOrder = sortOrder;
         column.blockIndex = i;
         column.rawBlock = NewColumnBlock(format, sortOrder);
-        StoreU16(column.rawBlock.data() + 9, column.number);  // "number again", as Jackcess
-        if (column.type == ColumnType::Text) {
+        if (format.jet3) {
+            StoreU16(column.rawBlock.data() + 5, column.number);  // "number again"
+        } else {
+            StoreU16(column.rawBlock.data() + 9, column.number);  // "number again", as Jackcess
+        }
+        if (column.type == ColumnType::Text && format.jet3) {
+            column.length = static_cast<std::uint16_t>(definition.size);  // code-page bytes
+        } else if (column.type == ColumnType::Memo && format.jet3) {
+            // Jet 3 text is never compressed.
+        } else if (column.type == ColumnType::Text) {
             column.length = static_cast<std::uint16_t>(2 * definition.size);
             column.extFlags = kColumnCompressedUnicode;
         } else if (column.type == ColumnType::Memo) {
@@ -91,13 +98,14 @@ std::uint32_t WriteNewTableDefinition(PageFile& pages, PageAllocator& allocator,
     // Usage-map pages: the table's two maps, then two per Memo column (a pair never split).
     std::vector<MutablePageRef> mapPages;
     auto placeMapRow = [&]() -> RowPointer {
-        if (mapPages.empty() || !RowFits(mapPages.back()->View(), format, kUsageMapRowSize * 2)) {
+        if (mapPages.empty() ||
+            !RowFits(mapPages.back()->View(), format, format.usageMapRowSize * 2)) {
             MutablePageRef page = allocator.NewPage();
             InitDataPage(page->Mutable(), format, 0);
             mapPages.push_back(page);
         }
         MutablePageRef page = mapPages.back();
-        const std::vector<std::uint8_t> row(kUsageMapRowSize, 0);  // an empty inline map
+        const std::vector<std::uint8_t> row(format.usageMapRowSize, 0);  // an empty inline map
         return RowPointer{page->number, AppendRow(page->Mutable(), format, row)};
     };
     def.ownedMap = placeMapRow();
@@ -109,14 +117,14 @@ std::uint32_t WriteNewTableDefinition(PageFile& pages, PageAllocator& allocator,
         }
     }
 
-    const std::vector<std::uint8_t> definition = def.Serialize(format);
+    const std::vector<std::uint8_t> definition = def.Serialize(format, pages.Header().codePage);
     std::vector<MutablePageRef> chain{first};
     while (chain.size() < DefinitionPageCount(definition.size(), format.pageSize)) {
         chain.push_back(allocator.NewPage());
     }
     for (std::size_t i = 0; i < chain.size(); ++i) {
         FillDefinitionPage(definition, i, i + 1 < chain.size() ? chain[i + 1]->number : 0,
-                           chain[i]->Mutable());
+                           chain[i]->Mutable(), format);
     }
     return def.page;
 }

@@ -6,6 +6,7 @@
 
 #include "accessdb/Database.h"
 #include "accessdb/DatabaseLock.h"
+#include "accessdb/TableDefJet3.h"
 #include "accessdb/Text.h"
 #include "accessdb/index/RelatedRecords.h"
 #include "accessdb/write/FieldEncoding.h"
@@ -26,6 +27,11 @@ constexpr long kFieldCannotBeUpdated = 3164;
 constexpr long kMultiValuedInInsert = 3824;
 constexpr std::uint32_t kFullAccess = 1048575;  // dbSecFullAccess
 const std::vector<std::uint8_t> kDefaultOwner{0xA6, 0x33};
+// Access 97's built-in security ids, stored as they are: the creator placeholder of the Tables
+// container's entries and the Admin user; the rights Access 97 gives a user on a new table.
+const std::vector<std::uint8_t> kJet3CreatorSid{0x02, 0x04};
+const std::vector<std::uint8_t> kJet3AdminSid{0x03, 0x01};
+constexpr std::uint32_t kJet3TableAccess = 1048319;
 
 int ColumnIndex(const TableDef& table, const char* name) {
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
@@ -350,7 +356,11 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
         ThrowDamaged("the system table MSysACEs lacks its ObjectId, SID or ACM column");
     }
     // Every SID that has rights on the Tables container gets full rights on the new table.
+    // Access 97 instead gives each SID of an inheritable entry of the container that entry's
+    // rights, leaving out the creator's placeholder SID (its owner has an entry of its own).
+    const bool jet3 = database_.Pages().format().jet3;
     std::vector<std::vector<std::uint8_t>> sids;
+    std::vector<std::int32_t> masks;
     {
         TableCursor cursor(database_.Pages(), std::make_shared<TableDef>(def));
         while (cursor.Next()) {
@@ -358,16 +368,25 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
             if (row[static_cast<std::size_t>(objectId)].integer == catalog.TablesId() &&
                 !row[static_cast<std::size_t>(sid)].null) {
                 const auto& bytes = row[static_cast<std::size_t>(sid)].bytes;
+                if (jet3 &&
+                    (inheritable < 0 || !row[static_cast<std::size_t>(inheritable)].boolean ||
+                     bytes == kJet3CreatorSid || row[static_cast<std::size_t>(acm)].null)) {
+                    continue;
+                }
                 if (std::find(sids.begin(), sids.end(), bytes) == sids.end()) {
                     sids.push_back(bytes);
+                    masks.push_back(jet3 ? row[static_cast<std::size_t>(acm)].integer
+                                         : static_cast<std::int32_t>(kFullAccess));
                 }
             }
         }
     }
     if (sids.empty()) {
-        sids.push_back(kDefaultOwner);
+        sids.push_back(jet3 ? kJet3AdminSid : kDefaultOwner);
+        masks.push_back(static_cast<std::int32_t>(jet3 ? kJet3TableAccess : kFullAccess));
     }
-    for (const auto& bytes : sids) {
+    for (std::size_t s = 0; s < sids.size(); ++s) {
+        const auto& bytes = sids[s];
         std::vector<Value> values(def.columns.size());
         for (std::size_t i = 0; i < def.columns.size(); ++i) {
             values[i] = Value::Null(def.columns[i].type);
@@ -377,7 +396,7 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
         values[static_cast<std::size_t>(sid)].null = false;
         values[static_cast<std::size_t>(sid)].bytes = bytes;
         values[static_cast<std::size_t>(acm)].null = false;
-        values[static_cast<std::size_t>(acm)].integer = kFullAccess;
+        values[static_cast<std::size_t>(acm)].integer = masks[s];
         if (inheritable >= 0) {
             values[static_cast<std::size_t>(inheritable)].null = false;
             values[static_cast<std::size_t>(inheritable)].boolean = false;
@@ -419,9 +438,15 @@ void Writer::CreateTable(const TableDefinition& statement) {
     }
     PageFile& pages = database_.Pages();
     if (pages.format().jet3) {
-        throw Error(ErrorKind::NotSupported,
-                    "Tables cannot be created in the Access 97 database '" + database_.Path() +
-                        "' yet; rows can be appended to its existing tables.");
+        // Access 97 keeps names in the database's code page: refused before anything is written.
+        const std::uint16_t codePage = pages.Header().codePage;
+        EncodeJet3Name(statement.name, codePage, "table");
+        for (const ColumnDefinition& column : statement.columns) {
+            EncodeJet3Name(column.name, codePage, "column");
+        }
+        for (const IndexDefinition& index : statement.indexes) {
+            EncodeJet3Name(index.name, codePage, "index");
+        }
     }
     const SortOrder order = DefaultSortOrder(pages);
     const int nameColumn = ColumnIndex(catalog.SystemCatalogDef(), "Name");
@@ -430,11 +455,12 @@ void Writer::CreateTable(const TableDefinition& statement) {
             ? order
             : catalog.SystemCatalogDef().columns[static_cast<std::size_t>(nameColumn)].sortOrder;
     for (const SortOrder& o : {order, catalogOrder}) {
-        if (!FindTextSortOrder(o.lcid, o.version)) {
-            throw Error(ErrorKind::NotSupported,
-                        "Tables cannot be created in the database '" + database_.Path() +
-                            "': its sort order (" + SortOrderName(o, pages.format()) +
-                            ") is not one this engine can write (General Legacy or General).");
+        if (!FindTextSortOrder(o.lcid, o.version, pages.format().jet3)) {
+            throw Error(
+                ErrorKind::NotSupported,
+                "Tables cannot be created in the database '" + database_.Path() +
+                    "': its sort order (" + SortOrderName(o, pages.format()) +
+                    ") is not one this engine can write (General Legacy, General or General 97).");
         }
     }
     RunStatement([&] {

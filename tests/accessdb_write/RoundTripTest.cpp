@@ -92,6 +92,78 @@ TEST(WriteRoundTrip, OneTableInEveryEmptyFixture) {
     fs::remove_all(dir);
 }
 
+// Tables created in Access 97 databases (an Access-made one and one with many tables): names
+// and text in Windows-1252, a primary key, memo; read back by every reader, the checkers clean.
+// Names or values the code page cannot hold are refused and leave the database as it was.
+TEST(WriteRoundTrip, CreateTableInAccess97Databases) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("roundtrip97");
+    const std::vector<std::vector<std::string>> rows{
+        {"1", "M\xC3\xBCller \xE2\x82\xAC caf\xC3\xA9",
+         "Stra\xC3\x9F"
+         "e \xC2\xBD \xE2\x80\x9Cquoted\xE2\x80\x9D"},
+        {"2", "Zo\xC3\xAB", "<null>"},
+        {"3", "\xC3\x85ngstr\xC3\xB6m", std::string(3000, 'x')}};
+    for (const std::string fixture : {"ucanaccess/size97.mdb", "jackcess/testV1997.mdb"}) {
+        SCOPED_TRACE(fixture);
+        const std::string path = CopyFixture(fixture, dir);
+        std::vector<std::string> statements{
+            "CREATE TABLE `Gr\xC3\xB6\xC3\x9F"
+            "e`(Id LONG PRIMARY KEY, `N\xC3\xA4me` TEXT(40), Notiz MEMO);"};
+        for (const auto& row : rows) {
+            statements.push_back(
+                "INSERT INTO `Gr\xC3\xB6\xC3\x9F"
+                "e` VALUES(" +
+                row[0] + "," + Quote(row[1]) + "," +
+                (row[2] == "<null>" ? std::string("NULL") : Quote(row[2])) + ");");
+        }
+        Execute(path, statements);
+        ExpectClean(path);
+        const std::string table =
+            "Gr\xC3\xB6\xC3\x9F"
+            "e";
+        EXPECT_EQ(ReadRows(path, table), rows);
+        if (HaveMdbTools()) {
+            const auto exported = MdbExportRows(path, table);
+            ASSERT_EQ(exported.size(), rows.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_EQ(exported[i][1], AsMdbTools(rows[i][1])) << "mdb-export row " << i;
+                EXPECT_EQ(exported[i][2], rows[i][2] == "<null>" ? "" : AsMdbTools(rows[i][2]));
+            }
+        }
+        if (HaveMdbReader()) {
+            const testjson::Value dump = MdbReaderTable(path, table);
+            const auto& read = dump["tables"].items.at(0)["rows"].items;
+            ASSERT_EQ(read.size(), rows.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_EQ(read[i]["N\xC3\xA4me"].text, rows[i][1]) << "mdb-reader row " << i;
+            }
+        }
+        if (!AccessCheckTool().empty()) {
+            std::string summary;
+            EXPECT_EQ(AccessCheck(path, "", &summary), 0) << summary;
+        }
+
+        // U+03A9 (Greek Omega) is not in Windows-1252: table, column and value refused.
+        for (const std::string& statement :
+             {std::string("CREATE TABLE `\xCE\xA9`(A TEXT(5));"),
+              std::string("CREATE TABLE T2(`\xCE\xA9x` TEXT(5));"),
+              "INSERT INTO `" + table + "` VALUES(9, '\xCE\xA9mega', NULL);"}) {
+            try {
+                Execute(path, {statement});
+                ADD_FAILURE() << "stored: " << statement;
+            } catch (const accessdb::Error& e) {
+                EXPECT_NE(std::string(e.what()).find("U+03A9"), std::string::npos) << e.what();
+                EXPECT_NE(std::string(e.what()).find("1252"), std::string::npos) << e.what();
+            }
+        }
+        EXPECT_EQ(ReadRows(path, table), rows);
+        auto db = accessdb::Database::Open(path, "");
+        EXPECT_EQ(db->UserTableNames().size(), fixture == "ucanaccess/size97.mdb" ? 2u : 5u);
+    }
+    fs::remove_all(dir);
+}
+
 // Every column type CREATE TABLE knows, filled with literals of its own kind.
 TEST(WriteRoundTrip, EveryColumnTypeWithItsOwnLiterals) {
     REQUIRE_FIXTURES();
