@@ -134,6 +134,11 @@ std::vector<std::uint8_t> NewColumnBlock(const Format& format, SortOrder sortOrd
 // Access writes for indexes that are not foreign keys.
 std::vector<std::uint8_t> NewLogicalIndexBlock(const Format& format);
 
+// The tail every definition ends with, in every format: the long-value map pair of each Memo
+// or OLE column of `order` (the columns in stored order), the end mark FF FF, and the total
+// length stored at byte 8.
+void FinishDefinition(std::vector<std::uint8_t>& out, const std::vector<const ColumnDef*>& order);
+
 // How many pages a serialised definition of `size` bytes takes: the first page holds the
 // first page-size bytes, each continuation page its 8-byte header and the next bytes.
 std::size_t DefinitionPageCount(std::size_t size, std::size_t pageSize);

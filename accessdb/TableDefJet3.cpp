@@ -162,18 +162,7 @@ std::vector<std::uint8_t> SerializeJet3(const TableDef& t, const Format& f,
     for (const auto& li : t.logicalIndexes)
         PutName(out, li.name, codePage, "index");
 
-    for (const ColumnDef* c : order) {
-        if (!c->longValueOwnedMap)
-            continue;
-        std::uint8_t entry[10];
-        StoreU16(entry, c->number);
-        StoreRowPointer(entry + 2, *c->longValueOwnedMap);
-        StoreRowPointer(entry + 6, c->longValueFreeMap.value_or(RowPointer{}));
-        out.insert(out.end(), entry, entry + 10);
-    }
-    out.push_back(0xFF);
-    out.push_back(0xFF);
-    StoreU32(out.data() + 8, static_cast<std::uint32_t>(out.size()));
+    FinishDefinition(out, order);
     return out;
 }
 

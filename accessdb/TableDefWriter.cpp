@@ -96,6 +96,21 @@ void FillDefinitionPage(const std::vector<std::uint8_t>& definition, std::size_t
     StoreU32(page.data() + 4, next);
 }
 
+void FinishDefinition(std::vector<std::uint8_t>& out, const std::vector<const ColumnDef*>& order) {
+    for (const ColumnDef* c : order) {
+        if (!c->longValueOwnedMap)
+            continue;
+        std::uint8_t entry[10];
+        StoreU16(entry, c->number);
+        StoreRowPointer(entry + 2, *c->longValueOwnedMap);
+        StoreRowPointer(entry + 6, c->longValueFreeMap.value_or(RowPointer{}));
+        out.insert(out.end(), entry, entry + 10);
+    }
+    out.push_back(0xFF);
+    out.push_back(0xFF);
+    StoreU32(out.data() + 8, static_cast<std::uint32_t>(out.size()));
+}
+
 std::vector<std::uint8_t> TableDef::Serialize(const Format& f, std::uint16_t codePage) const {
     if (f.jet3)
         return SerializeJet3(*this, f, codePage);
@@ -201,18 +216,7 @@ std::vector<std::uint8_t> TableDef::Serialize(const Format& f, std::uint16_t cod
     for (const auto& li : logicalIndexes)
         PutName(out, li.name);
 
-    for (const ColumnDef* c : order) {
-        if (!c->longValueOwnedMap)
-            continue;
-        std::uint8_t entry[10];
-        StoreU16(entry, c->number);
-        StoreRowPointer(entry + 2, *c->longValueOwnedMap);
-        StoreRowPointer(entry + 6, c->longValueFreeMap.value_or(RowPointer{}));
-        out.insert(out.end(), entry, entry + 10);
-    }
-    out.push_back(0xFF);
-    out.push_back(0xFF);
-    StoreU32(out.data() + 8, static_cast<std::uint32_t>(out.size()));
+    FinishDefinition(out, order);
     return out;
 }
 

@@ -7,6 +7,24 @@
 
 namespace accessdb {
 
+namespace {
+
+// One entry's stored bytes at `out`: its key less the `skip` bytes it shares with the page's
+// first entry, the three-byte data page and row number, and on node pages the child page.
+void StoreEntry(std::uint8_t* out, const IndexEntry& entry, std::size_t skip, bool leaf) {
+    std::memcpy(out, entry.key.data() + skip, entry.key.size() - skip);
+    out += entry.key.size() - skip;
+    out[0] = static_cast<std::uint8_t>(entry.rowPage >> 16);
+    out[1] = static_cast<std::uint8_t>(entry.rowPage >> 8);
+    out[2] = static_cast<std::uint8_t>(entry.rowPage);
+    out[3] = entry.row;
+    if (!leaf) {
+        StoreU32BE(out + 4, entry.child);
+    }
+}
+
+}  // namespace
+
 int CompareEntries(const IndexEntry& a, const IndexEntry& b) {
     const std::size_t common = std::min(a.key.size(), b.key.size());
     if (common > 0) {
@@ -182,15 +200,7 @@ void EncodeIndexPage(const IndexPageContent& content, MutableBytes page, const F
     for (const IndexEntry& entry : content.entries) {
         std::uint8_t* out = page.data() + format.indexFirstEntry + used;
         const std::size_t skip = first ? 0 : prefix;
-        std::memcpy(out, entry.key.data() + skip, entry.key.size() - skip);
-        out += entry.key.size() - skip;
-        out[0] = static_cast<std::uint8_t>(entry.rowPage >> 16);
-        out[1] = static_cast<std::uint8_t>(entry.rowPage >> 8);
-        out[2] = static_cast<std::uint8_t>(entry.rowPage);
-        out[3] = entry.row;
-        if (!content.leaf) {
-            StoreU32BE(out + 4, entry.child);
-        }
+        StoreEntry(out, entry, skip, content.leaf);
         used += entry.StoredSize(content.leaf) - skip;
         first = false;
         page[format.indexBitmap + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
@@ -262,15 +272,7 @@ bool InsertEncodedEntry(const IndexPageContent& content, std::size_t index, std:
     std::uint8_t* entries = page.data() + format.indexFirstEntry;
     std::memmove(entries + offset + added, entries + offset, oldUsed - offset);
     std::uint8_t* out = entries + offset;
-    std::memcpy(out, entry.key.data() + prefix, entry.key.size() - prefix);
-    out += entry.key.size() - prefix;
-    out[0] = static_cast<std::uint8_t>(entry.rowPage >> 16);
-    out[1] = static_cast<std::uint8_t>(entry.rowPage >> 8);
-    out[2] = static_cast<std::uint8_t>(entry.rowPage);
-    out[3] = entry.row;
-    if (!content.leaf) {
-        StoreU32BE(out + 4, entry.child);
-    }
+    StoreEntry(out, entry, prefix, content.leaf);
     // The end bits after the insertion point move along by the entry's size.
     std::uint8_t* bitmap = page.data() + format.indexBitmap;
     if (oldUsed > offset) {
