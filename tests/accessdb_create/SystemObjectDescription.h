@@ -168,7 +168,8 @@ inline Description Describe(const std::string& path, const std::string& password
                           " owner=" + Hex(row[column("Owner")].bytes));
         const accessdb::Value& props = row[column("LvProp")];
         if (name == "MSysDb" && !props.null) {
-            for (const accessdb::Property& p : accessdb::ReadPropertyBlob(props.bytes)) {
+            for (const accessdb::Property& p :
+                 accessdb::ReadPropertyBlob(props.bytes, db->Pages().Header().codePage)) {
                 if (p.object.empty() && p.name == "AccessVersion")
                     d.accessVersion = p.Text();
             }
