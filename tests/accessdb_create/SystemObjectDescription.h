@@ -19,8 +19,8 @@ namespace create_test {
 // Objects of the Access application that the engine does not write: left out of the
 // comparison (names starting so).
 inline bool IsApplicationObject(const std::string& name) {
-    for (const char* prefix :
-         {"f_", "MSysWSDP", "MSysNavPane", "MSysAccessStorage", "MSysResources"}) {
+    for (const char* prefix : {"f_", "MSysWSDP", "MSysNavPane", "MSysAccessStorage",
+                               "MSysResources", "MSysModules", "MSysAccessObjects"}) {
         if (name.rfind(prefix, 0) == 0)
             return true;
     }
