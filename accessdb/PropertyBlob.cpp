@@ -19,8 +19,9 @@ void Need(bool ok) {
         ThrowDamaged("a property blob is cut short or inconsistent");
 }
 
-std::string Utf16(Bytes bytes) {
-    return DecodeText(bytes);
+// One stored name or text value: UTF-16LE in MR2 blobs, code-page bytes in KKD (Jet 3) ones.
+std::string DecodeStored(Bytes bytes, bool codePageText, std::uint16_t codePage) {
+    return codePageText ? DecodeCodePage(bytes, codePage) : DecodeText(bytes);
 }
 
 }  // namespace
@@ -30,12 +31,14 @@ std::string Property::Text() const {
         type != static_cast<std::uint8_t>(ColumnType::Memo)) {
         return "";
     }
-    return Utf16(Bytes(data.data(), data.size()));
+    return DecodeStored(Bytes(data.data(), data.size()), codePageText, codePage);
 }
 
-std::vector<Property> ReadPropertyBlob(Bytes blob) {
+std::vector<Property> ReadPropertyBlob(Bytes blob, std::uint16_t codePage) {
     Need(blob.size() >= 4);
-    Need(std::memcmp(blob.data(), "MR2\0", 4) == 0 || std::memcmp(blob.data(), "KKD\0", 4) == 0);
+    const bool jet3 = std::memcmp(blob.data(), "KKD\0", 4) == 0;
+    Need(jet3 || std::memcmp(blob.data(), "MR2\0", 4) == 0);
+    const auto decode = [&](Bytes bytes) { return DecodeStored(bytes, jet3, codePage); };
     std::vector<std::string> names;
     std::vector<Property> out;
     std::size_t at = 4;
@@ -51,7 +54,7 @@ std::vector<Property> ReadPropertyBlob(Bytes blob) {
                 Need(p + 2 <= chunk.size());
                 const std::uint16_t n = LoadU16(chunk.data() + p);
                 Need(p + 2 + n <= chunk.size());
-                names.push_back(Utf16(chunk.subspan(p + 2, n)));
+                names.push_back(decode(chunk.subspan(p + 2, n)));
                 p += 2 + n;
             }
             continue;
@@ -65,7 +68,7 @@ std::vector<Property> ReadPropertyBlob(Bytes blob) {
         if (nameBlock > 6) {
             const std::uint16_t n = LoadU16(chunk.data() + 4);
             Need(6u + n <= nameBlock);
-            object = Utf16(chunk.subspan(6, n));
+            object = decode(chunk.subspan(6, n));
         }
         for (std::size_t p = nameBlock; p < chunk.size();) {
             Need(p + 8 <= chunk.size());
@@ -80,6 +83,8 @@ std::vector<Property> ReadPropertyBlob(Bytes blob) {
             property.name = names[nameIndex];
             property.ddl = chunk[p + 2] != 0;
             property.type = chunk[p + 3];
+            property.codePageText = jet3;
+            property.codePage = codePage;
             property.data.assign(chunk.begin() + static_cast<std::ptrdiff_t>(p + 8),
                                  chunk.begin() + static_cast<std::ptrdiff_t>(p + 8 + dataLength));
             out.push_back(std::move(property));

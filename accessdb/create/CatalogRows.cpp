@@ -112,7 +112,8 @@ void WriteCatalogRows(PageFile& pages, const Skeleton& skeleton, const TargetFac
               &engineOwner, nullptr);
     addObject(kRelationshipsId, kDatabaseParentId, "Relationships", kContainerType, kSystemObject,
               &engineOwner, nullptr);
-    const std::vector<std::uint8_t> properties = AccessVersionProperty(accessVersion);
+    const std::vector<std::uint8_t> properties =
+        AccessVersionProperty(accessVersion, pages.format().jet3);
     addObject(kMSysDbId, kDatabasesId, "MSysDb", kDatabaseType, kSystemObject, &databaseOwner,
               &properties);
     for (std::size_t t = 0; t < skeleton.tables.size(); ++t) {

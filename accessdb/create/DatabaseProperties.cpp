@@ -15,10 +15,16 @@ constexpr std::size_t kValueHeader = 8;  // length, DDL flag, type, name index, 
 
 }  // namespace
 
-std::vector<std::uint8_t> AccessVersionProperty(const std::string& accessVersion) {
-    const std::vector<std::uint8_t> name = EncodeText("AccessVersion", false);
-    const std::vector<std::uint8_t> value = EncodeText(accessVersion, false);
-    std::vector<std::uint8_t> out = {'M', 'R', '2', 0};
+std::vector<std::uint8_t> AccessVersionProperty(const std::string& accessVersion, bool jet3) {
+    // Jet 3 stores names and text in the code page ("KKD"), Jet 4 and ACE in UTF-16 ("MR2");
+    // both texts are ASCII, so their code-page bytes are the characters themselves.
+    const auto stored = [&](const std::string& text) {
+        return jet3 ? std::vector<std::uint8_t>(text.begin(), text.end()) : EncodeText(text, false);
+    };
+    const std::vector<std::uint8_t> name = stored("AccessVersion");
+    const std::vector<std::uint8_t> value = stored(accessVersion);
+    std::vector<std::uint8_t> out = jet3 ? std::vector<std::uint8_t>{'K', 'K', 'D', 0}
+                                         : std::vector<std::uint8_t>{'M', 'R', '2', 0};
 
     AppendU32(out, static_cast<std::uint32_t>(kChunkHeader + 2 + name.size()));
     AppendU16(out, kNamesChunk);

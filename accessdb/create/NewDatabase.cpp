@@ -49,6 +49,8 @@ FormatChoice ChoiceFor(NewDatabaseFormat format, bool accdb) {
         format = accdb ? NewDatabaseFormat::Access2010 : NewDatabaseFormat::Access2003;
     }
     switch (format) {
+        case NewDatabaseFormat::Access97:
+            return {JetVersion::Jet3, "07.53", "97"};
         case NewDatabaseFormat::Access2000:
             return {JetVersion::Jet4, "08.50", "2000"};
         case NewDatabaseFormat::Access2003:
@@ -69,6 +71,8 @@ FormatChoice ChoiceFor(NewDatabaseFormat format, bool accdb) {
 
 std::uint8_t VersionByte(JetVersion version) {
     switch (version) {
+        case JetVersion::Jet3:
+            return 0;
         case JetVersion::Ace12:
             return 2;
         case JetVersion::Ace14:
@@ -116,6 +120,14 @@ void Validate(const std::string& path, const NewDatabaseOptions& options,
     if (format.ace && Utf8ToUtf16(options.password).size() > kMaxEncryptionPasswordLength) {
         throw Error(ErrorKind::Constraint,
                     "The password for '" + path + "' is longer than 255 characters.");
+    }
+    if (format.jet3) {
+        try {
+            create::EncodeJet3Password(options.password);
+        } catch (const Error& e) {
+            throw Error(ErrorKind::Constraint,
+                        "Cannot create '" + path + "': " + std::string(e.what()));
+        }
     }
     if (!format.ace && Utf8ToUtf16(options.password).size() > create::kMaxPasswordLength) {
         throw Error(ErrorKind::Constraint,
@@ -192,9 +204,10 @@ void Publish(const std::string& temporary, const std::string& path) {
 
 std::optional<NewDatabaseFormat> ParseNewDatabaseFormat(const std::string& text) {
     static const std::map<std::string, NewDatabaseFormat> names = {
-        {"2000", NewDatabaseFormat::Access2000}, {"2003", NewDatabaseFormat::Access2003},
-        {"2007", NewDatabaseFormat::Access2007}, {"2010", NewDatabaseFormat::Access2010},
-        {"2016", NewDatabaseFormat::Access2016}, {"2019", NewDatabaseFormat::Access2019}};
+        {"97", NewDatabaseFormat::Access97},     {"2000", NewDatabaseFormat::Access2000},
+        {"2003", NewDatabaseFormat::Access2003}, {"2007", NewDatabaseFormat::Access2007},
+        {"2010", NewDatabaseFormat::Access2010}, {"2016", NewDatabaseFormat::Access2016},
+        {"2019", NewDatabaseFormat::Access2019}};
     const auto it = names.find(text);
     if (it == names.end())
         return std::nullopt;
@@ -215,9 +228,10 @@ void CreateDatabase(const std::string& path, const NewDatabaseOptions& options) 
     const Format& format = *FormatForVersionByte(VersionByte(choice.version));
     Validate(path, options, choice, format);
 
-    // "General Legacy" for Jet 4 and ACE 12, "General" from ACE 14 on: what Access gives new
-    // databases of each format.
-    const bool legacy = choice.version == JetVersion::Jet4 || choice.version == JetVersion::Ace12;
+    // "General 97" for Jet 3 (the LCID alone), "General Legacy" for Jet 4 and ACE 12, "General"
+    // from ACE 14 on: what Access gives new databases of each format.
+    const bool legacy = choice.version == JetVersion::Jet3 || choice.version == JetVersion::Jet4 ||
+                        choice.version == JetVersion::Ace12;
     const SortOrder sortOrder{1033, static_cast<std::uint8_t>(legacy ? 0 : 1)};
     const create::TargetFacts& facts = create::TargetFor(choice.version);
 

@@ -11,9 +11,6 @@ namespace accessdb::create {
 
 namespace {
 
-constexpr std::size_t kUsageMapRowSize = 69;  // as the engine writes them: covers 512 pages
-constexpr std::size_t kInlineMapBits = (kUsageMapRowSize - 5) * 8;
-
 // Usage-map declarations, packed onto as many data pages as they need.
 class MapPages {
   public:
@@ -21,7 +18,8 @@ class MapPages {
         : format_(format), pages_(pages) {}
 
     RowPointer Add() {
-        const std::vector<std::uint8_t> row(kUsageMapRowSize, 0);  // inline, from page 0, empty
+        // Inline, from page 0, empty; as long as the engine of the format writes them.
+        const std::vector<std::uint8_t> row(format_.usageMapRowSize, 0);
         if (current_ == 0 || !RowFits(pages_[current_], format_, row.size())) {
             current_ = static_cast<std::uint32_t>(pages_.size());
             pages_.emplace_back(format_.pageSize, 0);
@@ -41,12 +39,13 @@ class MapPages {
 std::vector<std::uint8_t> GlobalMapPage(const Format& format, std::uint32_t pageCount) {
     std::vector<std::uint8_t> page(format.pageSize, 0);
     InitDataPage(page, format, kGlobalUsageMapPage);
-    std::vector<std::uint8_t> row(kUsageMapRowSize, 0);
-    for (std::uint32_t p = pageCount; p < kInlineMapBits; ++p) {
+    std::vector<std::uint8_t> row(format.usageMapRowSize, 0);
+    const std::size_t inlineBits = (format.usageMapRowSize - 5) * 8;
+    for (std::uint32_t p = pageCount; p < inlineBits; ++p) {
         row[5 + p / 8] |= static_cast<std::uint8_t>(1u << (p % 8));
     }
     AppendRow(page, format, row);
-    AppendRow(page, format, std::vector<std::uint8_t>(kUsageMapRowSize, 0));
+    AppendRow(page, format, std::vector<std::uint8_t>(format.usageMapRowSize, 0));
     return page;
 }
 
@@ -55,7 +54,7 @@ std::vector<std::uint8_t> GlobalMapPage(const Format& format, std::uint32_t page
 Skeleton BuildSkeleton(const Format& format, const TargetFacts& facts, SortOrder sortOrder,
                        const std::string& password) {
     Skeleton s;
-    for (const SystemTable& table : SystemTables()) {
+    for (const SystemTable& table : format.jet3 ? Jet3SystemTables() : SystemTables()) {
         if (format.ace || !table.aceOnly)
             s.tables.push_back(&table);
     }

@@ -2,7 +2,8 @@
 // tables are the same in every ACE version and, for the four Jet tables, in the engine-made
 // Jet 4 database jackcess/adox_jet4.mdb; the header values and access-control entries come from
 // adox_jet4.mdb (Jet 4) and the empty Access-made .accdb files (ACE 12, 14, 16, 17), keeping
-// only the entries of the objects listed in README.md.
+// only the entries of the objects listed in README.md. Access 97 files take theirs from the
+// Access-made ucanaccess/size97.mdb (no engine-made Jet 3 file is at hand).
 #include "accessdb/create/SystemObjects.h"
 
 #include "accessdb/Error.h"
@@ -183,6 +184,83 @@ const std::vector<SystemTable>& SystemTables() {
     return tables;
 }
 
+// The four Jet tables of an Access 97 database, as Access wrote them into ucanaccess/size97.mdb:
+// Text and Binary lengths in bytes (255), blocks in column-number order, the Jet 3 index flags,
+// and MSysQueries without LvExtra. The fixed offsets Access left in the blocks of variable
+// columns are kept as found.
+const std::vector<SystemTable>& Jet3SystemTables() {
+    static const std::vector<SystemTable> tables = {
+        {"MSysObjects",
+         0x80000000u,
+         0x53,
+         17,
+         11,
+         false,
+         {{"Id", ColumnType(0x04), 0, 0, 0x13, 0x00, 0, 4, 0, 0},
+          {"ParentId", ColumnType(0x04), 1, 0, 0x13, 0x00, 4, 4, 0, 0},
+          {"Name", ColumnType(0x0A), 2, 0, 0x12, 0x00, 0, 255, 0, 0},
+          {"Type", ColumnType(0x03), 3, 1, 0x13, 0x00, 8, 2, 0, 0},
+          {"DateCreate", ColumnType(0x08), 4, 1, 0x13, 0x00, 10, 8, 0, 0},
+          {"DateUpdate", ColumnType(0x08), 5, 1, 0x13, 0x00, 18, 8, 0, 0},
+          {"Owner", ColumnType(0x09), 6, 1, 0x32, 0x00, 0, 255, 0, 0},
+          {"Flags", ColumnType(0x04), 7, 2, 0x13, 0x00, 26, 4, 0, 0},
+          {"Database", ColumnType(0x0C), 8, 2, 0x12, 0x00, 0, 0, 0, 0},
+          {"Connect", ColumnType(0x0C), 9, 3, 0x12, 0x00, 0, 0, 0, 0},
+          {"ForeignName", ColumnType(0x0A), 10, 4, 0x12, 0x00, 0, 255, 0, 0},
+          {"RmtInfoShort", ColumnType(0x09), 11, 5, 0x12, 0x00, 0, 255, 0, 0},
+          {"RmtInfoLong", ColumnType(0x0B), 12, 6, 0x12, 0x00, 0, 0, 0, 0},
+          {"Lv", ColumnType(0x0B), 13, 7, 0x12, 0x00, 0, 0, 0, 0},
+          {"LvProp", ColumnType(0x0B), 14, 8, 0x12, 0x00, 0, 0, 0, 0},
+          {"LvModule", ColumnType(0x0B), 15, 9, 0x12, 0x00, 0, 0, 0, 0},
+          {"LvExtra", ColumnType(0x0B), 16, 10, 0x12, 0x00, 0, 0, 0, 0}},
+         {{{{1, 0x01}, {2, 0x01}}, 0x01}, {{{0, 0x01}}, 0x01}},
+         {{"Id", 1, 1, 1}, {"ParentIdName", 0, 0, 0}}},
+        {"MSysACEs",
+         0x80000000u,
+         0x53,
+         4,
+         1,
+         false,
+         {{"ObjectId", ColumnType(0x04), 0, 0, 0x13, 0x00, 0, 4, 0, 0},
+          {"SID", ColumnType(0x09), 1, 0, 0x32, 0x00, 0, 255, 0, 0},
+          {"ACM", ColumnType(0x04), 2, 1, 0x13, 0x00, 4, 4, 0, 0},
+          {"FInheritable", ColumnType(0x01), 3, 1, 0x13, 0x00, 0, 1, 0, 0}},
+         {{{{0, 0x01}}, 0x08}},
+         {{"ObjectId", 0, 0, 0}}},
+        {"MSysQueries",
+         0x80000000u,
+         0x53,
+         7,
+         4,
+         false,
+         {{"ObjectId", ColumnType(0x04), 0, 0, 0x13, 0x00, 0, 4, 0, 0},
+          {"Attribute", ColumnType(0x02), 1, 0, 0x13, 0x00, 4, 1, 0, 0},
+          {"Order", ColumnType(0x09), 2, 0, 0x12, 0x00, 4, 255, 0, 0},
+          {"Name1", ColumnType(0x0A), 3, 1, 0x12, 0x00, 4, 255, 0, 0},
+          {"Name2", ColumnType(0x0A), 4, 2, 0x12, 0x00, 4, 255, 0, 0},
+          {"Expression", ColumnType(0x0C), 5, 3, 0x12, 0x00, 255, 0, 0, 0},
+          {"Flag", ColumnType(0x03), 6, 4, 0x13, 0x00, 5, 2, 0, 0}},
+         {{{{0, 0x01}, {1, 0x01}, {2, 0x01}}, 0x01}},
+         {{"ObjectIdAttribute", 0, 0, 1}}},
+        {"MSysRelationships",
+         0x80000000u,
+         0x53,
+         8,
+         5,
+         false,
+         {{"szRelationship", ColumnType(0x0A), 0, 0, 0x12, 0x00, 0, 255, 0, 0},
+          {"grbit", ColumnType(0x04), 1, 1, 0x13, 0x00, 0, 4, 0, 0},
+          {"ccolumn", ColumnType(0x04), 2, 1, 0x13, 0x00, 4, 4, 0, 0},
+          {"icolumn", ColumnType(0x04), 3, 1, 0x13, 0x00, 8, 4, 0, 0},
+          {"szObject", ColumnType(0x0A), 4, 1, 0x12, 0x00, 0, 255, 0, 0},
+          {"szColumn", ColumnType(0x0A), 5, 2, 0x12, 0x00, 0, 255, 0, 0},
+          {"szReferencedObject", ColumnType(0x0A), 6, 3, 0x12, 0x00, 0, 255, 0, 0},
+          {"szReferencedColumn", ColumnType(0x0A), 7, 4, 0x12, 0x00, 0, 255, 0, 0}},
+         {{{{0, 0x01}}, 0x02}, {{{4, 0x01}}, 0x02}, {{{6, 0x01}}, 0x02}},
+         {{"szObject", 1, 1, 0}, {"szReferencedObject", 2, 2, 0}, {"szRelationship", 0, 0, 0}}}};
+    return tables;
+}
+
 namespace {
 
 // empty2010.accdb and empty2016.accdb share a header creation date, and with it the stored
@@ -317,6 +395,71 @@ const std::vector<AccessControlEntry>& AccessControlOf2010And2016() {
 
 const std::vector<TargetFacts>& Targets() {
     static const std::vector<TargetFacts> targets = {
+        {JetVersion::Jet3,
+         "size97.mdb",
+         {},  // Jet 3 headers hold no creation date
+         {0x1E, 0x25, 0x00, 0x00},
+         {0x0101, 0x0108},
+         "0203",
+         "0301",
+         {{"MSysObjects", "0301", 393216, false},
+          {"MSysACEs", "0301", 393216, false},
+          {"MSysQueries", "0301", 393216, false},
+          {"MSysRelationships", "0301", 917504, false},
+          {"Tables", "0204", 983294, true},
+          {"Tables", "0301", 1048319, true},
+          {"Relationships", "0204", 983294, true},
+          {"Relationships", "0301", 393217, false},
+          {"Databases", "0301", 393216, false},
+          {"MSysDb", "0301", 393230, false},
+          {"MSysDb", "0201", 14, false},
+          {"MSysDb",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           393230, false},
+          {"MSysObjects",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           393300, false},
+          {"MSysACEs",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           393300, false},
+          {"MSysQueries",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           393236, false},
+          {"MSysQueries", "0201", 20, false},
+          {"MSysRelationships",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           393236, false},
+          {"MSysRelationships", "0201", 20, false},
+          {"MSysObjects", "0201", 20, false},
+          {"Tables",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           1048319, true},
+          {"Tables", "0201", 1048319, true},
+          {"Relationships",
+           "01db879320814fab38df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561"
+           "a1"
+           "7236a4b11df561a17236a4b1172cc76e4776cb172df561a17236a4b11df561a17236a4b11df561a17236a4b"
+           "11df561a17236a4b11df561a1723",
+           1048575, true},
+          {"Relationships", "0201", 1048575, true}}},
         {JetVersion::Jet4,
          "adox_jet4.mdb",
          {0x3E, 0x85, 0xD3, 0x3B, 0x3E, 0xAB, 0xE4, 0x40},

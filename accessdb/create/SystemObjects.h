@@ -70,17 +70,19 @@ struct AccessControlEntry {
 struct TargetFacts {
     JetVersion version;
     const char* fixture;                     // the database these facts were read from
-    std::vector<std::uint8_t> creationDate;  // 8 bytes at 0x72
-    std::vector<std::uint8_t> field6A;       // 4 unknown bytes at 0x6A
-    std::uint16_t pageZeroWords[2];          // the first two words at 0xE00
+    std::vector<std::uint8_t> creationDate;  // 8 bytes at 0x72 (none in Jet 3)
+    std::vector<std::uint8_t> field6A;       // 4 unknown bytes after the password (0x6A; J3 0x56)
+    std::uint16_t pageZeroWords[2];          // the first two words at 0xE00 (Jet 3: 0x600)
     const char* engineOwner;                 // Owner of the containers and the Jet tables (hex)
     const char* databaseOwner;               // Owner of MSysDb (hex)
     std::vector<AccessControlEntry> accessControl;
 };
 
 const std::vector<SystemTable>& SystemTables();
+// The Jet tables of an Access 97 (Jet 3) database.
+const std::vector<SystemTable>& Jet3SystemTables();
 const std::vector<TargetFacts>& Targets();
-// The facts for a version (ACE 15 takes ACE 14's); throws NotSupported for Jet 3.
+// The facts for a version (ACE 15 takes ACE 14's).
 const TargetFacts& TargetFor(JetVersion version);
 
 // The bytes of a hex text ("a63c" gives A6 3C).

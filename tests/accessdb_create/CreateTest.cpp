@@ -17,22 +17,31 @@ struct Format {
     const char* file;
 };
 
-const Format kFormats[] = {{"2000", "new2000.mdb"},   {"2003", "new2003.mdb"},
-                           {"2007", "new2007.accdb"}, {"2010", "new2010.accdb"},
-                           {"2016", "new2016.accdb"}, {"2019", "new2019.accdb"}};
+const Format kFormats[] = {{"97", "new97.mdb"},       {"2000", "new2000.mdb"},
+                           {"2003", "new2003.mdb"},   {"2007", "new2007.accdb"},
+                           {"2010", "new2010.accdb"}, {"2016", "new2016.accdb"},
+                           {"2019", "new2019.accdb"}};
 
-const std::vector<std::vector<std::string>>& Rows() {
+// Access 97 stores text in code page 1252: its rows keep to the characters that page holds
+// (the euro sign and the typographic quotes are its bytes 0x80..0x9F).
+const std::vector<std::vector<std::string>>& Rows(const std::string& format = "") {
     static const std::vector<std::vector<std::string>> rows = {
         {"Anna", "1", "short note"},
         {"Ωmega ünïcode 東京", "-42", std::string(5000, 'm')},
         {"O'Brien, \"quoted\"", "2147483647", "<null>"},
     };
-    return rows;
+    static const std::vector<std::vector<std::string>> westernRows = {
+        {"Anna", "1", "short note"},
+        {"Ärger über Café – „€ 5“ ÿ", "-42", std::string(5000, 'm') + " Œuvre"},
+        {"O'Brien, \"quoted\"", "2147483647", "<null>"},
+    };
+    return format == "97" ? westernRows : rows;
 }
 
 class NewDatabase : public ::testing::TestWithParam<Format> {};
 
 TEST_P(NewDatabase, TakesTablesAndRowsThatEveryReaderReadsBack) {
+    const std::vector<std::vector<std::string>>& expected = Rows(GetParam().name);
     const fs::path dir = fixtures::TempDir(std::string("new_") + GetParam().name);
     const std::string path = (dir / GetParam().file).string();
     accessdb::CreateDatabase(path, {*accessdb::ParseNewDatabaseFormat(GetParam().name), ""});
@@ -41,7 +50,7 @@ TEST_P(NewDatabase, TakesTablesAndRowsThatEveryReaderReadsBack) {
 
     std::vector<std::string> statements = {
         "CREATE TABLE `People` (`Name` VARCHAR(100), `Number` LONG, `Note` MEMO)"};
-    for (const auto& row : Rows()) {
+    for (const auto& row : expected) {
         statements.push_back("INSERT INTO `People` VALUES (" + writetest::Quote(row[0]) + ", " +
                              row[1] + ", " +
                              (row[2] == "<null>" ? "NULL" : writetest::Quote(row[2])) + ")");
@@ -50,7 +59,7 @@ TEST_P(NewDatabase, TakesTablesAndRowsThatEveryReaderReadsBack) {
     writetest::ExpectClean(path);
     EXPECT_EQ(accessdb::Database::Open(path, "")->UserTableNames(),
               std::vector<std::string>{"People"});
-    EXPECT_EQ(writetest::ReadRows(path, "People"), Rows());
+    EXPECT_EQ(writetest::ReadRows(path, "People"), expected);
 
     if (writetest::HaveMdbTools()) {
         int status = 0;
@@ -61,24 +70,24 @@ TEST_P(NewDatabase, TakesTablesAndRowsThatEveryReaderReadsBack) {
         EXPECT_EQ(status, 0);
         EXPECT_NE(schema.find("CREATE TABLE [People]"), std::string::npos) << schema;
         const auto exported = writetest::MdbExportRows(path, "People");
-        ASSERT_EQ(exported.size(), Rows().size());
+        ASSERT_EQ(exported.size(), expected.size());
         for (std::size_t i = 0; i < exported.size(); ++i) {
-            EXPECT_EQ(exported[i][0], writetest::AsMdbTools(Rows()[i][0]));
-            EXPECT_EQ(exported[i][1], Rows()[i][1]);
-            EXPECT_EQ(exported[i][2], Rows()[i][2] == "<null>" ? "" : Rows()[i][2]);
+            EXPECT_EQ(exported[i][0], writetest::AsMdbTools(expected[i][0]));
+            EXPECT_EQ(exported[i][1], expected[i][1]);
+            EXPECT_EQ(exported[i][2], expected[i][2] == "<null>" ? "" : expected[i][2]);
         }
     }
     if (writetest::HaveMdbReader()) {
         const testjson::Value dump = writetest::MdbReaderTable(path, "People");
         const auto& rows = dump["tables"].items.at(0)["rows"].items;
-        ASSERT_EQ(rows.size(), Rows().size());
+        ASSERT_EQ(rows.size(), expected.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             auto text = [](const testjson::Value& v) {
                 return v.kind == testjson::Value::Kind::Null ? std::string("<null>") : v.text;
             };
-            EXPECT_EQ(text(rows[i]["Name"]), Rows()[i][0]);
-            EXPECT_EQ(text(rows[i]["Number"]), Rows()[i][1]);
-            EXPECT_EQ(text(rows[i]["Note"]), Rows()[i][2]);
+            EXPECT_EQ(text(rows[i]["Name"]), expected[i][0]);
+            EXPECT_EQ(text(rows[i]["Number"]), expected[i][1]);
+            EXPECT_EQ(text(rows[i]["Note"]), expected[i][2]);
         }
     }
     fs::remove_all(dir);
@@ -100,21 +109,31 @@ TEST(NewDatabaseDefaults, MdbIsJet4In2003FormatAndAccdbIsAce14) {
     fs::remove_all(dir);
 }
 
-// A Jet 4 password is stored as Access stores it: our reader and the header agree on it, and
-// opening needs it, letter case included.
+// A Jet 4 password (UTF-16) and an Access 97 one (code page 1252, no date mask) are stored as
+// Access stores them: our reader and the header agree on them, and opening needs them, letter
+// case included.
 TEST(NewDatabasePassword, Jet4PasswordIsStoredAndRequired) {
     const fs::path dir = fixtures::TempDir("new_password");
-    const std::string path = (dir / "secret.mdb").string();
-    accessdb::CreateDatabase(path,
-                             {accessdb::NewDatabaseFormat::Access2000, "Pässword 20 chars!!"});
-    EXPECT_TRUE(accessdb::ReadDatabaseInfo(path).hasPassword);
-    EXPECT_NO_THROW(accessdb::Database::Open(path, "Pässword 20 chars!!"));
-    for (const std::string wrong : {"", "pässword 20 chars!!", "Pässword"}) {
-        try {
-            accessdb::Database::Open(path, wrong);
-            ADD_FAILURE() << "opened with '" << wrong << "'";
-        } catch (const accessdb::Error& e) {
-            EXPECT_EQ(e.Kind(), accessdb::ErrorKind::WrongPassword);
+    const std::vector<std::pair<accessdb::NewDatabaseFormat, std::string>> cases = {
+        {accessdb::NewDatabaseFormat::Access2000, "P\u00e4ssword 20 chars!!"},
+        {accessdb::NewDatabaseFormat::Access97, "P\u00e4ssw\u00f6rt\u2013\u20ac 20 chars!"}};
+    for (const auto& [format, password] : cases) {
+        SCOPED_TRACE(password);
+        const std::string path =
+            (dir /
+             (format == accessdb::NewDatabaseFormat::Access97 ? "secret97.mdb" : "secret.mdb"))
+                .string();
+        accessdb::CreateDatabase(path, {format, password});
+        EXPECT_TRUE(accessdb::ReadDatabaseInfo(path).hasPassword);
+        EXPECT_NO_THROW(accessdb::Database::Open(path, password));
+        for (const std::string& wrong :
+             {std::string(), "p" + password.substr(1), password.substr(0, 8)}) {
+            try {
+                accessdb::Database::Open(path, wrong);
+                ADD_FAILURE() << "opened with '" << wrong << "'";
+            } catch (const accessdb::Error& e) {
+                EXPECT_EQ(e.Kind(), accessdb::ErrorKind::WrongPassword);
+            }
         }
     }
     fs::remove_all(dir);
@@ -144,6 +163,16 @@ TEST(NewDatabaseRefusals, ExistingFilesWrongFormatsAndLongPasswords) {
         {(dir / "no such folder" / "x.mdb").string(), {}, accessdb::ErrorKind::Io},
         {(dir / "x.mdb").string(),
          {accessdb::NewDatabaseFormat::Access2003, std::string(21, 'p')},
+         accessdb::ErrorKind::Constraint},
+        // Access 97: 20 characters of code page 1252 at most, and only those.
+        {(dir / "x.mdb").string(),
+         {accessdb::NewDatabaseFormat::Access97, std::string(21, 'p')},
+         accessdb::ErrorKind::Constraint},
+        {(dir / "x.mdb").string(),
+         {accessdb::NewDatabaseFormat::Access97, "\u0141\u00f3d\u017a"},
+         accessdb::ErrorKind::Constraint},
+        {(dir / "x.accdb").string(),
+         {accessdb::NewDatabaseFormat::Access97, ""},
          accessdb::ErrorKind::Constraint},
     };
     for (const Case& c : cases) {

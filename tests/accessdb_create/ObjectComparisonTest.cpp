@@ -1,6 +1,7 @@
 // New databases hold the same engine-level system objects as their target databases: the
-// engine-made jackcess/adox_jet4.mdb for Jet 4 and the empty Access-made .accdb files for ACE,
-// compared through our own reader apart from ids, dates, GUIDs and page numbers.
+// engine-made jackcess/adox_jet4.mdb for Jet 4, the empty Access-made .accdb files for ACE and
+// the Access-made ucanaccess/size97.mdb for Access 97, compared through our own reader apart
+// from ids, dates, GUIDs and page numbers.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -20,6 +21,7 @@ struct Target {
 };
 
 const Target kTargets[] = {
+    {"97", "ucanaccess/size97.mdb", ".mdb", "07.53", "General 97"},
     {"2000", "jackcess/adox_jet4.mdb", ".mdb", "08.50", "General Legacy"},
     {"2003", "jackcess/adox_jet4.mdb", ".mdb", "09.50", "General Legacy"},
     {"2007", "jackcess/empty2007.accdb", ".accdb", "09.50", "General Legacy"},
@@ -71,9 +73,10 @@ TEST_P(ObjectComparison, HeaderPageIsTheTargetsByteForByte) {
     const auto dir = fixtures::TempDir(std::string("create_header_") + target.format);
     const std::string path = (dir / (std::string("new") + target.extension)).string();
     accessdb::CreateDatabase(path, {*accessdb::ParseNewDatabaseFormat(target.format), ""});
-    const std::string made = fixtures::ReadText(path).substr(0, 4096);
+    const std::size_t pageSize = accessdb::ReadDatabaseInfo(path).pageSize;
+    const std::string made = fixtures::ReadText(path).substr(0, pageSize);
     const std::string expected =
-        fixtures::ReadText(fixtures::Dir() / target.fixture).substr(0, 4096);
+        fixtures::ReadText(fixtures::Dir() / target.fixture).substr(0, pageSize);
     std::vector<std::size_t> differences;
     for (std::size_t i = 0; i < made.size() && i < expected.size(); ++i) {
         if (made[i] != expected[i])

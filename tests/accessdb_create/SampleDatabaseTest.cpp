@@ -321,6 +321,86 @@ TEST_F(SampleDatabaseTest, BothSampleAppendsStoreTheSameValuesInEveryLocale) {
     fs::remove_all(dir);
 }
 
+// The sample import into an Access 97 database made from nothing: `accessdb create --format 97`,
+// the sample database's own statements, both sample appends and a new table from the third
+// file. Every reader sees the rows, typed as the files hold them, in code page 1252.
+TEST(SampleImportIntoAccess97, ANewJet3DatabaseTakesTheSampleDatabaseAndItsAppends) {
+    const fs::path accessdbTool = BinDir() / "accessdb";
+    if (BinDir().empty() || !fs::exists(accessdbTool) || !fs::exists(BinDir() / "quillmere-import"))
+        GTEST_SKIP() << "the tools are not built (run the tests through ctest)";
+    const fs::path dir = fixtures::TempDir("sample_97");
+    const std::string path = (dir / "sample97.mdb").string();
+    int status = 0;
+    const std::string made = writetest::RunCapture(
+        ShellQuote(accessdbTool.string()) + " create " + ShellQuote(path) + " --format 97 2>&1",
+        &status);
+    ASSERT_EQ(status, 0) << made;
+    EXPECT_EQ(accessdb::ReadDatabaseInfo(path).formatName, "Jet 3");
+
+    std::string statements;
+    std::ifstream sql(fs::path(std::getenv("QUILLMERE_SOURCE_DIR")) / "app/sample/sample.sql");
+    for (std::string line; std::getline(sql, line);) {
+        if (!line.empty() && line.rfind("--", 0) != 0)
+            statements += " " + ShellQuote(line);
+    }
+    const std::string filled = writetest::RunCapture(
+        ShellQuote(accessdbTool.string()) + " sql " + ShellQuote(path) + statements + " 2>&1",
+        &status);
+    ASSERT_EQ(status, 0) << filled;
+
+    for (const SampleAppend& sample : SampleAppends()) {
+        const std::string output = RunAppend("LC_ALL=C ", dir, path, sample, status);
+        EXPECT_EQ(status, 0) << output;
+        EXPECT_NE(output.find("Done.\n"), std::string::npos) << output;
+    }
+    const std::string created = writetest::RunImport(
+        "--database " + ShellQuote(path) + " --delimiter semicolon " +
+            ShellQuote(SampleFile("orders_semicolon.csv").string()) + " </dev/null",
+        &status, "LC_ALL=C XDG_STATE_HOME=" + ShellQuote(dir.string()) + " ");
+    EXPECT_EQ(status, 0) << created;
+
+    writetest::ExpectClean(path);
+    std::string summary;
+    if (!writetest::AccessCheckTool().empty()) {
+        EXPECT_EQ(writetest::AccessCheck(path, "", &summary), 0) << summary;
+    }
+    const std::map<std::string, std::size_t> expectedRows{
+        {"Customers", 2 + LinesOf(SampleFile("customers.csv"), ",").size() - 1},
+        {"Stock", 2 + LinesOf(SampleFile("stock_tab.csv"), "\t").size() - 1},
+        {"NewTable1", LinesOf(SampleFile("orders_semicolon.csv"), ";").size() - 1}};
+    for (const auto& [table, count] : expectedRows) {
+        SCOPED_TRACE(table);
+        const Rows rows = writetest::ReadRows(path, table);
+        EXPECT_EQ(rows.size(), count);
+        if (writetest::HaveMdbTools()) {
+            EXPECT_EQ(writetest::MdbExportRows(path, table).size(), count);
+        }
+        if (writetest::HaveMdbReader()) {
+            EXPECT_EQ(
+                writetest::MdbReaderTable(path, table)["tables"].items.at(0)["rows"].items.size(),
+                count);
+        }
+    }
+    // Text in code page 1252 ("Tromsø" from the statements) and typed values from the files.
+    const Rows customers = writetest::ReadRows(path, "Customers");
+    EXPECT_EQ(customers[1][2], "Troms\u00f8");
+    EXPECT_EQ(customers[2],
+              (std::vector<std::string>{"C001", "Harwell Bakery", "Leeds", "United Kingdom",
+                                        "orders@harwellbakery.example", "2019-03-14 00:00:00"}));
+    EXPECT_EQ(
+        writetest::ReadRows(path, "Stock")[4],
+        (std::vector<std::string>{"LC-010", "Lens cloth, pack of 10", "North", "860", "200"}));
+    if (writetest::HaveMdbTools()) {
+        EXPECT_EQ(writetest::MdbExportRows(path, "Customers")[1][2], "Troms\u00f8");
+        EXPECT_EQ(writetest::MdbExportRows(path, "Customers")[2][5], "03/14/19 00:00:00");
+    }
+    if (writetest::HaveMdbReader()) {
+        const auto dump = writetest::MdbReaderTable(path, "Customers");
+        EXPECT_EQ(dump["tables"].items.at(0)["rows"].items.at(1)["City"].text, "Troms\u00f8");
+    }
+    fs::remove_all(dir);
+}
+
 // Creating a table from a sample file, as a new user might first: every column is text, so the
 // sample database takes that next to the appends.
 TEST_F(SampleDatabaseTest, TakesAnAppendAndANewTable) {

@@ -19,8 +19,8 @@ namespace create_test {
 // Objects of the Access application that the engine does not write: left out of the
 // comparison (names starting so).
 inline bool IsApplicationObject(const std::string& name) {
-    for (const char* prefix :
-         {"f_", "MSysWSDP", "MSysNavPane", "MSysAccessStorage", "MSysResources"}) {
+    for (const char* prefix : {"f_", "MSysWSDP", "MSysNavPane", "MSysAccessStorage",
+                               "MSysResources", "MSysModules", "MSysAccessObjects"}) {
         if (name.rfind(prefix, 0) == 0)
             return true;
     }
@@ -168,7 +168,8 @@ inline Description Describe(const std::string& path, const std::string& password
                           " owner=" + Hex(row[column("Owner")].bytes));
         const accessdb::Value& props = row[column("LvProp")];
         if (name == "MSysDb" && !props.null) {
-            for (const accessdb::Property& p : accessdb::ReadPropertyBlob(props.bytes)) {
+            for (const accessdb::Property& p :
+                 accessdb::ReadPropertyBlob(props.bytes, db->Pages().Header().codePage)) {
                 if (p.object.empty() && p.name == "AccessVersion")
                     d.accessVersion = p.Text();
             }

@@ -3,7 +3,8 @@
 // afterwards opens, passes the check and the other readers, and holds a prefix of the rows:
 // every row of a group written before the kill, none after the statement that was running.
 // The same for a table with a primary key and two more indexes (every index agrees with the
-// rows afterwards) and for an encrypted .accdb, whose journal holds pages as stored.
+// rows afterwards; in an Access 97 file too) and for an encrypted .accdb, whose journal holds
+// pages as stored.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32  // the child writer is forked
@@ -88,8 +89,9 @@ void Acknowledge(accessdb::Database& db, int ack, int row) {
 }
 
 // The child for the indexed table: row i has the running number i, a primary key and a
-// unique text key in scattered order, and a non-unique date. Never returns.
-[[noreturn]] void IndexedWriter(const std::string& path, int ack, int start) {
+// unique text key in scattered order, and a non-unique date. Never returns. `western`: text an
+// Access 97 file (code page 1252) can hold.
+[[noreturn]] void IndexedWriter(const std::string& path, int ack, int start, bool western) {
     try {
         auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
         auto rows = db->Inserter("Keyed");
@@ -97,7 +99,8 @@ void Acknowledge(accessdb::Database& db, int ack, int row) {
             const std::uint32_t scattered = static_cast<std::uint32_t>(i) * 2654435761u;
             std::vector<accessdb::Value> values{
                 LongValue(static_cast<std::int32_t>(scattered >> 1)), LongValue(i),
-                TextValue("Schlüssel " + std::to_string(scattered) + " ключ"),
+                TextValue("Schlüssel " + std::to_string(scattered) +
+                          (western ? " Œuvre" : " ключ")),
                 DateValue(45000.0 + (scattered % 1000))};
             rows.Insert(values);
             Acknowledge(*db, ack, i);
@@ -159,12 +162,13 @@ KillOutcome KillOnce(Child child, int committed, int round, int maxDelay, std::m
 
 // mdb-export, mdb-reader and (when QUILLMERE_ACCESSCHECK names it) the Jackcess checker agree
 // that the table holds `rows` rows.
-void ExpectOtherReadersAgree(const std::string& path, std::size_t rows) {
+void ExpectOtherReadersAgree(const std::string& path, std::size_t rows,
+                             const std::string& table = "Log") {
     if (HaveMdbTools()) {
-        EXPECT_EQ(MdbExportRows(path, "Log").size(), rows) << "mdb-export, " << path;
+        EXPECT_EQ(MdbExportRows(path, table).size(), rows) << "mdb-export, " << path;
     }
     if (HaveMdbReader()) {
-        EXPECT_EQ(MdbReaderTable(path, "Log")["tables"].items.at(0)["rows"].items.size(), rows)
+        EXPECT_EQ(MdbReaderTable(path, table)["tables"].items.at(0)["rows"].items.size(), rows)
             << "mdb-reader, " << path;
     }
     if (const char* checker = std::getenv("QUILLMERE_ACCESSCHECK")) {
@@ -299,8 +303,12 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
     const fs::path dir = TempDir("crash_indexed");
     const char* seed = std::getenv("QUILLMERE_CRASH_SEED");
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::atoi(seed)) : 20261209u);
-    for (const std::string fixture : {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb"}) {
+    // The Access 97 file: 2 KiB pages, Jet 3 index pages and keys; every surviving file also
+    // goes to the other readers.
+    for (const std::string fixture :
+         {"jackcess/empty2003.mdb", "jackcess/empty2016.accdb", "ucanaccess/size97.mdb"}) {
         SCOPED_TRACE(fixture);
+        const bool jet3 = fixture == "ucanaccess/size97.mdb";
         const std::string path = CopyFixture(fixture, dir);
         {
             using accessdb::ColumnType;
@@ -320,8 +328,8 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
         int committed = 0;
         for (int round = 0; round < kIndexedRounds; ++round) {
             const KillOutcome outcome =
-                KillOnce([&](int ack) { IndexedWriter(path, ack, committed); }, committed, round,
-                         60000, random);
+                KillOnce([&](int ack) { IndexedWriter(path, ack, committed, jet3); }, committed,
+                         round, 60000, random);
             if (::testing::Test::HasFailure())
                 return;
             // Every row of a written group is there, none past the statement that was running.
@@ -333,6 +341,8 @@ TEST(CrashSafety, IndexedTableWriterKilledAtRandomMoments) {
             }
             committed = static_cast<int>(rows.size());
             ExpectClean(path);  // every index agrees with the rows
+            if (jet3)
+                ExpectOtherReadersAgree(path, rows.size(), "Keyed");
             if (::testing::Test::HasFailure())
                 return;
         }

@@ -235,7 +235,8 @@ class RowGenerator {
             const auto lv = static_cast<std::size_t>(propColumn - def.columns.data());
             if (row[id].integer != object->id || row[lv].null)
                 continue;
-            for (const accessdb::Property& p : accessdb::ReadPropertyBlob(row[lv].bytes)) {
+            for (const accessdb::Property& p :
+                 accessdb::ReadPropertyBlob(row[lv].bytes, db.Pages().Header().codePage)) {
                 const accessdb::ColumnDef* column = table_.FindColumn(p.object);
                 if (column != nullptr && p.name == "Required" && !p.data.empty() &&
                     p.data[0] != 0) {

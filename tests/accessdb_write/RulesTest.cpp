@@ -291,7 +291,62 @@ TEST(TableRules, FixtureTablesEnforceTheirPropertiesAndStayUnchangedWhenRefused)
     }
     db.reset();
     writetest::ExpectClean(deleted);
+    // Table1 of testV1997 (Access 97, properties in code page 1252): A and B do not allow '', the
+    // numeric columns and the Currency default to 0.
+    const std::string jet3 = writetest::CopyFixture("jackcess/testV1997.mdb", dir);
+    const std::size_t before = writetest::ReadRows(jet3, "Table1").size();
+    ExpectRefused(jet3, "INSERT INTO `Table1` (`A`, `B`, `I`) VALUES('x', '', -1)", 3315,
+                  "'Table1.B' cannot be a zero-length string");
+    writetest::Execute(jet3, {"INSERT INTO `Table1` (`A`, `I`) VALUES('x', -1)"});
+    const auto jet3Rows = writetest::ReadRows(jet3, "Table1");
+    ASSERT_EQ(jet3Rows.size(), before + 1);
+    EXPECT_EQ(jet3Rows.back(), (std::vector<std::string>{"x", "<null>", "0", "0", "0", "0",
+                                                         "<null>", "0.0000", jet3Rows.back()[8]}));
+    writetest::ExpectClean(jet3);
     std::filesystem::remove_all(dir);
+}
+
+// An Access 97 property blob ("KKD"): names and text values are bytes of the database's code
+// page, not UTF-16, so "Preis zu hoch f\xFCr Caf\xE9" must come back as that text.
+TEST(TableRules, Jet3PropertyTextIsInTheCodePage) {
+    std::vector<std::uint8_t> blob{'K', 'K', 'D', 0};
+    const auto u16 = [](std::vector<std::uint8_t>& out, std::size_t v) {
+        out.push_back(static_cast<std::uint8_t>(v));
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    const auto chunk = [&](std::uint16_t type, const std::vector<std::uint8_t>& body) {
+        const std::size_t length = body.size() + 6;
+        for (int shift = 0; shift < 32; shift += 8)
+            blob.push_back(static_cast<std::uint8_t>(length >> shift));
+        u16(blob, type);
+        blob.insert(blob.end(), body.begin(), body.end());
+    };
+    const std::string name = "ValidationText";
+    const std::string column = "Caf\xE9";  // cp1252
+    const std::string text = "Preis zu hoch f\xFCr Caf\xE9";
+    std::vector<std::uint8_t> names;
+    u16(names, name.size());
+    names.insert(names.end(), name.begin(), name.end());
+    chunk(0x0080, names);
+    std::vector<std::uint8_t> values;
+    const std::size_t nameBlock = 6 + column.size();
+    for (int shift = 0; shift < 32; shift += 8)
+        values.push_back(static_cast<std::uint8_t>(nameBlock >> shift));
+    u16(values, column.size());
+    values.insert(values.end(), column.begin(), column.end());
+    u16(values, 8 + text.size());
+    values.push_back(0);  // not DDL
+    values.push_back(static_cast<std::uint8_t>(ColumnType::Text));
+    u16(values, 0);  // the first name
+    u16(values, text.size());
+    values.insert(values.end(), text.begin(), text.end());
+    chunk(0x0001, values);
+
+    const std::vector<Property> props = accessdb::ReadPropertyBlob(blob, 1252);
+    ASSERT_EQ(props.size(), 1u);
+    EXPECT_EQ(props[0].name, "ValidationText");
+    EXPECT_EQ(props[0].object, "Caf\xC3\xA9");
+    EXPECT_EQ(props[0].Text(), "Preis zu hoch f\xC3\xBCr Caf\xC3\xA9");
 }
 
 }  // namespace

@@ -186,7 +186,8 @@ TableRules TableRules::Load(PageFile& pages, std::shared_ptr<const TableDef> cat
         if (blob.null || blob.bytes.empty()) {
             break;
         }
-        return FromProperties(table, ReadPropertyBlob(Bytes(blob.bytes.data(), blob.bytes.size())));
+        return FromProperties(table, ReadPropertyBlob(Bytes(blob.bytes.data(), blob.bytes.size()),
+                                                      pages.Header().codePage));
     }
     return FromProperties(table, {});
 }
