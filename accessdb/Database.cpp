@@ -141,17 +141,13 @@ std::unique_ptr<TableCursor> Database::OpenQuery(const std::string& sql) {
     return OpenTable(ParseSelectAll(sql));
 }
 
-Writer& Database::RequireWriter(const std::string& what) {
-    if (!writer_) {
-        throw Error(ErrorKind::ReadOnly, "The database '" + Path() +
-                                             "' is open for reading only; " + what +
-                                             " cannot be executed.");
-    }
-    return *writer_;
+void Database::ThrowReadOnly(const std::string& what) const {
+    throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is open for reading only; " +
+                                         what + " cannot be executed.");
 }
 
 void Database::CreateTable(const TableDefinition& definition) {
-    Writer& writer = RequireWriter("creating table '" + definition.name + "'");
+    Writer& writer = RequireWriter([&] { return "creating table '" + definition.name + "'"; });
     Guard([&] {
         writer.CreateTable(definition);
         return 0;
@@ -159,7 +155,8 @@ void Database::CreateTable(const TableDefinition& definition) {
 }
 
 void Database::CreateIndex(const std::string& table, const IndexDefinition& index) {
-    Writer& writer = RequireWriter("creating index '" + index.name + "' on table '" + table + "'");
+    Writer& writer = RequireWriter(
+        [&] { return "creating index '" + index.name + "' on table '" + table + "'"; });
     Guard([&] {
         writer.CreateIndex(table, index);
         return 0;
@@ -167,18 +164,20 @@ void Database::CreateIndex(const std::string& table, const IndexDefinition& inde
 }
 
 RowInserter Database::Inserter(const std::string& table) {
-    Writer& writer = RequireWriter("adding rows to table '" + table + "'");
+    Writer& writer = RequireWriter([&] { return "adding rows to table '" + table + "'"; });
     Guard([&] { return &writer.Table(table); });
     return RowInserter(*this, table);
 }
 
 const TableDef& RowInserter::Table() {
-    Writer& writer = database_->RequireWriter("adding rows to table '" + table_ + "'");
+    Writer& writer =
+        database_->RequireWriter([&] { return "adding rows to table '" + table_ + "'"; });
     return *database_->Guard([&] { return &writer.Table(table_); });
 }
 
 void RowInserter::Insert(std::vector<Value>& values, const std::vector<bool>& supplied) {
-    Writer& writer = database_->RequireWriter("adding rows to table '" + table_ + "'");
+    Writer& writer =
+        database_->RequireWriter([&] { return "adding rows to table '" + table_ + "'"; });
     database_->Guard([&] {
         writer.Insert(table_, values, supplied);
         return 0;

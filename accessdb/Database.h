@@ -133,7 +133,15 @@ class Database {
   private:
     friend class RowInserter;
     Database(std::unique_ptr<PageFile> pages, OpenMode mode);
-    Writer& RequireWriter(const std::string& what);
+    // The writer; without one, throws ReadOnly naming what was attempted. `what` makes that
+    // text only then: the import asks for the writer once a row.
+    template <class Describe>
+    Writer& RequireWriter(Describe&& what) {
+        if (!writer_)
+            ThrowReadOnly(what());
+        return *writer_;
+    }
+    [[noreturn]] void ThrowReadOnly(const std::string& what) const;
     // Checks that the file may be written and prepares it (lock file, journal recovery).
     void PrepareForWriting();
 

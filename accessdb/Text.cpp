@@ -116,25 +116,40 @@ std::vector<std::uint8_t> EncodeAnyText(const std::string& utf8, bool allowCompr
     return out;
 }
 
+// Whether every byte lies in 0x01..0x7F, eight bytes at a time: text is encoded once a value
+// of every row.
+bool IsAsciiWithoutNul(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        // A high bit set, or a zero byte (word - ones borrows into its high bit).
+        if (((word | ((word - kOnes) & ~word)) & kHighBits) != 0) {
+            return false;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == 0 || byte >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void EncodeTextInto(const std::string& utf8, bool allowCompression,
                     std::vector<std::uint8_t>& out) {
     // Plain ASCII (the usual case) is encoded in place; anything else goes the general way.
-    bool ascii = true;
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0 || byte >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (!ascii) {
+    if (!IsAsciiWithoutNul(utf8)) {
         out = EncodeAnyText(utf8, allowCompression);
         return;
     }
+    // Every byte of `out` is written below: its old contents need no clearing.
     const std::size_t n = utf8.size();
-    out.clear();
     if (allowCompression && n > 2 && n <= 1024) {
         out.resize(n + 2);
         out[0] = 0xFF;

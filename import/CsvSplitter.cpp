@@ -43,6 +43,10 @@ size_t CsvSplitter::FindDelimiter(std::string_view line, size_t from) const {
     if (!delimiterMatches_) {
         return std::string_view::npos;
     }
+    // One character (the usual comma, semicolon or tab): the plain character search.
+    if (delimiter_.size() == 1) {
+        return line.find(delimiter_[0], from);
+    }
     return line.find(delimiter_, from);
 }
 

@@ -1,25 +1,14 @@
 #include "import/Statements.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace quillmere {
 namespace {
 
 // Cuts count characters from the end; text shorter than that becomes empty.
 void DropLast(std::string& text, size_t count) {
     text.resize(text.size() > count ? text.size() - count : 0);
-}
-
-void AppendDoublingApostrophes(std::string& out, std::string_view value) {
-    size_t from = 0;
-    for (;;) {
-        const size_t apostrophe = value.find('\'', from);
-        if (apostrophe == std::string_view::npos) {
-            out.append(value.substr(from));
-            return;
-        }
-        out.append(value.substr(from, apostrophe + 1 - from));
-        out.push_back('\'');
-        from = apostrophe + 1;
-    }
 }
 
 }  // namespace
@@ -43,21 +32,45 @@ std::string CreateTableStatement(std::string_view table, const std::vector<std::
 void BuildInsertRowStatement(std::string& out, std::string_view table,
                              std::span<const std::string_view> values,
                              const std::vector<bool>& emptyAsNull) {
-    out.assign("INSERT INTO `");
-    out.append(table);
-    out.append("` VALUES(");
+    constexpr std::string_view kStart = "INSERT INTO `";
+    constexpr std::string_view kValues = "` VALUES(";
+    // Once a line: the text is written in place into room for the longest it can be (every
+    // character an apostrophe), then cut to what it took.
+    std::size_t most = kStart.size() + table.size() + kValues.size() + 2;
+    for (const auto value : values) {
+        most += std::max<std::size_t>(5, 2 * value.size() + 3);  // NULL, or '...',
+    }
+    out.resize(most);
+    char* p = out.data();
+    auto put = [&p](std::string_view text) {
+        std::memcpy(p, text.data(), text.size());
+        p += text.size();
+    };
+    put(kStart);
+    put(table);
+    put(kValues);
     for (size_t j = 0; j < values.size(); ++j) {
         const auto value = values[j];
         if (value.empty() && j < emptyAsNull.size() && emptyAsNull[j]) {
-            out.append("NULL,");
+            put("NULL,");
             continue;
         }
-        out.push_back('\'');
-        AppendDoublingApostrophes(out, value);
-        out.append("',");
+        *p++ = '\'';
+        if (value.find('\'') == std::string_view::npos) {
+            put(value);
+        } else {
+            for (const char c : value) {
+                *p++ = c;
+                if (c == '\'') {
+                    *p++ = '\'';
+                }
+            }
+        }
+        put("',");
     }
-    DropLast(out, 1);
-    out.append(");");
+    --p;  // the last comma; without values the parenthesis, leaving text the database rejects
+    put(");");
+    out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 std::string InsertRowStatement(std::string_view table, std::span<const std::string_view> values) {

@@ -141,17 +141,28 @@ void CreateIndexOn(Database& database, const CreateIndex& statement) {
     database.CreateIndex(statement.table, ToIndex(statement.index));
 }
 
-// Reused from statement to statement: the import sends one INSERT per line.
+// Reused from statement to statement: the import sends one INSERT per line, each into the
+// table and with the column list (none) of the one before.
 struct InsertState {
     std::vector<int> positions;
+    // What `positions` were resolved for: the writer's definition (where it lives and its
+    // page, as a new writer may take the place of one let go), its column count, the
+    // statement's column list.
+    const TableDef* resolvedFor = nullptr;
+    std::uint32_t resolvedPage = 0;
+    std::size_t resolvedColumnCount = 0;
+    std::vector<std::string> resolvedNames;
     std::vector<Value> values;
     std::vector<bool> supplied;
 };
 
-void Insert(Database& database, const InsertInto& statement, InsertState& state) {
-    RowInserter inserter = database.Inserter(statement.table);
-    const TableDef& def = inserter.Table();
+void ResolvePositions(const TableDef& def, const InsertInto& statement, InsertState& state) {
     const std::size_t columnCount = def.columns.size();
+    if (state.resolvedFor == &def && state.resolvedPage == def.page &&
+        state.resolvedColumnCount == columnCount && state.resolvedNames == statement.columns) {
+        return;
+    }
+    state.resolvedFor = nullptr;
     state.positions.clear();
     if (statement.columns.empty()) {
         for (std::size_t i = 0; i < columnCount; ++i) {
@@ -170,6 +181,17 @@ void Insert(Database& database, const InsertInto& statement, InsertState& state)
             state.positions.push_back(static_cast<int>(column - def.columns.data()));
         }
     }
+    state.resolvedFor = &def;
+    state.resolvedPage = def.page;
+    state.resolvedColumnCount = columnCount;
+    state.resolvedNames = statement.columns;
+}
+
+void Insert(Database& database, const InsertInto& statement, InsertState& state) {
+    RowInserter inserter = database.Inserter(statement.table);
+    const TableDef& def = inserter.Table();
+    const std::size_t columnCount = def.columns.size();
+    ResolvePositions(def, statement, state);
     if (statement.values.size() != state.positions.size()) {
         throw Error(ErrorKind::Constraint,
                     "Number of query values and destination fields are not the same: table '" +
@@ -184,10 +206,11 @@ void Insert(Database& database, const InsertInto& statement, InsertState& state)
         state.values[i].null = true;
         state.values[i].type = def.columns[i].type;
     }
+    const NumberDateLocale& locale = NumberDateLocale::Process();
     for (std::size_t v = 0; v < state.positions.size(); ++v) {
         const auto position = static_cast<std::size_t>(state.positions[v]);
-        LiteralToValue(def.name, def.columns[position], statement.values[v],
-                       state.values[position]);
+        LiteralToValue(def.name, def.columns[position], statement.values[v], state.values[position],
+                       locale);
         state.supplied[position] = true;
     }
     inserter.Insert(state.values, state.supplied);

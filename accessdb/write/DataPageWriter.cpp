@@ -1,6 +1,5 @@
 #include "accessdb/write/DataPageWriter.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace accessdb {
@@ -11,7 +10,8 @@ constexpr std::size_t kOwner = 4;
 }  // namespace
 
 void InitDataPage(MutableBytes page, const Format& format, std::uint32_t owner) {
-    std::fill(page.begin(), page.end(), 0);
+    // The page comes zeroed (PageAllocator::NewPage, a new page image): a table's import fills
+    // a new page every few dozen rows, and zeroing it again was a measurable share of it.
     page[0] = kPageData;
     page[1] = 0x01;
     StoreU16(page.data() + kFreeSpace, format.dataInitialFreeSpace);

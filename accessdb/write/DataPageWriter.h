@@ -9,8 +9,8 @@
 
 namespace accessdb {
 
-// Fills a zeroed page as an empty data page of `owner` (a TDEF page; or the text "LVAL" for
-// long-value pages, see InitLongValuePage).
+// Fills a zeroed page (it must be: only the header is written) as an empty data page of `owner` (a
+// TDEF page; or the text "LVAL" for long-value pages, see InitLongValuePage).
 void InitDataPage(MutableBytes page, const Format& format, std::uint32_t owner);
 void InitLongValuePage(MutableBytes page, const Format& format);
 

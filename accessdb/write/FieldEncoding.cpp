@@ -101,13 +101,16 @@ double NowAsDateTime() {
 
 void EncodeField(const ColumnDef& column, const Value& value, StoredField& out,
                  const TextStorage& text) {
-    out.bytes.clear();
+    // Every value below sets the whole of out.bytes: bytes kept from the last row are
+    // overwritten in place, so that a text of the same length as before costs no resizing.
     if (column.type == ColumnType::Boolean) {
+        out.bytes.clear();
         out.present = !value.null && value.boolean;
         return;
     }
     out.present = !value.null;
     if (value.null) {
+        out.bytes.clear();
         return;
     }
     switch (column.type) {

@@ -55,6 +55,12 @@ std::size_t RowSizeWithout(const TableDef& table, const Format& format,
 
 void EncodeRow(const TableDef& table, const Format& format, const std::vector<StoredField>& fields,
                std::vector<std::uint8_t>& out) {
+    RowScratch scratch;
+    EncodeRow(table, format, fields, out, scratch);
+}
+
+void EncodeRow(const TableDef& table, const Format& format, const std::vector<StoredField>& fields,
+               std::vector<std::uint8_t>& out, RowScratch& scratch) {
     const std::size_t countSize = RowCountFieldSize(format);
     const std::size_t fixedSize = FixedAreaSize(table);
     const std::size_t maxColumns = std::max<std::size_t>(table.maxColumns, table.columns.size());
@@ -68,10 +74,12 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
     } else {
         StoreU16(out.data(), static_cast<std::uint16_t>(maxColumns));
     }
-    std::vector<std::uint8_t> nullMask(NullMaskSize(maxColumns), 0);
+    std::vector<std::uint8_t>& nullMask = scratch.nullMask;
+    nullMask.assign(NullMaskSize(maxColumns), 0);
 
     // Variable columns by their slot in the offset table; deleted columns leave empty slots.
-    std::vector<const StoredField*> bySlot(table.varColumns, nullptr);
+    std::vector<const StoredField*>& bySlot = scratch.bySlot;
+    bySlot.assign(table.varColumns, nullptr);
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         const ColumnDef& column = table.columns[i];
         const StoredField& field = fields[i];
@@ -100,15 +108,28 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
     }
     if (HasVariableSection(table)) {
         // offsets[slot] = where the slot's data starts; the last entry is the end of the data.
-        std::vector<std::size_t> offsets(table.varColumns + 1u);
-        for (std::size_t slot = 0; slot < bySlot.size(); ++slot) {
-            offsets[slot] = out.size();
-            const StoredField* field = bySlot[slot];
+        // The row grows once to its data (and, Jet 4, offset table) size and is written in
+        // place: this runs once a row.
+        std::vector<std::size_t>& offsets = scratch.offsets;
+        offsets.assign(table.varColumns + 1u, 0);
+        std::size_t dataSize = 0;
+        for (const StoredField* field : bySlot) {
             if (field != nullptr && field->present) {
-                out.insert(out.end(), field->bytes.begin(), field->bytes.end());
+                dataSize += field->bytes.size();
             }
         }
-        offsets.back() = out.size();
+        std::size_t at = out.size();
+        const std::size_t offsetTableSize = format.jet3 ? 0 : 2 * (offsets.size() + 1);
+        out.resize(at + dataSize + offsetTableSize);
+        for (std::size_t slot = 0; slot < bySlot.size(); ++slot) {
+            offsets[slot] = at;
+            const StoredField* field = bySlot[slot];
+            if (field != nullptr && field->present && !field->bytes.empty()) {
+                std::memcpy(out.data() + at, field->bytes.data(), field->bytes.size());
+                at += field->bytes.size();
+            }
+        }
+        offsets.back() = at;
         if (format.jet3) {
             // EOD and the offsets, last first; the jump table; the variable count.
             const std::size_t jumps =
@@ -130,13 +151,12 @@ void EncodeRow(const TableDef& table, const Format& format, const std::vector<St
             }
             out.push_back(static_cast<std::uint8_t>(table.varColumns));
         } else {
-            std::uint8_t word[2];
-            for (std::size_t i = offsets.size(); i-- > 0;) {
+            // EOD and the offsets, last first, then the variable count.
+            std::uint8_t* word = out.data() + at;
+            for (std::size_t i = offsets.size(); i-- > 0; word += 2) {
                 StoreU16(word, static_cast<std::uint16_t>(offsets[i]));
-                out.insert(out.end(), word, word + 2);
             }
             StoreU16(word, table.varColumns);
-            out.insert(out.end(), word, word + 2);
         }
     }
     out.insert(out.end(), nullMask.begin(), nullMask.end());

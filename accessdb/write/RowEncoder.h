@@ -16,8 +16,18 @@ struct StoredField {
     std::vector<std::uint8_t> bytes;
 };
 
+// Working storage of EncodeRow, kept by a caller that encodes row after row so that a row
+// costs no allocation.
+struct RowScratch {
+    std::vector<std::uint8_t> nullMask;
+    std::vector<const StoredField*> bySlot;
+    std::vector<std::size_t> offsets;
+};
+
 // Encodes the row of `table` whose values are `fields` (in the order of table.columns) into
 // `out`. Throws Error(Constraint) "Record is too large." when it exceeds the format's limit.
+void EncodeRow(const TableDef& table, const Format& format, const std::vector<StoredField>& fields,
+               std::vector<std::uint8_t>& out, RowScratch& scratch);
 void EncodeRow(const TableDef& table, const Format& format, const std::vector<StoredField>& fields,
                std::vector<std::uint8_t>& out);
 

@@ -128,8 +128,15 @@ void TableWriter::StoreRowCount() {
     StoreU32(tdef->bytes.data() + pages_.format().tdefRowCount, table_->rowCount);
 }
 
+void TableWriter::StorePendingRowCount() {
+    if (rowCountPending_) {
+        StoreRowCount();
+        rowCountPending_ = false;
+    }
+}
+
 RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
-                               const std::vector<Value>& values) {
+                               const std::vector<Value>& values, bool deferCount) {
     const Format& format = pages_.format();
     // Every key first: a row an index refuses must not reach a page.
     std::vector<IndexState>& indexes = Indexes();
@@ -143,7 +150,7 @@ RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
         }
         keys_[i] = PendingKey{IndexKey(index, values), allNull};
     }
-    EncodeRow(*table_, format, fields, rowBuffer_);
+    EncodeRow(*table_, format, fields, rowBuffer_, rowScratch_);
     const std::uint32_t pageNumber = PageWithRoom(rowBuffer_.size());
     MutablePageRef page = pages_.Modify(pageNumber);
     const RowPointer where{pageNumber, AppendRow(page->Mutable(), format, rowBuffer_)};
@@ -153,8 +160,14 @@ RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
             InsertIndexEntry(i, keys_[i]->key, keys_[i]->allNull, where);
         }
     }
+    // Counted last: a row refused above leaves the count as it was.
     ++table_->rowCount;
-    StoreRowCount();
+    if (deferCount) {
+        rowCountPending_ = true;
+    } else {
+        StoreRowCount();
+        rowCountPending_ = false;
+    }
     return where;
 }
 

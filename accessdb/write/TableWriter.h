@@ -36,7 +36,15 @@ class TableWriter {
     // NotSupported for an index whose keys cannot be written, Constraint 3058 for a Null in a
     // primary key or required index. A duplicate key in a unique index (3022) is found while
     // the entries go in: the caller rolls the whole statement back.
-    RowPointer Insert(const std::vector<StoredField>& fields, const std::vector<Value>& values);
+    // The row count goes to the definition page at once, or with `deferCount` only in memory
+    // until StorePendingRowCount(): a data row a statement saves the whole-page savepoint
+    // copy of the definition page, which every row would otherwise pay for.
+    RowPointer Insert(const std::vector<StoredField>& fields, const std::vector<Value>& values,
+                      bool deferCount = false);
+    // Writes a deferred row count to the definition page (nothing when none is pending). The
+    // owner calls it before the group reaches the file, before a statement is rolled back
+    // (the rows before it stay), and before anything reads the definition from its page.
+    void StorePendingRowCount();
 
     // Records a Long AutoNumber value handed out or supplied (the counter only grows).
     void RaiseAutoNumber(std::int64_t value);
@@ -78,9 +86,11 @@ class TableWriter {
     UsageMap free_;
     std::uint32_t current_ = 0;
     bool searched_ = false;
+    bool rowCountPending_ = false;     // table_->rowCount is ahead of the definition page
     UsageMap::PageAllocator newPage_;  // maps that grow take their bitmap pages from allocator_
     std::map<std::uint16_t, LongValueState> longValues_;
     std::vector<std::uint8_t> rowBuffer_;
+    RowScratch rowScratch_;
     std::optional<std::vector<IndexState>> indexes_;  // loaded on the first insert
     std::vector<std::optional<PendingKey>> keys_;     // this row's keys; none: no entry
     IndexNodeCache nodes_;  // decoded pages of every index of the table, for the session

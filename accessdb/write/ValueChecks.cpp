@@ -24,12 +24,17 @@ void CheckTextFits(const std::string& table, const ColumnDef& column, const Valu
     if (value.null || column.type != ColumnType::Text) {
         return;
     }
+    const std::size_t size = column.Size(format.Unicode());
+    // A character takes at least one byte: text of no more bytes than the column has
+    // characters fits whatever it holds (the usual case, decided without reading it).
+    if (value.text.size() <= size) {
+        return;
+    }
     std::size_t units = 0;
     for (const char c : value.text) {
         const auto byte = static_cast<unsigned char>(c);
         units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
     }
-    const std::size_t size = column.Size(format.Unicode());
     if (units > size) {
         throw Error(ErrorKind::Constraint,
                     "The field is too small to accept the amount of data you attempted to add: "

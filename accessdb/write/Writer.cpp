@@ -133,8 +133,18 @@ void Writer::Close() {
     }
 }
 
+void Writer::StorePendingRowCounts() {
+    for (auto& [page, writer] : tables_) {
+        // A slot stays empty when the table's check refused it (WriterFor).
+        if (writer) {
+            writer->StorePendingRowCount();
+        }
+    }
+}
+
 void Writer::CommitGroup() {
     PageFile& pages = database_.Pages();
+    StorePendingRowCounts();
     if (!journal_ || pages.DirtyPageCount() == 0) {
         groupStatements_ = 0;
         return;
@@ -215,6 +225,7 @@ void Writer::RunStatement(Fn&& body) {
         // it is read again. The statements before it are written before the error reaches the
         // caller, so that what was executed stays in the file.
         pages.RollbackStatement();
+        StorePendingRowCounts();  // the rows of the statements before it stay counted
         ForgetState();
         CommitGroup();
         throw;
@@ -413,6 +424,8 @@ void Writer::AddAccessControlRows(std::uint32_t tdefPage) {
 }
 
 void Writer::CreateTable(const TableDefinition& statement) {
+    // Definitions are read from their pages below (the catalog's, an index's table).
+    StorePendingRowCounts();
     CheckObjectName(statement.name, "table");
     if (statement.columns.size() > kMaxColumnsPerTable) {
         throw Error(ErrorKind::Constraint,
@@ -475,6 +488,7 @@ void Writer::CreateTable(const TableDefinition& statement) {
 }
 
 void Writer::CreateIndex(const std::string& name, const IndexDefinition& index) {
+    StorePendingRowCounts();  // filling the index reads the table's count from its page
     std::shared_ptr<const TableDef> def = database_.Table(name);
     if (def->tableType != 0x4E) {
         throw Error(ErrorKind::ReadOnly,
@@ -567,7 +581,7 @@ void Writer::Insert(const std::string& name, std::vector<Value>& values,
         }
         RequireRelatedRecords(database_, def, values);
         try {
-            writer.Insert(fields_, values);
+            writer.Insert(fields_, values, true);
         } catch (const Error& e) {
             if (std::string(e.what()) == "Record is too large.") {
                 throw Error(ErrorKind::Constraint,

@@ -65,6 +65,8 @@ class Writer {
     template <class Fn>
     void RunStatement(Fn&& body);
     void ForgetState();
+    // The row counts inserts left in memory go to their definition pages (TableWriter).
+    void StorePendingRowCounts();
     void CloseForExit();
     TableWriter& WriterFor(const std::string& name);
     // The rules of a table, read from its properties on first use.

@@ -315,3 +315,35 @@ TEST(GroupCommit, RefusedStatementFindsTheEarlierOnesWritten) {
     db->Close();
     fs::remove_all(dir);
 }
+
+// The row count inserts keep in memory until their group is written: right in the file after
+// a duplicate key rolled a row back (its page changed before the index refused it), when an
+// index is made over the rows of the open group, and after more rows in the same session.
+TEST(GroupCommit, RowCountOfTheOpenGroupSurvivesRollbackAndNewIndex) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("group_row_count");
+    const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
+    {
+        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        OneGroup(*db);
+        db->Execute("CREATE TABLE `U`(`k` LONG UNIQUE, `v` VARCHAR(20))");
+        for (int i = 0; i < 40; ++i)
+            db->Execute("INSERT INTO `U` VALUES(" + std::to_string(i) + ", 'v')");
+        EXPECT_EQ(FailureNumber(*db, "INSERT INTO `U` VALUES(7, 'again')"), 3022);
+        {
+            auto reader = accessdb::Database::Open(path, "");
+            EXPECT_EQ(reader->Table("U")->rowCount, 40u);
+        }
+        for (int i = 40; i < 60; ++i)
+            db->Execute("INSERT INTO `U` VALUES(" + std::to_string(i) + ", 'w')");
+        db->Execute("CREATE INDEX `ByValue` ON `U` (`v`)");
+        for (int i = 60; i < 70; ++i)
+            db->Execute("INSERT INTO `U` VALUES(" + std::to_string(i) + ", 'x')");
+        EXPECT_EQ(db->Inserter("U").Table().rowCount, 70u);
+        db->Close();
+    }
+    EXPECT_EQ(accessdb::Database::Open(path, "")->Table("U")->rowCount, 70u);
+    EXPECT_EQ(ReadRows(path, "U").size(), 70u);
+    ExpectClean(path);  // the count against the rows, every index against the rows
+    fs::remove_all(dir);
+}

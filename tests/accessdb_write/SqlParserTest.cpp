@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "accessdb/sql/SqlParser.h"
 
 using namespace accessdb::sql;
@@ -79,6 +81,95 @@ TEST(SqlParser, InsertWithColumnListAndStorageReuse) {
     EXPECT_TRUE(insert.columns.empty());
     ASSERT_EQ(insert.values.size(), 1u);
     EXPECT_EQ(insert.values[0].text, "only");
+}
+
+// The quick reader of the import's INSERT spelling against the full reader: every statement
+// it accepts reads the same, every one it declines the full reader still reads (or refuses
+// with its own message). Generated rows as the import writes them, then the same text cut,
+// widened and altered at random places.
+TEST(SqlParser, QuickInsertReaderReadsAsTheFullReader) {
+    std::mt19937 random(12);
+    const std::string pieces[] = {"a", "O'", "''", "x,y", ")",    "(", ";", "`",     "NULL",
+                                  " ", "\"", "Ü",  "😀",   "\r\n", "1", "-", "VALUES"};
+    auto randomValue = [&] {
+        std::string value;
+        for (std::uint32_t n = random() % 5; n > 0; --n)
+            value += pieces[random() % std::size(pieces)];
+        return value;
+    };
+    auto same = [](const Statement& a, const Statement& b) {
+        const auto* x = std::get_if<InsertInto>(&a);
+        const auto* y = std::get_if<InsertInto>(&b);
+        if (x == nullptr || y == nullptr || x->table != y->table || x->columns != y->columns ||
+            x->values.size() != y->values.size())
+            return false;
+        for (std::size_t i = 0; i < x->values.size(); ++i)
+            if (x->values[i].kind != y->values[i].kind || x->values[i].text != y->values[i].text)
+                return false;
+        return true;
+    };
+    Statement quick;  // reused throughout, as the import's executor reuses its statement
+    int accepted = 0;
+    for (int round = 0; round < 4000; ++round) {
+        // Table names never hold a backquote (names are checked before a table is made).
+        const std::string table = round % 7 == 0 ? "" : "T " + std::to_string(round % 13) + "Ü";
+        std::string text = "INSERT INTO `" + table + "` VALUES(";
+        const std::uint32_t count = 1 + random() % 6;
+        for (std::uint32_t j = 0; j < count; ++j) {
+            std::string value = randomValue();
+            if (random() % 6 == 0) {
+                text += "NULL";
+            } else {
+                text += '\'';
+                for (const char c : value) {
+                    text += c;
+                    if (c == '\'')
+                        text += '\'';
+                }
+                text += '\'';
+            }
+            text += j + 1 < count ? "," : ");";
+        }
+        if (round % 2 == 1) {
+            // An alteration: a character dropped, doubled or replaced somewhere.
+            const std::size_t at = random() % text.size();
+            const char replacement = "' ,();`N\"x"[random() % 9];
+            switch (random() % 3) {
+                case 0:
+                    text.erase(at, 1);
+                    break;
+                case 1:
+                    text.insert(at, 1, text[at]);
+                    break;
+                default:
+                    text[at] = replacement;
+                    break;
+            }
+        }
+        Statement full;
+        bool fullOk = true;
+        try {
+            ParseStatementFully(text, full);
+        } catch (const SqlSyntaxError&) {
+            fullOk = false;
+        }
+        if (ReadImportInsert(text, quick)) {
+            ++accepted;
+            ASSERT_TRUE(fullOk) << text;
+            ASSERT_TRUE(same(quick, full)) << text;
+        } else {
+            ASSERT_EQ(round % 2, 1) << "declined: " << text;
+        }
+        // Whatever the quick reader left in `quick`, the entry point reads the text afresh.
+        try {
+            ParseStatementInto(text, quick);
+            ASSERT_TRUE(fullOk) << text;
+            ASSERT_TRUE(same(quick, full)) << text;
+        } catch (const SqlSyntaxError&) {
+            ASSERT_FALSE(fullOk) << text;
+        }
+    }
+    EXPECT_GT(accepted, 2000);
 }
 
 TEST(SqlParser, SelectAll) {
