@@ -80,9 +80,6 @@ class PageFile {
     // Office-encrypted files: the codec the password unlocked; until then their pages after
     // page 0 cannot be read. (Jet page encoding needs no password and is set up on opening.)
     void SetCodec(std::unique_ptr<PageCodec> codec) { codec_ = std::move(codec); }
-    // Whether bytes unchanged in a decoded page stay unchanged as stored (false under a block
-    // cipher, where a change reaches from its block to the end of the page).
-    bool StoredKeepsUnchangedBytes() const { return !codec_ || codec_->KeepsUnchangedBytes(); }
 
     // The bytes of `page` as they go to the file: the cached ones, or `scratch` holding them
     // encoded (page 0 masked, the others through the codec).
