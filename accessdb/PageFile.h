@@ -161,7 +161,7 @@ class PageFile {
     bool inStatement_ = false;
     bool discard_ = false;
     PageJournal* journal_ = nullptr;
-    std::size_t cacheLimit_ = 4096;
+    std::size_t cacheLimit_ = 2048;
     std::uint64_t sizeLimit_ = kMaxDatabaseBytes;
 
     // The savepoint of the running statement: saved_[0, savedCount_) (buffers are reused).
@@ -171,7 +171,10 @@ class PageFile {
     std::uint32_t statementPageCount_ = 0;
 
     std::size_t groupBytesLimit_ = 16u << 20;
-    std::chrono::milliseconds groupAgeLimit_{50};
+    // Jet's own default for its lazy writes (FlushTransactionTimeout): short enough that a
+    // killed run loses at most half a second of statements, long enough that pages changed
+    // over and over (index pages taking random keys) reach the file once per group.
+    std::chrono::milliseconds groupAgeLimit_{500};
     std::chrono::steady_clock::time_point groupStart_;
 };
 
