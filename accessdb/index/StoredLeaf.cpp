@@ -38,7 +38,7 @@ bool AllZero(const std::uint8_t* bytes, std::size_t size) {
 
 bool StoredLeaf::Read(Bytes page, const Format& format, std::uint32_t owner) {
     format_ = &format;
-    ends_.clear();
+    count_ = 0;
     if (page.size() != format.pageSize || page[0] != kPageIndexLeaf || page[1] != 0x01 ||
         LoadU32(page.data() + 4) != owner || LoadU32(page.data() + format.indexTailPage) != 0)
         return false;
@@ -58,22 +58,29 @@ bool StoredLeaf::Read(Bytes page, const Format& format, std::uint32_t owner) {
     const std::uint8_t* bitmap = page.data() + format.indexBitmap;
     const std::size_t bitmapBytes = format.indexFirstEntry - format.indexBitmap;
     const std::size_t lastByte = used_ / 8;
-    if (lastByte >= bitmapBytes)
-        return false;
-    for (std::size_t byte = 0; byte <= lastByte; ++byte) {
-        unsigned bits = bitmap[byte];
-        if (byte == lastByte && (bits >> (used_ % 8)) != 1u)
-            return false;  // the last entry must end exactly at the used length
-        for (; bits != 0; bits &= bits - 1)
-            ends_.push_back(static_cast<std::uint16_t>(byte * 8 + std::countr_zero(bits)));
+    if (lastByte >= bitmapBytes ||
+        (static_cast<unsigned>(bitmap[lastByte]) >> (used_ % 8)) != 1u)
+        return false;  // the last entry must end exactly at the used length
+    // Eight bitmap bytes at a time; the bits past the used length are zero (checked above for
+    // its own byte, below for the bytes after it).
+    count_ = 0;
+    for (std::size_t byte = 0; byte <= lastByte; byte += 8) {
+        std::uint8_t word[8] = {};
+        std::memcpy(word, bitmap + byte, std::min<std::size_t>(8, lastByte + 1 - byte));
+        std::uint64_t bits = LoadU64(word);
+        for (; bits != 0; bits &= bits - 1) {
+            if (count_ == kMaxEntries)
+                return false;
+            ends_[count_++] = static_cast<std::uint16_t>(byte * 8 + std::countr_zero(bits));
+        }
     }
     if (!AllZero(bitmap + lastByte + 1, bitmapBytes - lastByte - 1) ||
         !AllZero(entries_ + used_, room - used_))
         return false;
     // Every entry holds its own pointers; the first holds the shared prefix too.
-    if (ends_.empty() || ends_[0] < prefix_ + kPointerBytes)
+    if (count_ == 0 || ends_[0] < prefix_ + kPointerBytes)
         return false;
-    for (std::size_t i = 1; i < ends_.size(); ++i) {
+    for (std::size_t i = 1; i < count_; ++i) {
         if (static_cast<std::size_t>(ends_[i] - ends_[i - 1]) < kPointerBytes)
             return false;
     }
@@ -83,7 +90,7 @@ bool StoredLeaf::Read(Bytes page, const Format& format, std::uint32_t owner) {
     if (Count() == 1)
         return prefix_ == first.size();
     const std::size_t lastOwn = Start(Count() - 1);
-    const std::size_t lastOwnSize = ends_.back() - kPointerBytes - lastOwn;
+    const std::size_t lastOwnSize = ends_[count_ - 1] - kPointerBytes - lastOwn;
     return !(prefix_ < first.size() && lastOwnSize > 0 && first[prefix_] == entries_[lastOwn]);
 }
 
@@ -177,7 +184,7 @@ void StoredLeaf::Insert(MutableBytes page, std::size_t position, Key key, std::u
         mark(ends_[i] + added);
     StoreU16(page.data() + 2,
              static_cast<std::uint16_t>(format.pageSize - format.indexFirstEntry - used_ - added));
-    ends_.clear();
+    count_ = 0;
 }
 
 }  // namespace accessdb

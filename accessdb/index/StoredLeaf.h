@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 #include "accessdb/Bytes.h"
 #include "accessdb/Format.h"
@@ -25,7 +24,7 @@ class StoredLeaf {
     // the exact form the engine writes; then nothing else may be asked of it.
     bool Read(Bytes page, const Format& format, std::uint32_t owner);
 
-    std::size_t Count() const { return ends_.size(); }
+    std::size_t Count() const { return count_; }
     std::uint32_t NextPage() const { return next_; }
     // The position of the first entry that does not sort below (key, row) in index order.
     std::size_t LowerBound(Key key, std::uint32_t rowPage, std::uint8_t row) const;
@@ -52,7 +51,10 @@ class StoredLeaf {
     std::size_t prefix_ = 0;
     std::size_t used_ = 0;
     std::uint32_t next_ = 0;
-    std::vector<std::uint16_t> ends_;  // offset just past each entry, from entries_
+    // Entries are at least 4 bytes (their pointers) in at most 3,616 bytes of a page.
+    static constexpr std::size_t kMaxEntries = 1024;
+    std::size_t count_ = 0;
+    std::uint16_t ends_[kMaxEntries];  // offset just past each entry, from entries_
 };
 
 }  // namespace accessdb
