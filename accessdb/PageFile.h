@@ -13,7 +13,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -147,13 +146,18 @@ class PageFile {
     MutablePageRef Fetch(std::uint32_t page);
     void Remember(const MutablePageRef& page);
     void EvictClean(std::uint32_t keep);
+    // Drops a cached page from the cache.
+    void Forget(std::uint32_t page);
+    // A page that must be cached (dirty or saved); throws Damaged when it is not.
+    const MutablePageRef& Cached(std::uint32_t page) const;
 
     FileHandle file_;
     DatabaseHeader header_;
     std::unique_ptr<PageCodec> codec_;
     std::uint32_t pageCount_ = 0;
     std::uint32_t pageCountOnDisk_ = 0;
-    std::unordered_map<std::uint32_t, MutablePageRef> cache_;
+    std::vector<MutablePageRef> cache_;  // by page number; empty where not cached
+    std::size_t cached_ = 0;             // pages in cache_
     std::list<std::uint32_t> order_;  // least recently loaded first (clean pages only matter)
     std::unordered_set<std::uint32_t> dirty_;
     std::unordered_set<std::uint32_t> journaled_;  // in the current group
