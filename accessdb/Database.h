@@ -107,7 +107,7 @@ class Database {
     RowInserter Inserter(const std::string& table);
 
     // Writes the statements executed so far that are not in the file yet (they are held in
-    // memory for at most 50 ms of work; no-op for read-only and discarding databases).
+    // memory for at most 500 ms of work; no-op for read-only and discarding databases).
     void WritePending();
     // Forget cached catalog and table definitions (after the writer changed them).
     void InvalidateCatalog();

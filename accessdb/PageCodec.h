@@ -16,9 +16,6 @@ class PageCodec {
     virtual void Decode(std::uint32_t page, MutableBytes bytes) const = 0;
     // The page the engine wrote becomes the page stored in the file, in place.
     virtual void Encode(std::uint32_t page, MutableBytes bytes) const = 0;
-    // Whether changing some bytes of a page changes only those bytes as stored (stream
-    // ciphers); a block cipher in CBC mode changes everything from the first changed block on.
-    virtual bool KeepsUnchangedBytes() const = 0;
 };
 
 // Jet 3/4 page encoding: RC4 keyed with the database key XOR the page number (no password).

@@ -113,9 +113,18 @@ std::span<const std::uint8_t> PageFile::Encoded(const Page& page,
 }
 
 void PageFile::Remember(const MutablePageRef& page) {
-    cache_[page->number] = page;
-    order_.push_back(page->number);
-    if (cache_.size() - dirty_.size() > cacheLimit_)
+    const std::uint32_t n = page->number;
+    if (n >= cache_.size()) {
+        // Grows by doubling up to the file's page count: slots for pages never loaded cost a
+        // pointer each, far less than a hash table's node for each page that is.
+        const std::size_t doubled = std::min<std::size_t>(cache_.size() * 2, pageCount_);
+        cache_.resize(std::max<std::size_t>({std::size_t{n} + 1, doubled, 64}));
+    }
+    if (!cache_[n])
+        ++cached_;
+    cache_[n] = page;
+    order_.push_back(n);
+    if (cached_ - dirty_.size() > cacheLimit_)
         EvictClean(page->number);
 }
 
@@ -125,14 +134,14 @@ void PageFile::EvictClean(std::uint32_t keep) {
     // end once they are written.
     std::size_t target = cacheLimit_ - cacheLimit_ / 4;
     auto it = order_.begin();
-    while (cache_.size() - dirty_.size() > target && it != order_.end()) {
+    while (cached_ - dirty_.size() > target && it != order_.end()) {
         std::uint32_t n = *it;
-        auto c = cache_.find(n);
-        if (c == cache_.end() || (!c->second->dirty && n != 0 && n != keep)) {
-            if (c != cache_.end())
-                cache_.erase(c);
+        const Page* c = n < cache_.size() ? cache_[n].get() : nullptr;
+        if (c == nullptr || (!c->dirty && n != 0 && n != keep)) {
+            if (c != nullptr)
+                Forget(n);
             it = order_.erase(it);
-        } else if (c->second->dirty) {
+        } else if (c->dirty) {
             it = order_.erase(it);
         } else {
             ++it;
@@ -141,9 +150,23 @@ void PageFile::EvictClean(std::uint32_t keep) {
     // order_ may hold stale numbers of pages loaded twice; rebuild it when it grows too long.
     if (order_.size() > 4 * cacheLimit_) {
         order_.clear();
-        for (auto& [n, p] : cache_)
-            order_.push_back(n);
+        for (std::uint32_t n = 0; n < cache_.size(); ++n) {
+            if (cache_[n])
+                order_.push_back(n);
+        }
     }
+}
+
+void PageFile::Forget(std::uint32_t page) {
+    cache_[page].reset();
+    --cached_;
+}
+
+const MutablePageRef& PageFile::Cached(std::uint32_t page) const {
+    if (page >= cache_.size() || !cache_[page])
+        throw Error(ErrorKind::Damaged, "Page " + std::to_string(page) + " of '" + Path() +
+                                            "' was expected in the page cache.");
+    return cache_[page];
 }
 
 PageRef PageFile::Read(std::uint32_t page) {
@@ -151,9 +174,8 @@ PageRef PageFile::Read(std::uint32_t page) {
 }
 
 MutablePageRef PageFile::Fetch(std::uint32_t page) {
-    auto it = cache_.find(page);
-    if (it != cache_.end())
-        return it->second;
+    if (page < cache_.size() && cache_[page])
+        return cache_[page];
     if (page >= pageCount_) {
         ThrowDamaged("a reference points to page " + std::to_string(page) +
                      ", beyond the last page (" +
@@ -238,7 +260,7 @@ void PageFile::EndStatement() {
 void PageFile::RollbackStatement() {
     for (std::size_t i = 0; i < savedCount_; ++i) {
         SavedPage& saved = saved_[i];
-        Page& page = *cache_.at(saved.number);
+        Page& page = *Cached(saved.number);
         std::memcpy(page.bytes.data(), saved.bytes.data(), page.bytes.size());
         page.savedIn = 0;
         ++page.version;
@@ -251,7 +273,8 @@ void PageFile::RollbackStatement() {
     }
     for (std::uint32_t n = statementPageCount_; n < pageCount_; ++n) {
         dirty_.erase(n);
-        cache_.erase(n);
+        if (n < cache_.size() && cache_[n])
+            Forget(n);
     }
     pageCount_ = statementPageCount_;
     EndStatement();
@@ -277,7 +300,7 @@ void PageFile::Flush() {
             journal_->AfterWrite();
     }
     for (std::uint32_t n : pages) {
-        cache_.at(n)->dirty = false;
+        Cached(n)->dirty = false;
         order_.push_back(n);
     }
     dirty_.clear();
@@ -306,13 +329,14 @@ void PageFile::WriteDirtyPages(const std::vector<std::uint32_t>& pages) {
         if (run.empty())
             first = n;
         scratch.emplace_back();
-        run.push_back(Encoded(*cache_.at(n), scratch.back()));
+        run.push_back(Encoded(*Cached(n), scratch.back()));
     }
     writeRun();
 }
 
 void PageFile::DiscardCache() {
     cache_.clear();
+    cached_ = 0;
     order_.clear();
     dirty_.clear();
     journaled_.clear();

@@ -13,7 +13,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -80,9 +79,6 @@ class PageFile {
     // Office-encrypted files: the codec the password unlocked; until then their pages after
     // page 0 cannot be read. (Jet page encoding needs no password and is set up on opening.)
     void SetCodec(std::unique_ptr<PageCodec> codec) { codec_ = std::move(codec); }
-    // Whether bytes unchanged in a decoded page stay unchanged as stored (false under a block
-    // cipher, where a change reaches from its block to the end of the page).
-    bool StoredKeepsUnchangedBytes() const { return !codec_ || codec_->KeepsUnchangedBytes(); }
 
     // The bytes of `page` as they go to the file: the cached ones, or `scratch` holding them
     // encoded (page 0 masked, the others through the codec).
@@ -150,13 +146,18 @@ class PageFile {
     MutablePageRef Fetch(std::uint32_t page);
     void Remember(const MutablePageRef& page);
     void EvictClean(std::uint32_t keep);
+    // Drops a cached page from the cache.
+    void Forget(std::uint32_t page);
+    // A page that must be cached (dirty or saved); throws Damaged when it is not.
+    const MutablePageRef& Cached(std::uint32_t page) const;
 
     FileHandle file_;
     DatabaseHeader header_;
     std::unique_ptr<PageCodec> codec_;
     std::uint32_t pageCount_ = 0;
     std::uint32_t pageCountOnDisk_ = 0;
-    std::unordered_map<std::uint32_t, MutablePageRef> cache_;
+    std::vector<MutablePageRef> cache_;  // by page number; empty where not cached
+    std::size_t cached_ = 0;             // pages in cache_
     std::list<std::uint32_t> order_;  // least recently loaded first (clean pages only matter)
     std::unordered_set<std::uint32_t> dirty_;
     std::unordered_set<std::uint32_t> journaled_;  // in the current group
@@ -164,7 +165,7 @@ class PageFile {
     bool inStatement_ = false;
     bool discard_ = false;
     PageJournal* journal_ = nullptr;
-    std::size_t cacheLimit_ = 4096;
+    std::size_t cacheLimit_ = 2048;
     std::uint64_t sizeLimit_ = kMaxDatabaseBytes;
 
     // The savepoint of the running statement: saved_[0, savedCount_) (buffers are reused).
@@ -174,7 +175,10 @@ class PageFile {
     std::uint32_t statementPageCount_ = 0;
 
     std::size_t groupBytesLimit_ = 16u << 20;
-    std::chrono::milliseconds groupAgeLimit_{50};
+    // Jet's own default for its lazy writes (FlushTransactionTimeout): short enough that a
+    // killed run loses at most half a second of statements, long enough that pages changed
+    // over and over (index pages taking random keys) reach the file once per group.
+    std::chrono::milliseconds groupAgeLimit_{500};
     std::chrono::steady_clock::time_point groupStart_;
 };
 

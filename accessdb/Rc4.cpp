@@ -46,7 +46,6 @@ class JetPageCodec final : public PageCodec {
     void Encode(std::uint32_t page, MutableBytes bytes) const override {
         ApplyJetPageCipher(key_, page, bytes);
     }
-    bool KeepsUnchangedBytes() const override { return true; }
 
   private:
     std::uint32_t key_;

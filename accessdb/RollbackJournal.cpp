@@ -223,8 +223,10 @@ void RollbackJournal::Start() {
 }
 
 void RollbackJournal::BeforeFirstChange(std::uint32_t page, Bytes original) {
+    // The original stays in the file until the group is written, so Write() reads it there;
+    // copying every page here would cost a page of memory and a copy per page changed.
+    (void)original;
     originalPages_.push_back(page);
-    originals_.insert(originals_.end(), original.begin(), original.end());
 }
 
 void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
@@ -233,44 +235,42 @@ void RollbackJournal::BeforeGrow(std::uint32_t pageCountBefore) {
 }
 
 void RollbackJournal::Write(PageFile& pages) {
-    // Each changed page as the ranges where it now differs from its original (32-byte steps).
-    // The ranges are found in the decoded pages but hold the original bytes as stored, read
-    // from the file (which keeps them until the pages are written), so the journal of an
-    // encrypted file holds no plaintext and rolls back without a key; the hashes that tell the
-    // file's pages apart are of the stored bytes too. Under a block cipher a change reaches
-    // from its block to the end of the page.
+    // Each changed page as the ranges where its stored bytes are about to change (32-byte
+    // steps), holding the original bytes as stored, read from the file (which keeps them
+    // until the pages are written): the journal of an encrypted file holds no plaintext and
+    // rolls back without a key, and under a block cipher the ranges reach as far as the
+    // cipher carries a change. The hashes that tell the file's pages apart are of the stored
+    // bytes too.
     buffer_.assign(kHeaderSize, 0);
     std::uint64_t page0Before = 0;
     bool page0Journaled = false;
-    const bool keepsUnchanged = pages.StoredKeepsUnchangedBytes();
     std::vector<std::uint8_t> stored(pageSize_);
     std::vector<std::uint8_t> scratch;
-    for (std::size_t r = 0; r < originalPages_.size(); ++r) {
-        const Bytes before(originals_.data() + r * pageSize_, pageSize_);
-        const PageRef current = pages.Read(originalPages_[r]);
-        const std::uint8_t* now = current->bytes.data();
-        if (pages.File().ReadAt(static_cast<std::uint64_t>(originalPages_[r]) * pageSize_,
-                                stored) != stored.size())
-            throw Error(ErrorKind::Io, "Could not read page " + std::to_string(originalPages_[r]) +
-                                           " of '" + pages.Path() + "' for the journal.");
+    for (const std::uint32_t page : originalPages_) {
+        const PageRef current = pages.Read(page);
+        const std::span<const std::uint8_t> after = pages.Encoded(*current, scratch);
+        if (pages.File().ReadAt(static_cast<std::uint64_t>(page) * pageSize_, stored) !=
+            stored.size())
+            throw Error(ErrorKind::Io, "Could not read page " + std::to_string(page) + " of '" +
+                                           pages.Path() + "' for the journal.");
         const std::size_t recordStart = buffer_.size();
         buffer_.resize(recordStart + kRecordHeaderSize);
-        StoreU32(buffer_.data() + recordStart, originalPages_[r]);
-        StoreU64(buffer_.data() + recordStart + 4, Hash(stored));
-        StoreU64(buffer_.data() + recordStart + 12, Hash(pages.Encoded(*current, scratch)));
-        if (originalPages_[r] == 0) {
-            page0Before = Hash(stored);
+        const std::uint64_t hashBefore = Hash(stored);
+        StoreU32(buffer_.data() + recordStart, page);
+        StoreU64(buffer_.data() + recordStart + 4, hashBefore);
+        StoreU64(buffer_.data() + recordStart + 12, Hash(after));
+        if (page == 0) {
+            page0Before = hashBefore;
             page0Journaled = true;
         }
         std::uint16_t ranges = 0;
         for (std::size_t offset = 0; offset < pageSize_;) {
-            if (SameStep(before.data() + offset, now + offset)) {
+            if (SameStep(stored.data() + offset, after.data() + offset)) {
                 offset += kStep;
                 continue;
             }
             std::size_t end = offset + kStep;
-            while (end < pageSize_ &&
-                   (!keepsUnchanged || !SameStep(before.data() + end, now + end))) {
+            while (end < pageSize_ && !SameStep(stored.data() + end, after.data() + end)) {
                 end += kStep;
             }
             const std::size_t at = buffer_.size();
@@ -314,7 +314,6 @@ void RollbackJournal::MarkDone() {
 }
 
 void RollbackJournal::Forget() {
-    originals_.clear();
     originalPages_.clear();
     grew_ = false;
     pageCountBefore_ = 0;

@@ -69,8 +69,7 @@ class RollbackJournal : public PageJournal {
     std::string path_;
     std::uint32_t pageSize_;
     std::unique_ptr<FileHandle> file_;
-    std::vector<std::uint8_t> originals_;       // original images, one page each
-    std::vector<std::uint32_t> originalPages_;  // their page numbers
+    std::vector<std::uint32_t> originalPages_;  // pages changed in the group, in order
     std::vector<std::uint8_t> buffer_;          // the journal as written
     bool grew_ = false;
     std::uint32_t pageCountBefore_ = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <span>
 
 #include "accessdb/DataPage.h"
 #include "accessdb/TableCursor.h"
@@ -29,7 +30,7 @@ std::string Describe(const IndexEntry& entry) {
 }
 
 // A key whose every column is Null: one flag byte per column (0x00 ascending, 0xFF descending).
-bool IsAllNullKey(const KeyBytes& key, std::size_t columns) {
+bool IsAllNullKey(std::span<const std::uint8_t> key, std::size_t columns) {
     if (key.size() != columns) {
         return false;
     }

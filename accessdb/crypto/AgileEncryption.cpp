@@ -72,7 +72,6 @@ class AgilePageCodec final : public PageCodec {
     void Encode(std::uint32_t page, MutableBytes bytes) const override {
         cipher_.Encrypt(PageIv(page), WholeBlocks(bytes));
     }
-    bool KeepsUnchangedBytes() const override { return false; }
 
   private:
     static MutableBytes WholeBlocks(MutableBytes bytes) {

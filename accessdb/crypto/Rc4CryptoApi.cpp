@@ -64,7 +64,6 @@ class Rc4CryptoApiPageCodec final : public PageCodec {
         : info_(std::move(info)), databaseKey_(databaseKey), baseHash_(std::move(baseHash)) {}
     void Decode(std::uint32_t page, MutableBytes bytes) const override { Apply(page, bytes); }
     void Encode(std::uint32_t page, MutableBytes bytes) const override { Apply(page, bytes); }
-    bool KeepsUnchangedBytes() const override { return true; }
 
   private:
     void Apply(std::uint32_t page, MutableBytes bytes) const {

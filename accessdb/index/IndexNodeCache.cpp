@@ -6,13 +6,14 @@ namespace accessdb {
 
 namespace {
 
-// What a decoded node holds on the heap, roughly (allocator overhead included), plus the page
+// What a decoded node holds on the heap, roughly (allocator overhead included; short keys
+// live inside their entries), plus the page
 // the entry keeps alive. Worked out from the first entry's key rather than every entry's, since
 // it is asked on every change: keys of one index differ little in length.
 std::size_t EstimatedBytes(const IndexPageContent& node, std::size_t pageSize) {
-    const std::size_t key = node.entries.empty() ? 0 : node.entries.front().key.capacity();
+    const std::size_t key = node.entries.empty() ? 0 : node.entries.front().key.HeapBytes();
     return sizeof(IndexPageContent) + pageSize +
-           node.entries.capacity() * (sizeof(IndexEntry) + std::max<std::size_t>(key + 16, 32));
+           node.entries.capacity() * (sizeof(IndexEntry) + (key == 0 ? 0 : key + 16));
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ std::size_t IndexPageContent::PrefixLength() const {
     if (entries.empty()) {
         return 0;
     }
-    const KeyBytes& first = entries.front().key;
-    const KeyBytes& last = entries.back().key;
+    const EntryKey& first = entries.front().key;
+    const EntryKey& last = entries.back().key;
     const std::size_t limit = std::min(first.size(), last.size());
     std::size_t length = 0;
     while (length < limit && first[length] == last[length]) {
@@ -106,10 +106,15 @@ IndexPageContent DecodeIndexPage(const Page& source, const Format& format) {
     const std::uint8_t* bitmap = page.data() + format.indexBitmap;
     const std::uint8_t* first = page.data() + format.indexFirstEntry;
     std::size_t count = 0;
-    for (std::size_t i = 0; i < bitmapBytes; ++i) {
+    std::size_t i = 0;
+    for (; i + 8 <= bitmapBytes; i += 8) {
+        count += static_cast<std::size_t>(std::popcount(LoadU64(bitmap + i)));
+    }
+    for (; i < bitmapBytes; ++i) {
         count += static_cast<std::size_t>(std::popcount(bitmap[i]));
     }
-    content.entries.reserve(count);
+    // Room for a few more: a decoded page is mostly decoded to take one more entry.
+    content.entries.reserve(count + 8);
     std::size_t prefix = 0;  // known once the first entry is read
     std::size_t start = 0;
     // Bit n set: an entry ends n bytes after the first entry's start.
@@ -136,7 +141,7 @@ IndexPageContent DecodeIndexPage(const Page& source, const Format& format) {
             const std::size_t keyLength = rawLength - pointerBytes;
             // The key: the shared prefix (the first entry's first bytes, stored whole at the
             // start), then this entry's own bytes.
-            entry.key.resize(keyLength);
+            entry.key.Resize(keyLength);
             const std::size_t fromPrefix = std::min(shared, keyLength);
             if (fromPrefix > 0) {
                 std::memcpy(entry.key.data(), first, fromPrefix);

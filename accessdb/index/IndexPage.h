@@ -9,12 +9,13 @@
 #include "accessdb/Bytes.h"
 #include "accessdb/Format.h"
 #include "accessdb/PageFile.h"
+#include "accessdb/index/EntryKey.h"
 #include "accessdb/index/IndexKey.h"
 
 namespace accessdb {
 
 struct IndexEntry {
-    KeyBytes key;
+    EntryKey key;
     std::uint32_t rowPage = 0;  // the row (leaf) or the subtree's last row (node)
     std::uint8_t row = 0;
     std::uint32_t child = 0;  // node entries only

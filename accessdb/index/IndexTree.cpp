@@ -140,9 +140,61 @@ std::optional<IndexEntry> IndexTree::Neighbour(const IndexPageContent& leaf, boo
     return previous ? page->entries.back() : page->entries.front();
 }
 
+std::optional<IndexTree::Outcome> IndexTree::InsertIntoStoredLeaf(std::uint32_t page,
+                                                                  const IndexEntry& entry) {
+    const PageRef bytes = pages_.Read(page);
+    if (bytes->Type() != kPageIndexLeaf ||
+        !storedLeaf_.Read(bytes->View(), pages_.format(), owner_)) {
+        return std::nullopt;
+    }
+    const StoredLeaf::Key key = entry.key.span();
+    const std::size_t position = storedLeaf_.LowerBound(key, entry.rowPage, entry.row);
+    // The neighbours decide whether the key is new; past the page's ends they are on the
+    // sibling pages, which the decoding path reads.
+    const std::size_t count = storedLeaf_.Count();
+    if (position == 0 || (position == count && storedLeaf_.NextPage() != 0)) {
+        return std::nullopt;
+    }
+    const bool duplicate = storedLeaf_.KeyEquals(position - 1, key) ||
+                           (position < count && storedLeaf_.KeyEquals(position, key));
+    Outcome outcome;
+    if (unique_ && duplicate) {
+        result_.duplicateKey = true;
+        return outcome;
+    }
+    if (!storedLeaf_.CanInsert(position, key)) {
+        return std::nullopt;
+    }
+    result_.duplicateKey = duplicate;
+    result_.newKey = !duplicate;
+    MutablePageRef changed = pages_.Modify(page);
+    storedLeaf_.Insert(changed->Mutable(), position, key, entry.rowPage, entry.row);
+    if (cache_ != nullptr) {
+        cache_->Drop(page);
+    }
+#ifndef NDEBUG
+    // Debug builds prove the page is what encoding it whole writes, with the entry in place.
+    const IndexPageContent after = DecodeIndexPage(*changed, pages_.format());
+    std::vector<std::uint8_t> whole(changed->bytes.size());
+    EncodeIndexPage(after, whole, pages_.format());
+    if (whole != changed->bytes || after.entries.size() != count + 1 ||
+        CompareEntries(after.entries[position], entry) != 0) {
+        ThrowDamaged("an index entry inserted into stored page " + std::to_string(page) +
+                     " differs from the page encoded whole");
+    }
+#endif
+    if (position == count) {
+        outcome.newLast = entry;
+    }
+    return outcome;
+}
+
 IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& entry, int depth) {
     if (depth > kMaxDepth) {
         ThrowDamaged("an index tree is deeper than possible (a loop of pages)");
+    }
+    if (std::optional<Outcome> done = InsertIntoStoredLeaf(page, entry)) {
+        return *std::move(done);
     }
     const IndexNodeRef node = Edit(page);
     IndexPageContent& content = *node;

@@ -11,6 +11,7 @@
 #include "accessdb/PageFile.h"
 #include "accessdb/index/IndexNodeCache.h"
 #include "accessdb/index/IndexPage.h"
+#include "accessdb/index/StoredLeaf.h"
 
 namespace accessdb {
 
@@ -58,6 +59,9 @@ class IndexTree {
     // Puts back a node taken with Edit() and left unchanged.
     void Keep(std::uint32_t page, IndexNodeRef node);
     Outcome InsertInto(std::uint32_t page, const IndexEntry& entry, int depth);
+    // Inserts into a leaf as it is stored, without decoding it (see StoredLeaf); nothing when
+    // the page or the insert is not one it takes (the caller then decodes the page).
+    std::optional<Outcome> InsertIntoStoredLeaf(std::uint32_t page, const IndexEntry& entry);
     std::vector<IndexEntry> SplitWhileTooLarge(std::uint32_t page, IndexPageContent& content);
     IndexEntry SplitOnce(std::uint32_t page, IndexPageContent& content);
     void NestRoot(IndexPageContent& root);
@@ -72,6 +76,7 @@ class IndexTree {
     std::function<MutablePageRef()> allocate_;
     IndexNodeCache* cache_;
     std::size_t capacity_;
+    StoredLeaf storedLeaf_;  // reused: its entry ends are the only memory it needs
     InsertResult result_;
     bool unique_ = false;
 };

@@ -5,7 +5,7 @@
 // the writer's own state exactly as before it). The changes of consecutive operations reach the
 // file together, as a group: the original images go to the journal, then the pages to the
 // file, then the journal is marked empty. A group is written once it holds 16 MiB of changed
-// pages or 50 ms have passed since its first change (whichever comes first), before an error
+// pages or 500 ms have passed since its first change (whichever comes first), before an error
 // reaches the caller, and on Close(). After a crash the file holds every group written before
 // it. Values arrive typed: no SQL is known here.
 #include <map>

@@ -94,6 +94,8 @@ void Acknowledge(accessdb::Database& db, int ack, int row) {
 [[noreturn]] void IndexedWriter(const std::string& path, int ack, int start, bool western) {
     try {
         auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        // Small groups: the kill comes within 60 ms, well inside the default group age.
+        db->Pages().SetGroupLimits(std::size_t{96} << 10, std::chrono::milliseconds(2));
         auto rows = db->Inserter("Keyed");
         for (int i = start;; ++i) {
             const std::uint32_t scattered = static_cast<std::uint32_t>(i) * 2654435761u;

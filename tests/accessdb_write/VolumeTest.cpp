@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
+#include "accessdb/index/IndexNodeCache.h"
 #include "accessdb/index/IndexTree.h"
+#include "accessdb/index/StoredLeaf.h"
 #include "accessdb/write/DataPageWriter.h"
 #include "accessdb/write/PageAllocator.h"
 #include "tests/accessdb_write/WriteSupport.h"
@@ -130,6 +133,80 @@ TEST(IndexTree, SplitsAtSeveralLevels) {
     const auto again = tree.Insert(keyOf(5), accessdb::RowPointer{99999, 1}, true);
     EXPECT_TRUE(again.duplicateKey);
     EXPECT_EQ(tree.Entries().size(), order.size());
+    fs::remove_all(dir);
+}
+
+// Short keys over a two-letter alphabet (long shared prefixes, many equal keys) in random
+// order: most inserts go into the leaf as stored, without decoding it. Every insert's verdict
+// (new key, duplicate, refused by a unique index) must match a model, the leaves must hold every
+// entry in order, and a stored leaf must read as its decoding does (debug builds also compare
+// each page with the page encoded whole).
+TEST(IndexTree, InsertsIntoStoredLeavesAsIntoDecodedOnes) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("storedleaf");
+    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
+    accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+    accessdb::PageAllocator allocator(pages);
+    accessdb::MutablePageRef root = allocator.NewPage();
+    accessdb::IndexPageContent empty;
+    empty.owner = 2;
+    accessdb::EncodeIndexPage(empty, root->Mutable(), pages.format());
+    accessdb::IndexNodeCache cache;
+    accessdb::IndexTree tree(
+        pages, root->number, 2, [&] { return allocator.NewPage(); }, &cache);
+
+    std::mt19937 random(11);
+    std::multiset<accessdb::KeyBytes> model;
+    std::size_t refused = 0;
+    for (std::uint32_t i = 0; i < 6000; ++i) {
+        accessdb::KeyBytes key(1 + random() % 10);
+        for (auto& b : key)
+            b = static_cast<std::uint8_t>('A' + random() % 2);
+        const bool unique = random() % 8 == 0;
+        const bool present = model.count(key) > 0;
+        const auto result = tree.Insert(
+            key, accessdb::RowPointer{1000 + i, static_cast<std::uint8_t>(i % 200)}, unique);
+        ASSERT_EQ(result.duplicateKey, present) << i;
+        ASSERT_EQ(result.newKey, !present) << i;
+        if (unique && present) {
+            ++refused;
+            continue;
+        }
+        model.insert(key);
+    }
+    EXPECT_GT(refused, 0u);
+    const auto entries = tree.Entries();
+    ASSERT_EQ(entries.size(), model.size());
+    auto expected = model.begin();
+    for (std::size_t i = 0; i < entries.size(); ++i, ++expected) {
+        ASSERT_EQ(entries[i].key, *expected) << i;
+        if (i > 0) {
+            ASSERT_LT(accessdb::CompareEntries(entries[i - 1], entries[i]), 0) << i;
+        }
+    }
+
+    // A leaf the engine wrote reads as its decoding; one byte left after the entries (as
+    // Access leaves some) makes it a page for the decoding path.
+    std::uint32_t leaf = root->number;
+    for (;;) {
+        const auto content = accessdb::DecodeIndexPage(*pages.Read(leaf), pages.format());
+        if (content.leaf)
+            break;
+        leaf = content.entries.empty() ? content.tail : content.entries.front().child;
+    }
+    accessdb::MutablePageRef page = pages.Modify(leaf);
+    const auto decoded = accessdb::DecodeIndexPage(*page, pages.format());
+    accessdb::StoredLeaf stored;
+    ASSERT_TRUE(stored.Read(page->View(), pages.format(), 2));
+    ASSERT_EQ(stored.Count(), decoded.entries.size());
+    for (std::size_t i = 0; i < decoded.entries.size(); ++i) {
+        const auto& e = decoded.entries[i];
+        EXPECT_TRUE(stored.KeyEquals(i, e.key.span())) << i;
+        EXPECT_EQ(stored.LowerBound(e.key.span(), e.rowPage, e.row), i) << i;
+    }
+    EXPECT_FALSE(stored.Read(page->View(), pages.format(), 3));  // another table's page
+    page->bytes.back() = 1;
+    EXPECT_FALSE(stored.Read(page->View(), pages.format(), 2));
     fs::remove_all(dir);
 }
 
