@@ -22,14 +22,26 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 # Parallel tests share the prefix: the first one makes it while the others wait on the lock.
+# The wineserver must not inherit the lock's descriptor, or it would hold the lock while it runs.
 mkdir -p "$WINEPREFIX"
 (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        "$wine" wineboot --init >/dev/null 2>&1
-        wineserver -w
+        "$wine" wineboot --init >/dev/null 2>&1 9>&-
+        wineserver -w 9>&-
     fi
-    wineserver -p60 2>/dev/null || true
+    # Starts the server unless one runs for the prefix already (then it just exits).
+    wineserver -p60 >/dev/null 2>&1 9>&- || true
 ) 9>"$WINEPREFIX.lock"
 
-exec "$wine" "$@"
+# The first program of a fresh wineserver also starts Wine's services, which keep the
+# program's standard output and error open for as long as they run: ctest, reading them through
+# a pipe, would wait for that. So the program writes to files, passed on when it ends.
+output=$(mktemp)
+errors=$(mktemp)
+trap 'rm -f "$output" "$errors"' EXIT
+status=0
+"$wine" "$@" >"$output" 2>"$errors" || status=$?
+cat "$output"
+cat "$errors" >&2
+exit $status
