@@ -7,8 +7,9 @@
 #include "accessdb/Error.h"
 
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
+
+#include "textcodec/WideText.h"
 #else
 #include <fcntl.h>
 #include <limits.h>
@@ -28,22 +29,14 @@ void ThrowNotRegularFile(const std::string& path, const std::string& what) {
 
 #ifdef _WIN32
 
-namespace {
-std::wstring Widen(const std::string& s) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-}  // namespace
-
 FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), writable_(writable) {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(textcodec::Utf8ToWide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         ThrowNotRegularFile(path, "a folder");
     DWORD access = GENERIC_READ | (writable ? GENERIC_WRITE : 0);
-    HANDLE h = CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(textcodec::Utf8ToWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD e = GetLastError();
         if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND)

@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "textcodec/WideText.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -76,18 +78,9 @@ std::string LockFile::PathFor(const std::string& databasePath) {
 
 #ifdef _WIN32
 
-namespace {
-std::wstring Widen(const std::string& s) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-}  // namespace
-
 LockFile::LockFile(const std::string& databasePath)
     : path_(PathFor(CanonicalDatabasePath(databasePath))) {
-    const std::wstring wide = Widen(path_);
+    const std::wstring wide = textcodec::Utf8ToWide(path_);
     // Access keeps its lock file open without delete sharing: if it cannot be deleted, it is held.
     if (!DeleteFileW(wide.c_str())) {
         const DWORD e = GetLastError();
@@ -178,7 +171,7 @@ LockFile::~LockFile() {
 
 void RequireWritableFile(const std::string& path) {
 #ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(textcodec::Utf8ToWide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw Error(ErrorKind::ReadOnly,
                     "The database '" + path + "' is a read-only file and cannot be written.");

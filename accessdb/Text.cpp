@@ -8,7 +8,6 @@
 #include <string_view>
 
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
 #else
 #include <iconv.h>

@@ -9,6 +9,7 @@ endfunction()
 # touches a CMakeLists.
 function(quillmere_core_library name dir)
     file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+    quillmere_platform_sources(sources)
     if(sources)
         add_library(${name} STATIC ${sources})
         target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "filelist/FileAttributes.h"
 #include "filelist/FileList.h"
 #include "filelist/FileSystemPath.h"
 #include "filelist/PathCleanup.h"
@@ -38,6 +39,7 @@ bool EndsWithSeparator(const std::string& path) {
     return !path.empty() && path.back() == kPathSeparator;
 }
 
+#ifndef _WIN32
 // The last name of a path, trailing separators ignored ("/a/.b/" gives ".b").
 std::string LastName(const std::string& path) {
     size_t end = path.find_last_not_of(kPathSeparator);
@@ -48,6 +50,7 @@ std::string LastName(const std::string& path) {
     start = start == std::string::npos ? 0 : start + 1;
     return path.substr(start, end - start + 1);
 }
+#endif
 
 // Remembers the folders whose reading failed, so that a folder that already failed while the
 // tree was walked is not reported a second time when its files are listed.
@@ -70,8 +73,30 @@ class FailureMemo : public DirectoryReader {
     std::vector<std::string> failed_;
 };
 
+// Hidden folders are left out, the root always walked: on Windows by their attributes, elsewhere
+// by a name that begins with ".".
 bool IsWalkable(const std::string& folder) {
-    return IsRootFolder(folder) || !IsHiddenName(LastName(folder));
+    if (IsRootFolder(folder)) {
+        return true;
+    }
+#ifdef _WIN32
+    const auto attributes = FileAttributesOf(folder);
+    return !attributes ||
+           (*attributes != kSkippedFolderAttributes && *attributes != kSkippedFolderLinkAttributes);
+#else
+    return !IsHiddenName(LastName(folder));
+#endif
+}
+
+bool IsSkippedFile([[maybe_unused]] const std::string& path, const std::string& name) {
+    if (name[0] == '~') {
+        return true;
+    }
+#ifdef _WIN32
+    return FileAttributesOf(path) == kSkippedFileAttributes;
+#else
+    return IsHiddenName(name);
+#endif
 }
 
 // The matching file names of one listing, in its order.
@@ -211,11 +236,8 @@ void AddFolderFiles(const std::string& folder, const std::string& pattern, FileL
             const bool reported = reader.FailedBefore(path + kPathSeparator);
             DirectoryListing listing = reader.Read(path + kPathSeparator);
             for (const auto& name : MatchingFiles(listing, pattern)) {
-                if (name[0] == '~' || IsHiddenName(name)) {
-                    continue;
-                }
                 const std::string file = path + kPathSeparator + name;
-                if (IsExistingFile(file)) {
+                if (!IsSkippedFile(file, name) && IsExistingFile(file)) {
                     list.Append(CollapseBackslashes(file));
                 }
             }

@@ -15,12 +15,23 @@ std::string PathText(const std::filesystem::path& path) {
 }
 
 std::filesystem::path EnvironmentPath(const char* name) {
+#ifdef _WIN32
+    // The wide environment: getenv gives the ANSI code page, which loses characters of a user's
+    // folder name that the page lacks.
+    const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+    const wchar_t* wide = ::_wgetenv(wideName.c_str());
+    if (wide == nullptr || *wide == L'\0') {
+        return {};
+    }
+    return std::filesystem::path(wide);
+#else
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') {
         return {};
     }
     return std::filesystem::path(
         std::u8string(value, value + std::char_traits<char>::length(value)));
+#endif
 }
 
 // Writes the whole text or reports why not.

@@ -1,16 +1,12 @@
 #include "options/IniSettingsStore.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "options/PrivateFile.h"
 
 namespace quillmere {
 namespace {
@@ -58,24 +54,6 @@ size_t FindKey(const std::vector<std::string>& lines, const std::string& key, si
     return found;
 }
 
-std::string Describe(const std::filesystem::path& file, const char* what) {
-    return std::string("Cannot save the settings file ") + file.string() + ": " + what + " (" +
-           std::strerror(errno) + ")";
-}
-
-void WriteAll(int fd, const std::string& text, const std::filesystem::path& file) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw std::runtime_error(Describe(file, "write failed"));
-        }
-        done += static_cast<size_t>(n);
-    }
-}
 }  // namespace
 
 std::string EscapeIniValue(const std::string& value) {
@@ -161,37 +139,7 @@ void IniSettingsStore::SaveSetting(const std::string& key, const std::string& va
         text += '\n';
     }
 
-    std::error_code error;
-    std::filesystem::create_directories(file_.parent_path(), error);
-    if (error) {
-        errno = error.value();
-        throw std::runtime_error(Describe(file_, "cannot create its folder"));
-    }
-    // Write a private temporary file beside it and rename it over the old one, so that a crash
-    // never leaves a half-written settings file and the password is never readable by others.
-    const std::string temporary = file_.string() + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        throw std::runtime_error(Describe(file_, "cannot create a temporary file"));
-    }
-    try {
-        ::fchmod(fd, 0600);
-        WriteAll(fd, text, file_);
-        if (::fsync(fd) != 0) {
-            throw std::runtime_error(Describe(file_, "cannot flush it"));
-        }
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(temporary.c_str(), file_.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temporary.c_str());
-        errno = saved;
-        throw std::runtime_error(Describe(file_, "cannot replace it"));
-    }
+    WritePrivateFile(file_, text);
 }
 
 }  // namespace quillmere

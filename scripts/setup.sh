@@ -12,6 +12,8 @@ packages=(build-essential cmake pkg-config git qt6-base-dev libgl1-mesa-dev goog
           fonts-liberation openbox libssl-dev)
 # Faster builds, and the Debian package with its checks.
 packages+=(ninja-build ccache file lintian appstream desktop-file-utils)
+# The Windows build of the core and its tests: the mingw-w64 cross compiler and Wine to run them.
+packages+=(g++-mingw-w64-x86-64-posix wine wine64)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

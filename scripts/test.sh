@@ -20,4 +20,13 @@ status=0
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 900 || status=1
 ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 1800 || status=1
 ./scripts/check-package.sh build || status=1
+
+# The Windows build of the core, its programs and the core tests, run under Wine
+# (tests/WindowsTests.cmake says which), when the cross compiler and Wine are installed.
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null && [ -x /usr/lib/wine/wine64 ]; then
+    configure_build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-O1 -DCMAKE_C_FLAGS_RELEASE=-O1
+    cmake --build build-windows -j"$jobs" || status=1
+    ctest --test-dir build-windows --output-on-failure -j"$jobs" --timeout 900 || status=1
+fi
 exit $status

@@ -3,7 +3,6 @@
 #include "accessdb/convert/NumberDateLocale.h"
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <langinfo.h>

@@ -18,7 +18,6 @@
 #include "accessdb/crypto/OfficeEncryption.h"
 
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
 #else
 #include <fcntl.h>

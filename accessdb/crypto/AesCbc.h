@@ -1,5 +1,6 @@
 #pragma once
-// AES in CBC mode without padding (libcrypto), for whole pages and the descriptor's key blobs.
+// AES in CBC mode without padding (libcrypto; CNG on Windows), for whole pages and the descriptor's
+// key blobs.
 #include <cstdint>
 #include <memory>
 
@@ -22,6 +23,8 @@ class AesCbc {
     static constexpr std::size_t kBlockSize = 16;
 
   private:
+    [[noreturn]] static void ThrowBadAesKey(std::size_t size);
+    static void RequireWholeBlocks(Bytes iv, MutableBytes bytes);
     void Run(bool encrypt, Bytes iv, MutableBytes bytes) const;
     struct State;
     std::unique_ptr<State> state_;

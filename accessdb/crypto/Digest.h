@@ -1,6 +1,6 @@
 #pragma once
-// Hash functions of Office encryption, from OpenSSL's libcrypto. The names are the ones an
-// encryption descriptor uses ("SHA512", "SHA-1", ...).
+// Hash functions of Office encryption, from OpenSSL's libcrypto (CNG on Windows). The names are the
+// ones an encryption descriptor uses ("SHA512", "SHA-1", ...).
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -39,7 +39,11 @@ class Hasher {
     std::size_t size_ = 0;
 };
 
-// `count` random bytes from the operating system's generator (through libcrypto).
+// `count` random bytes from the operating system's generator (through libcrypto, on Windows
+// through CNG).
 std::vector<std::uint8_t> RandomBytes(std::size_t count);
+
+// Throws Error(NotSupported) saying what the system's cryptographic library failed at.
+[[noreturn]] void ThrowCryptoFailure(const char* what);
 
 }  // namespace accessdb::crypto

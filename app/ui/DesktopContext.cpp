@@ -10,7 +10,7 @@
 #include "app/ui/QtPrompts.h"
 #include "filelist/ui/FolderScanQt.h"
 #include "import/ImportRun.h"
-#include "options/IniSettingsStore.h"
+#include "options/UserSettingsStore.h"
 
 namespace quillmere {
 
@@ -68,7 +68,7 @@ void RunImportToEnd(RunEnvironment environment) {
 
 std::unique_ptr<DesktopContext> MakeDesktopContext() {
     auto desktop = std::make_unique<DesktopContext>();
-    desktop->settings = std::make_unique<IniSettingsStore>();
+    desktop->settings = MakeUserSettingsStore();
     desktop->sessions = MakeEngineSessionFactory();
     desktop->prompts = std::make_unique<QtPrompts>();
     AppContext& context = desktop->context;

@@ -7,15 +7,16 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "tests/accessdb_fuzz/ReadEverything.h"
+#include "tests/support/PortableProcess.h"
 
 namespace {
 std::string ScratchFile() {
     namespace fs = std::filesystem;
     fs::path dir = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    return (dir / ("quillmere_fuzz_" + std::to_string(::getpid()) + ".mdb")).string();
+    return (dir /
+            ("quillmere_fuzz_" + std::to_string(quillmere::testing::CurrentProcessId()) + ".mdb"))
+        .string();
 }
 }  // namespace
 

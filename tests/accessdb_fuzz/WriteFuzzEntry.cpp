@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "accessdb/create/NewDatabase.h"
 #include "tests/accessdb_fuzz/WriteEverything.h"
+#include "tests/support/PortableProcess.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ namespace fs = std::filesystem;
 fs::path ScratchDir() {
     const fs::path dir =
         (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
-        ("quillmere_write_fuzz_" + std::to_string(::getpid()));
+        ("quillmere_write_fuzz_" + std::to_string(quillmere::testing::CurrentProcessId()));
     fs::create_directories(dir);
     return dir;
 }

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include <unistd.h>
+#include "support/PortableProcess.h"
 
 namespace fixtures {
 
@@ -50,7 +50,8 @@ inline std::string PasswordFor(const std::string& relative) {
 // A fresh temporary folder for one test.
 inline fs::path TempDir(const std::string& name) {
     fs::path dir =
-        fs::temp_directory_path() / ("quillmere_" + name + "_" + std::to_string(::getpid()));
+        fs::temp_directory_path() /
+        ("quillmere_" + name + "_" + std::to_string(quillmere::testing::CurrentProcessId()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

@@ -1,11 +1,11 @@
 #pragma once
 // Running the command-line tools from tests.
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "support/PortableProcess.h"
 
 namespace process {
 
@@ -25,15 +25,14 @@ struct Result {
 inline Result Run(const std::string& command, bool standardError = false) {
     Result r;
     std::string full = standardError ? command + " 2>&1 >/dev/null" : command + " 2>/dev/null";
-    FILE* pipe = ::popen(full.c_str(), "r");
+    FILE* pipe = quillmere::testing::OpenCommandPipe(full);
     if (!pipe)
         return r;
     char buf[65536];
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
         r.output.append(buf, n);
-    int status = ::pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.exitCode = quillmere::testing::ExitCodeOf(quillmere::testing::CloseCommandPipe(pipe));
     return r;
 }
 

@@ -180,7 +180,11 @@ TEST(LiteralConversion, TextLiteralsIntoEveryTypeUnderTwoLocales) {
 TEST(LiteralConversion, DatesWithoutYearTakeTheCurrentOne) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     const std::string year = std::to_string(local.tm_year + 1900);
     EXPECT_EQ(Shown(Column(ColumnType::DateTime), "3/4", UnitedStates()), year + "-03-04 00:00:00");
     EXPECT_EQ(Shown(Column(ColumnType::DateTime), "3/4", Germany()), year + "-04-03 00:00:00");

@@ -2,9 +2,6 @@
 // Shared helpers of the writing tests: fixture copies, the structural check, and the two
 // independent readers (mdb-export from mdbtools, mdb-reader through tests/readers/dump.mjs).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -15,6 +12,7 @@
 #include <vector>
 
 #include "support/CsvText.h"
+#include "support/PortableProcess.h"
 
 #include "accessdb/Database.h"
 #include "accessdb/check/DatabaseCheck.h"
@@ -92,14 +90,14 @@ inline std::string Quote(const std::string& s) {
 
 inline std::string RunCapture(const std::string& command, int* status = nullptr) {
     std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = quillmere::testing::OpenCommandPipe(command);
     if (pipe == nullptr)
         return output;
     std::array<char, 65536> buffer;
     std::size_t n = 0;
     while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
         output.append(buffer.data(), n);
-    const int rc = pclose(pipe);
+    const int rc = quillmere::testing::CloseCommandPipe(pipe);
     if (status != nullptr)
         *status = rc;
     return output;
@@ -204,7 +202,7 @@ inline int AccessCheck(const std::string& path, const std::string& password, std
         &status);
     const std::size_t at = out.rfind("SUMMARY:");
     *summary = at == std::string::npos ? out : out.substr(at);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return quillmere::testing::ExitCodeOf(status);
 }
 
 inline fs::path TempDir(const std::string& name) {

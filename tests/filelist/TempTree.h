@@ -1,11 +1,14 @@
 #pragma once
 // A folder tree in a fresh temporary folder for the folder walk's tests, removed afterwards.
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,9 +17,16 @@ namespace quillmere::testing {
 class TempTree {
   public:
     TempTree() {
+#ifdef _WIN32
+        const auto root = std::filesystem::temp_directory_path() /
+                          ("quillmere-walk-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(root);
+        root_ = root.string();
+#else
         std::string pattern =
             (std::filesystem::temp_directory_path() / "quillmere-walk-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
+#endif
     }
     ~TempTree() {
         // Give unreadable folders their rights back so that they can be removed.
@@ -24,17 +34,35 @@ class TempTree {
         for (auto it = std::filesystem::recursive_directory_iterator(
                  root_, std::filesystem::directory_options::skip_permission_denied, error);
              it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+#ifndef _WIN32
             if (it->is_directory(error) && !it->is_symlink(error)) {
                 chmod(it->path().c_str(), 0700);
             }
+#endif
         }
         std::filesystem::remove_all(root_, error);
     }
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
 
-    const std::string& Root() const { return root_; }
-    std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+    const std::string& Root() const {
+        return root_;
+    }
+    // `relative` with "/" between its names; on Windows they become backslashes, as the walk
+    // writes them.
+    std::string Path(const std::string& relative) const {
+#ifdef _WIN32
+        std::string path = root_ + "\\" + relative;
+        for (char& c : path) {
+            if (c == '/') {
+                c = '\\';
+            }
+        }
+        return path;
+#else
+        return root_ + "/" + relative;
+#endif
+    }
 
     std::string Folder(const std::string& relative) const {
         std::filesystem::create_directories(Path(relative));

@@ -8,6 +8,7 @@
 #include "accessdb/create/NewDatabase.h"
 #include "accessdb_read/JsonLite.h"
 #include "support/EngineImport.h"
+#include "support/Environment.h"
 #include "support/ReadBack.h"
 #include "support/TempFolder.h"
 
@@ -74,7 +75,7 @@ TEST_P(Corpus, EveryFileStoresTheCellsAnIndependentParserFound) {
     const auto corpus = LoadCorpus();
     ASSERT_GE(corpus.size(), 10u) << CorpusFolder();
     testing::TempFolder folder;
-    ::setenv("XDG_STATE_HOME", (folder.Path() / "state").c_str(), 1);
+    quillmere::testing::SetEnvironment("XDG_STATE_HOME", (folder.Path() / "state").string());
     const auto database = (folder.Path() / ("corpus" + GetParam())).string();
     accessdb::CreateDatabase(database, {accessdb::NewDatabaseFormat::Default, ""});
 

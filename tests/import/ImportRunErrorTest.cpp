@@ -1,3 +1,4 @@
+#include "support/Environment.h"
 #include "support/ImportRunFixture.h"
 
 namespace quillmere {
@@ -137,7 +138,8 @@ TEST_F(ImportRunErrorTest, SessionFailuresTakeTheErrorPath) {
 TEST_F(ImportRunErrorTest, ALogThatCannotBeWrittenIsSaidInsteadOfAskedFor) {
     // The state folder lies below a plain file, so no folder can be made for the log.
     folder.Write("blocker", "");
-    ::setenv("XDG_STATE_HOME", (folder.Path() / "blocker" / "state").c_str(), 1);
+    quillmere::testing::SetEnvironment("XDG_STATE_HOME",
+                                       (folder.Path() / "blocker" / "state").string());
     const auto empty = AddFile("empty.csv", "");
     Run();
     ASSERT_EQ(prompts.Texts().size(), 1u);

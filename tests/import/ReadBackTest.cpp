@@ -7,6 +7,7 @@
 #include "accessdb/create/NewDatabase.h"
 #include "import/LongTextColumns.h"
 #include "support/EngineImport.h"
+#include "support/Environment.h"
 #include "support/ReadBack.h"
 #include "support/TempFolder.h"
 
@@ -20,7 +21,7 @@ using testing::TableSeen;
 class ReadBack : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
-        ::setenv("XDG_STATE_HOME", (folder.Path() / "state").c_str(), 1);
+        quillmere::testing::SetEnvironment("XDG_STATE_HOME", (folder.Path() / "state").string());
         database = (folder.Path() / ("shop" + GetParam())).string();
         accessdb::CreateDatabase(database, {accessdb::NewDatabaseFormat::Default, ""});
     }

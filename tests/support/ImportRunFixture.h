@@ -11,6 +11,7 @@
 #include "filelist/FileList.h"
 #include "import/ImportRun.h"
 #include "import/TableNameList.h"
+#include "support/Environment.h"
 #include "support/FakePrompts.h"
 #include "support/RecordingSession.h"
 #include "support/TempFolder.h"
@@ -32,7 +33,7 @@ class ImportRunFixture : public ::testing::Test {
   protected:
     ImportRunFixture() {
         // The log goes below the test's own folder.
-        ::setenv("XDG_STATE_HOME", (folder.Path() / "state").c_str(), 1);
+        quillmere::testing::SetEnvironment("XDG_STATE_HOME", (folder.Path() / "state").string());
     }
 
     std::string AddFile(const std::string& name, const std::string& bytes) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "accessdb/Error.h"
+#include "app/ProgramArguments.h"
 #include "tools/accessdb/Command.h"
 
 namespace accessdb_tool {
@@ -59,7 +60,7 @@ RegisterCommand::RegisterCommand(Command command) {
 
 int main(int argc, char** argv) {
     using namespace accessdb_tool;
-    std::vector<std::string> raw(argv + 1, argv + argc);
+    std::vector<std::string> raw = quillmere::ProgramArguments(argc, argv);
     if (raw.empty() || raw[0] == "--help" || raw[0] == "-h" || raw[0] == "help") {
         PrintHelp(raw.empty() ? std::cerr : std::cout);
         return raw.empty() ? 1 : 0;

@@ -9,6 +9,7 @@
 #include "TerminalProgress.h"
 #include "TerminalPrompts.h"
 #include "accessdb/create/NewDatabase.h"
+#include "app/ProgramArguments.h"
 #include "database/ConnectionString.h"
 #include "database/DiscardingSessions.h"
 #include "database/TableCatalogue.h"
@@ -122,7 +123,7 @@ int Run(const CommandLine& line) {
 
 int main(int argc, char** argv) {
     using namespace quillmere::tool;
-    const auto parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const auto parsed = ParseCommandLine(quillmere::ProgramArguments(argc, argv));
     if (!parsed.commandLine) {
         std::cerr << "quillmere-import: " << parsed.error << "\n\n" << UsageText();
         return 2;

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "app/FileExistsByDate.h"
+#include "app/ProgramArguments.h"
 #include "app/ProgramFolder.h"
+#include "filelist/FileSystemPath.h"
 #include "filelist/SampleFiles.h"
-#include "options/IniSettingsStore.h"
 #include "options/SettingKeys.h"
+#include "options/UserSettingsStore.h"
 
 namespace {
 void Usage() {
@@ -37,10 +39,11 @@ bool RecordNamesExistingFile(const std::string& stored) {
 int main(int argc, char** argv) {
     std::filesystem::path folder = quillmere::ProgramFolder();
     bool onlyIfMissing = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--program-folder" && i + 1 < argc) {
-            folder = std::filesystem::absolute(argv[++i]);
+    const std::vector<std::string> args = quillmere::ProgramArguments(argc, argv);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--program-folder" && i + 1 < args.size()) {
+            folder = std::filesystem::absolute(quillmere::ToFileSystemPath(args[++i]));
         } else if (arg == "--if-missing") {
             onlyIfMissing = true;
         } else {
@@ -50,9 +53,9 @@ int main(int argc, char** argv) {
     }
     if (onlyIfMissing) {
         try {
-            quillmere::IniSettingsStore store;
+            const auto store = quillmere::MakeUserSettingsStore();
             if (RecordNamesExistingFile(
-                    store.GetSetting(std::string(quillmere::settings::kSnapshot), ""))) {
+                    store->GetSetting(std::string(quillmere::settings::kSnapshot), ""))) {
                 return 0;
             }
         } catch (const std::exception& e) {
@@ -82,11 +85,11 @@ int main(int argc, char** argv) {
         joined += path;
     }
     try {
-        quillmere::IniSettingsStore store;
-        store.SaveSetting(std::string(quillmere::settings::kSnapshot),
-                          quillmere::ScrambleSnapshot(joined));
+        const auto store = quillmere::MakeUserSettingsStore();
+        store->SaveSetting(std::string(quillmere::settings::kSnapshot),
+                           quillmere::ScrambleSnapshot(joined));
         std::cout << "Recorded " << paths.size() << " sample file(s) from " << samples.string()
-                  << " in " << store.File().string() << "\n";
+                  << " in " << quillmere::UserSettingsPlace() << "\n";
     } catch (const std::exception& e) {
         std::cerr << "quillmere-install: " << e.what() << "\n";
         return 1;
