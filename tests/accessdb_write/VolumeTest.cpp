@@ -87,19 +87,48 @@ TEST(WriteVolume, HundredThousandRows) {
     fs::remove_all(dir);
 }
 
+// A new empty index tree (its root an empty leaf of table 2) in a copy of an empty database.
+struct EmptyTree {
+    explicit EmptyTree(const std::string& name)
+        : dir{TempDir(name)},
+          pages(CopyFixture("jackcess/empty2003.mdb", dir.path), accessdb::OpenMode::ReadWrite),
+          allocator(pages),
+          root(allocator.NewPage()) {
+        accessdb::IndexPageContent empty;
+        empty.owner = 2;
+        accessdb::EncodeIndexPage(empty, root->Mutable(), pages.format());
+    }
+    accessdb::IndexTree Tree(accessdb::IndexNodeCache* cache = nullptr) {
+        return accessdb::IndexTree(
+            pages, root->number, 2, [this] { return allocator.NewPage(); }, cache);
+    }
+    // The leftmost leaf, and how many levels lead to it.
+    std::pair<std::uint32_t, int> FirstLeaf() {
+        std::uint32_t page = root->number;
+        for (int depth = 1;; ++depth) {
+            const auto content = accessdb::DecodeIndexPage(*pages.Read(page), pages.format());
+            if (content.leaf)
+                return {page, depth};
+            page = content.entries.empty() ? content.tail : content.entries.front().child;
+        }
+    }
+
+    // Removed once the database in it is closed (members go in reverse order).
+    struct RemovedDir {
+        fs::path path;
+        ~RemovedDir() { fs::remove_all(path); }
+    } dir;
+    accessdb::PageFile pages;
+    accessdb::PageAllocator allocator;
+    accessdb::MutablePageRef root;
+};
+
 // The B-tree on its own: thousands of large keys in random order give a tree of three levels
 // or more, whose leaves hold every entry in order.
 TEST(IndexTree, SplitsAtSeveralLevels) {
     REQUIRE_FIXTURES();
-    const fs::path dir = TempDir("tree");
-    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
-    accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
-    accessdb::PageAllocator allocator(pages);
-    accessdb::MutablePageRef root = allocator.NewPage();
-    accessdb::IndexPageContent empty;
-    empty.owner = 2;
-    accessdb::EncodeIndexPage(empty, root->Mutable(), pages.format());
-    accessdb::IndexTree tree(pages, root->number, 2, [&] { return allocator.NewPage(); });
+    EmptyTree empty("tree");
+    accessdb::IndexTree tree = empty.Tree();
 
     std::vector<int> order(4000);
     for (int i = 0; i < static_cast<int>(order.size()); ++i)
@@ -119,21 +148,11 @@ TEST(IndexTree, SplitsAtSeveralLevels) {
     for (std::size_t i = 1; i < entries.size(); ++i) {
         ASSERT_LT(accessdb::CompareEntries(entries[i - 1], entries[i]), 0) << i;
     }
-    int depth = 1;
-    std::uint32_t page = root->number;
-    for (;;) {
-        const auto content = accessdb::DecodeIndexPage(*pages.Read(page), pages.format());
-        if (content.leaf)
-            break;
-        ++depth;
-        page = content.entries.empty() ? content.tail : content.entries.front().child;
-    }
-    EXPECT_GE(depth, 3);
+    EXPECT_GE(empty.FirstLeaf().second, 3);
     // A unique tree refuses an equal key and changes nothing.
     const auto again = tree.Insert(keyOf(5), accessdb::RowPointer{99999, 1}, true);
     EXPECT_TRUE(again.duplicateKey);
     EXPECT_EQ(tree.Entries().size(), order.size());
-    fs::remove_all(dir);
 }
 
 // Short keys over a two-letter alphabet (long shared prefixes, many equal keys) in random
@@ -143,17 +162,10 @@ TEST(IndexTree, SplitsAtSeveralLevels) {
 // each page with the page encoded whole).
 TEST(IndexTree, InsertsIntoStoredLeavesAsIntoDecodedOnes) {
     REQUIRE_FIXTURES();
-    const fs::path dir = TempDir("storedleaf");
-    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
-    accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
-    accessdb::PageAllocator allocator(pages);
-    accessdb::MutablePageRef root = allocator.NewPage();
-    accessdb::IndexPageContent empty;
-    empty.owner = 2;
-    accessdb::EncodeIndexPage(empty, root->Mutable(), pages.format());
+    EmptyTree empty("storedleaf");
     accessdb::IndexNodeCache cache;
-    accessdb::IndexTree tree(
-        pages, root->number, 2, [&] { return allocator.NewPage(); }, &cache);
+    accessdb::IndexTree tree = empty.Tree(&cache);
+    accessdb::PageFile& pages = empty.pages;
 
     std::mt19937 random(11);
     std::multiset<accessdb::KeyBytes> model;
@@ -187,13 +199,7 @@ TEST(IndexTree, InsertsIntoStoredLeavesAsIntoDecodedOnes) {
 
     // A leaf the engine wrote reads as its decoding; one byte left after the entries (as
     // Access leaves some) makes it a page for the decoding path.
-    std::uint32_t leaf = root->number;
-    for (;;) {
-        const auto content = accessdb::DecodeIndexPage(*pages.Read(leaf), pages.format());
-        if (content.leaf)
-            break;
-        leaf = content.entries.empty() ? content.tail : content.entries.front().child;
-    }
+    const std::uint32_t leaf = empty.FirstLeaf().first;
     accessdb::MutablePageRef page = pages.Modify(leaf);
     const auto decoded = accessdb::DecodeIndexPage(*page, pages.format());
     accessdb::StoredLeaf stored;
@@ -207,7 +213,6 @@ TEST(IndexTree, InsertsIntoStoredLeavesAsIntoDecodedOnes) {
     EXPECT_FALSE(stored.Read(page->View(), pages.format(), 3));  // another table's page
     page->bytes.back() = 1;
     EXPECT_FALSE(stored.Read(page->View(), pages.format(), 2));
-    fs::remove_all(dir);
 }
 
 // 255 columns with 64-character names: the definition spans several pages.
