@@ -43,8 +43,10 @@ void BuildInsertRowStatement(std::string& out, std::string_view table,
     out.resize(most);
     char* p = out.data();
     auto put = [&p](std::string_view text) {
-        std::memcpy(p, text.data(), text.size());
-        p += text.size();
+        if (!text.empty()) {  // an empty view may have no data pointer at all
+            std::memcpy(p, text.data(), text.size());
+            p += text.size();
+        }
     };
     put(kStart);
     put(table);
