@@ -186,11 +186,15 @@ inline std::string AsMdbTools(const std::string& utf8) {
 inline std::string AccessCheckTool() {
     if (const char* tool = std::getenv("QUILLMERE_ACCESSCHECK"))
         return tool;
+#ifdef _WIN32
+    return "";  // the checker beside the shared folder is a Linux program
+#else
     const char* shared = std::getenv("QUILLMERE_SHARED_DIR");
     if (shared == nullptr)
         return "";
     const fs::path tool = fs::path(shared) / ".." / "oracles" / "accesscheck";
     return fs::exists(tool) ? tool.string() : "";
+#endif
 }
 
 // Runs the checker; its last line ("SUMMARY: OK ...") in `summary`. Exit 0 means clean.

@@ -106,9 +106,12 @@ inline std::optional<std::string> AccessCheckFindings(const std::string& path) {
     std::filesystem::path tool;
     if (const char* given = std::getenv("QUILLMERE_ACCESSCHECK")) {
         tool = given;
-    } else if (const char* shared = std::getenv("QUILLMERE_SHARED_DIR")) {
+    }
+#ifndef _WIN32  // the checker beside the shared folder is a Linux program
+    else if (const char* shared = std::getenv("QUILLMERE_SHARED_DIR")) {
         tool = std::filesystem::path(shared).parent_path() / "oracles" / "accesscheck";
     }
+#endif
     if (tool.empty() || !std::filesystem::exists(tool)) {
         return std::nullopt;
     }
