@@ -188,20 +188,14 @@ MutablePageRef PageFile::Fetch(std::uint32_t page) {
     return p;
 }
 
-MutablePageRef PageFile::Modify(std::uint32_t page) {
+void PageFile::RequireWritable() const {
     if (!Writable())
         throw Error(ErrorKind::ReadOnly, "The database '" + Path() + "' is open for reading only.");
+}
+
+MutablePageRef PageFile::Touch(std::uint32_t page) {
     MutablePageRef p = Fetch(page);
     ++p->version;
-    if (inStatement_ && p->savedIn != statement_ && page < statementPageCount_) {
-        if (savedCount_ == saved_.size())
-            saved_.emplace_back();
-        SavedPage& saved = saved_[savedCount_++];
-        saved.number = page;
-        saved.wasDirty = p->dirty;
-        saved.bytes.assign(p->bytes.begin(), p->bytes.end());
-        p->savedIn = statement_;
-    }
     if (!p->dirty) {
         if (journal_ && page < pageCountOnDisk_ && journaled_.insert(page).second)
             journal_->BeforeFirstChange(page, p->bytes);
@@ -211,6 +205,92 @@ MutablePageRef PageFile::Modify(std::uint32_t page) {
         dirty_.insert(page);
     }
     return p;
+}
+
+PageFile::SavedPage* PageFile::NewSaved(Page& page) {
+    if (!inStatement_ || page.savedIn == statement_ || page.number >= statementPageCount_)
+        return nullptr;  // saved already, or new in this statement (dropped on rollback)
+    if (savedCount_ == saved_.size())
+        saved_.emplace_back();
+    page.savedIn = statement_;
+    page.savedSlot = static_cast<std::uint32_t>(savedCount_);
+    SavedPage& saved = saved_[savedCount_++];
+    saved.number = page.number;
+    saved.wasDirty = page.dirty;
+    saved.parts.clear();
+#ifndef NDEBUG
+    saved.image = page.bytes;
+#endif
+    return &saved;
+}
+
+MutablePageRef PageFile::Modify(std::uint32_t page) {
+    RequireWritable();
+    MutablePageRef p = Fetch(page);
+    if (SavedPage* saved = NewSaved(*p)) {
+        saved->whole = true;
+        saved->bytes.assign(p->bytes.begin(), p->bytes.end());
+    } else if (inStatement_ && p->savedIn == statement_) {
+        SavedPage& partly = saved_[p->savedSlot];
+        if (!partly.whole) {
+            // The whole page changes now: its pre-statement image is the page with the saved
+            // parts put back.
+            CheckParts(partly, *p);
+            std::vector<std::uint8_t> image = p->bytes;
+            RestoreParts(partly, image);
+            partly.bytes = std::move(image);
+            partly.parts.clear();
+            partly.whole = true;
+        }
+    }
+    return Touch(page);
+}
+
+MutablePageRef PageFile::ModifyParts(std::uint32_t page, std::span<const ByteRange> parts) {
+    RequireWritable();
+    MutablePageRef p = Fetch(page);
+    SavedPage* saved = NewSaved(*p);
+    if (saved != nullptr) {
+        saved->whole = false;
+        saved->bytes.clear();
+    } else if (inStatement_ && p->savedIn == statement_ && !saved_[p->savedSlot].whole) {
+        saved = &saved_[p->savedSlot];
+    }
+    if (saved != nullptr) {
+        CheckParts(*saved, *p);
+        for (const ByteRange& part : parts) {
+            if (part.offset > p->bytes.size() || part.length > p->bytes.size() - part.offset)
+                ThrowDamaged("a change of page " + std::to_string(page) + " lies outside it");
+            saved->parts.push_back(part);
+            const auto from = p->bytes.begin() + static_cast<std::ptrdiff_t>(part.offset);
+            saved->bytes.insert(saved->bytes.end(), from,
+                                from + static_cast<std::ptrdiff_t>(part.length));
+        }
+    }
+    return Touch(page);
+}
+
+void PageFile::RestoreParts(const SavedPage& saved, MutableBytes bytes) {
+    std::size_t end = saved.bytes.size();
+    for (auto part = saved.parts.rbegin(); part != saved.parts.rend(); ++part) {
+        end -= part->length;
+        std::memcpy(bytes.data() + part->offset, saved.bytes.data() + end, part->length);
+    }
+}
+
+void PageFile::CheckParts(const SavedPage& saved, const Page& page) const {
+#ifndef NDEBUG
+    if (saved.whole)
+        return;
+    std::vector<std::uint8_t> restored = page.bytes;
+    RestoreParts(saved, restored);
+    if (restored != saved.image)
+        ThrowDamaged("page " + std::to_string(page.number) +
+                     " changed outside the parts its savepoint kept");
+#else
+    (void)saved;
+    (void)page;
+#endif
 }
 
 void PageFile::ThrowFull() const {
@@ -251,6 +331,10 @@ void PageFile::BeginStatement() {
 }
 
 void PageFile::EndStatement() {
+#ifndef NDEBUG
+    for (std::size_t i = 0; i < savedCount_; ++i)
+        CheckParts(saved_[i], *Cached(saved_[i].number));
+#endif
     inStatement_ = false;
     savedCount_ = 0;
     if (saved_.size() > kSavedPagesKept)
@@ -261,7 +345,12 @@ void PageFile::RollbackStatement() {
     for (std::size_t i = 0; i < savedCount_; ++i) {
         SavedPage& saved = saved_[i];
         Page& page = *Cached(saved.number);
-        std::memcpy(page.bytes.data(), saved.bytes.data(), page.bytes.size());
+        if (saved.whole) {
+            std::memcpy(page.bytes.data(), saved.bytes.data(), page.bytes.size());
+        } else {
+            CheckParts(saved, page);
+            RestoreParts(saved, page.bytes);
+        }
         page.savedIn = 0;
         ++page.version;
         if (!saved.wasDirty) {

@@ -24,19 +24,37 @@
 
 namespace accessdb {
 
+// Something a reader worked out from a page's bytes and keeps with the page (the layout of an
+// index leaf), valid only while the page's version is the one it was worked out at. It lives and
+// dies with the cached page, so it costs no lookup and no memory once the page leaves the cache.
+struct PageMemo {
+    virtual ~PageMemo() = default;
+};
+
 struct Page {
     std::uint32_t number = 0;
     std::vector<std::uint8_t> bytes;  // decoded; always exactly one page long
     bool dirty = false;               // changed since the file last received it
     std::uint64_t savedIn = 0;        // the statement whose savepoint holds its image
+    std::uint32_t savedSlot = 0;      // where in that savepoint
     // Grows whenever the bytes may change (Modify(), a rollback), so that what was derived from
     // them (decoded index pages) can tell it is out of date.
     std::uint64_t version = 0;
+    // The page's memo and the version it belongs to (see PageMemo); readers of a shared page
+    // may set it, hence mutable.
+    mutable std::unique_ptr<PageMemo> memo;
+    mutable std::uint64_t memoVersion = 0;
     Bytes View() const { return bytes; }
     MutableBytes Mutable() { return bytes; }
     std::uint8_t Type() const { return bytes[0]; }
 };
 using PageRef = std::shared_ptr<const Page>;
+
+// Bytes of a page: [offset, offset + length).
+struct ByteRange {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+};
 using MutablePageRef = std::shared_ptr<Page>;
 
 // Records what a group of statements is about to change, so that it can be undone after a
@@ -87,6 +105,11 @@ class PageFile {
     PageRef Read(std::uint32_t page);
     // The page for changing: marks it dirty and journals its original image first.
     MutablePageRef Modify(std::uint32_t page);
+    // The same, for a change of only the bytes in `parts` (the caller changes nothing else
+    // until it asks again): the statement's savepoint keeps those bytes instead of the whole
+    // page. A row added to a data page or an entry to an index leaf changes a small part of
+    // its page, and copying every page a row touches was a good part of an append's time.
+    MutablePageRef ModifyParts(std::uint32_t page, std::span<const ByteRange> parts);
     // A new zeroed page at the end of the file (dirty); returns its number.
     MutablePageRef Append();
 
@@ -134,8 +157,23 @@ class PageFile {
     struct SavedPage {
         std::uint32_t number = 0;
         bool wasDirty = false;
-        std::vector<std::uint8_t> bytes;
+        bool whole = true;                // bytes is the page's image
+        std::vector<std::uint8_t> bytes;  // else the saved parts' bytes, one after another
+        std::vector<ByteRange> parts;     // in the order they were saved
+#ifndef NDEBUG
+        std::vector<std::uint8_t> image;  // debug builds: the whole image, to check the parts
+#endif
     };
+
+    void RequireWritable() const;
+    // Marks `page` changed (version, dirty, journal) and returns it; no savepoint.
+    MutablePageRef Touch(std::uint32_t page);
+    // A new savepoint slot for `page`, or null when the statement need not save it.
+    SavedPage* NewSaved(Page& page);
+    // Puts the saved parts' bytes back into `bytes`, last saved first.
+    static void RestoreParts(const SavedPage& saved, MutableBytes bytes);
+    // Debug builds: the bytes outside the saved parts are as they were.
+    void CheckParts(const SavedPage& saved, const Page& page) const;
 
     std::vector<std::uint8_t> Load(std::uint32_t page);
     void WriteDirtyPages(const std::vector<std::uint32_t>& pages);
@@ -158,7 +196,7 @@ class PageFile {
     std::uint32_t pageCountOnDisk_ = 0;
     std::vector<MutablePageRef> cache_;  // by page number; empty where not cached
     std::size_t cached_ = 0;             // pages in cache_
-    std::list<std::uint32_t> order_;  // least recently loaded first (clean pages only matter)
+    std::list<std::uint32_t> order_;     // least recently loaded first (clean pages only matter)
     std::unordered_set<std::uint32_t> dirty_;
     std::unordered_set<std::uint32_t> journaled_;  // in the current group
     bool grewInGroup_ = false;

@@ -55,7 +55,9 @@ void IndexTree::Store(std::uint32_t page, IndexNodeRef node) {
     MutablePageRef bytes = pages_.Modify(page);
     EncodeIndexPage(*node, bytes->Mutable(), pages_.format());
     node->encoded = true;
-    if (cache_ != nullptr) {
+    // A leaf written here is in the form inserts take as stored (StoredLeaf): its decoding
+    // would only take memory from the node pages, which every insert passes through.
+    if (cache_ != nullptr && !node->leaf) {
         cache_->Put(bytes, std::move(node));
     }
 }
@@ -79,6 +81,12 @@ bool IndexTree::StoreInserted(std::uint32_t page, IndexNodeRef node, std::size_t
         cache_->Put(bytes, std::move(node));
     }
     return true;
+}
+
+void IndexTree::TakeForChange(std::uint32_t page) {
+    if (cache_ != nullptr) {
+        cache_->Drop(page);
+    }
 }
 
 void IndexTree::Keep(std::uint32_t page, IndexNodeRef node) {
@@ -143,8 +151,7 @@ std::optional<IndexEntry> IndexTree::Neighbour(const IndexPageContent& leaf, boo
 std::optional<IndexTree::Outcome> IndexTree::InsertIntoStoredLeaf(std::uint32_t page,
                                                                   const IndexEntry& entry) {
     const PageRef bytes = pages_.Read(page);
-    if (bytes->Type() != kPageIndexLeaf ||
-        !storedLeaf_.Read(bytes->View(), pages_.format(), owner_)) {
+    if (bytes->Type() != kPageIndexLeaf || !storedLeaf_.Read(*bytes, pages_.format(), owner_)) {
         return std::nullopt;
     }
     const StoredLeaf::Key key = entry.key.span();
@@ -167,11 +174,9 @@ std::optional<IndexTree::Outcome> IndexTree::InsertIntoStoredLeaf(std::uint32_t 
     }
     result_.duplicateKey = duplicate;
     result_.newKey = !duplicate;
-    MutablePageRef changed = pages_.Modify(page);
-    storedLeaf_.Insert(changed->Mutable(), position, key, entry.rowPage, entry.row);
-    if (cache_ != nullptr) {
-        cache_->Drop(page);
-    }
+    MutablePageRef changed = pages_.ModifyParts(page, storedLeaf_.InsertParts(position, key));
+    // A decoded node the cache may hold for this page is stale from here on (its version).
+    storedLeaf_.Insert(*changed, position, key, entry.rowPage, entry.row);
 #ifndef NDEBUG
     // Debug builds prove the page is what encoding it whole writes, with the entry in place.
     const IndexPageContent after = DecodeIndexPage(*changed, pages_.format());
@@ -196,13 +201,17 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
     if (std::optional<Outcome> done = InsertIntoStoredLeaf(page, entry)) {
         return *std::move(done);
     }
-    const IndexNodeRef node = Edit(page);
+    // Read-only until it must change: the descent through node pages changes none of them on
+    // nearly every insert, and taking each out of the cache and putting it back cost more than
+    // the search.
+    const IndexNodeRef node = Load(page);
     IndexPageContent& content = *node;
     if (content.owner != owner_) {
         ThrowDamaged("index page " + std::to_string(page) + " belongs to another table");
     }
     Outcome outcome;
     if (content.leaf) {
+        TakeForChange(page);
         // Keys that keep growing (AutoNumbers, dates of new records) land after the last
         // entry: try that before searching.
         auto position = content.entries.end();
@@ -249,31 +258,26 @@ IndexTree::Outcome IndexTree::InsertInto(std::uint32_t page, const IndexEntry& e
         const std::uint32_t child = toTail ? content.tail : content.entries[index].child;
         const Outcome below = InsertInto(child, entry, depth + 1);
         if (unique_ && result_.duplicateKey) {
-            Keep(page, node);
             return outcome;
         }
-        bool changed = false;
         const bool lastChild = toTail || (content.tail == 0 && index + 1 == content.entries.size());
-        if (below.newLast) {
-            if (!toTail) {
-                IndexEntry& stored = content.entries[index];
-                stored.key = below.newLast->key;
-                stored.rowPage = below.newLast->rowPage;
-                stored.row = below.newLast->row;
-                changed = true;
-            }
-            if (lastChild) {
-                outcome.newLast = below.newLast;
-            }
+        if (below.newLast && lastChild) {
+            outcome.newLast = below.newLast;
+        }
+        const bool newLastHere = below.newLast && !toTail;
+        if (!newLastHere && below.splits.empty()) {
+            return outcome;
+        }
+        TakeForChange(page);
+        if (newLastHere) {
+            IndexEntry& stored = content.entries[index];
+            stored.key = below.newLast->key;
+            stored.rowPage = below.newLast->rowPage;
+            stored.row = below.newLast->row;
         }
         if (!below.splits.empty()) {
             content.entries.insert(content.entries.begin() + static_cast<std::ptrdiff_t>(index),
                                    below.splits.begin(), below.splits.end());
-            changed = true;
-        }
-        if (!changed) {
-            Keep(page, node);
-            return outcome;
         }
         Normalise(content);
     }

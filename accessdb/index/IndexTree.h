@@ -56,6 +56,9 @@ class IndexTree {
     // InsertEncodedEntry) and puts the node back; false when the page must be encoded whole.
     bool StoreInserted(std::uint32_t page, IndexNodeRef node, std::size_t index,
                        std::size_t prefix);
+    // Takes the node of `page`, loaded with Load(), out of the cache before it is changed
+    // (see Edit()); Store() puts it back.
+    void TakeForChange(std::uint32_t page);
     // Puts back a node taken with Edit() and left unchanged.
     void Keep(std::uint32_t page, IndexNodeRef node);
     Outcome InsertInto(std::uint32_t page, const IndexEntry& entry, int depth);

@@ -50,6 +50,13 @@ bool RowFits(Bytes page, const Format& format, std::size_t length) {
     return lowest >= length && lowest - length >= tableEnd;
 }
 
+std::array<ByteRange, 4> AppendRowParts(Bytes page, const Format& format, std::size_t length) {
+    const std::uint16_t rows = LoadU16(page.data() + format.dataRowCountOffset);
+    const std::size_t start = LowestRowStart(page, format, rows) - length;
+    return {ByteRange{kFreeSpace, 2}, ByteRange{format.dataRowCountOffset, 2},
+            ByteRange{format.dataFirstRowOffset + 2u * rows, 2}, ByteRange{start, length}};
+}
+
 std::uint8_t AppendRow(MutableBytes page, const Format& format, Bytes row) {
     const std::uint16_t rows = LoadU16(page.data() + format.dataRowCountOffset);
     const std::size_t start = LowestRowStart(page, format, rows) - row.size();

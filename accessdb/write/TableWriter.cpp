@@ -152,7 +152,8 @@ RowPointer TableWriter::Insert(const std::vector<StoredField>& fields,
     }
     EncodeRow(*table_, format, fields, rowBuffer_, rowScratch_);
     const std::uint32_t pageNumber = PageWithRoom(rowBuffer_.size());
-    MutablePageRef page = pages_.Modify(pageNumber);
+    MutablePageRef page = pages_.ModifyParts(
+        pageNumber, AppendRowParts(pages_.Read(pageNumber)->View(), format, rowBuffer_.size()));
     const RowPointer where{pageNumber, AppendRow(page->Mutable(), format, rowBuffer_)};
 
     for (std::size_t i = 0; i < keys_.size(); ++i) {
@@ -209,7 +210,8 @@ RowPointer TableWriter::AppendLongValueRow(LongValueState& state,
         state.owned.Update(pages_, state.current, true, newPage_);
         state.free.Update(pages_, state.current, true, newPage_);
     }
-    MutablePageRef page = pages_.Modify(state.current);
+    MutablePageRef page = pages_.ModifyParts(
+        state.current, AppendRowParts(pages_.Read(state.current)->View(), format, row.size()));
     return RowPointer{state.current, AppendRow(page->Mutable(), format, row)};
 }
 
