@@ -204,8 +204,10 @@ TEST(PageFile, JournalsEachPageOnceAStatementAndWritesBackEncoded) {
     EXPECT_EQ(fixtures::ReadText(copy), before);
 
     // Reading opened read-only refuses changes.
-    accessdb::PageFile readOnly(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_THROW(readOnly.Modify(3), accessdb::Error);
+    {  // closed before its folder goes: Windows removes no open file
+        accessdb::PageFile readOnly(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_THROW(readOnly.Modify(3), accessdb::Error);
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -229,10 +231,12 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
         EXPECT_FALSE(global.Set(pages, global.InlineStart() + global.InlineSpan() + 5, true));
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_TRUE(
-        accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0})
-            .Contains(chosen));
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_TRUE(
+            accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0})
+                .Contains(chosen));
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -272,13 +276,15 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
         EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(),
-              (std::vector<std::uint32_t>{601, 605}));
-    auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
-    EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
-    owned.push_back(1300);
-    EXPECT_EQ(ownedMap.Pages(), owned);
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(),
+                  (std::vector<std::uint32_t>{601, 605}));
+        auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
+        EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
+        owned.push_back(1300);
+        EXPECT_EQ(ownedMap.Pages(), owned);
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -331,15 +337,18 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
         def.StoreCounters(pages);
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    auto back = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
-    EXPECT_EQ(back.columns.size(), 57u);
-    EXPECT_EQ(back.rowCount, 54321u);
-    EXPECT_EQ(back.columns.back().name, "An extra column with a long name number 39");
-    EXPECT_EQ(back.Serialize(pages.format()),
-              std::vector<std::uint8_t>(
-                  back.raw.begin(), back.raw.begin() + static_cast<std::ptrdiff_t>(
-                                                           back.Serialize(pages.format()).size())));
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        auto back = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
+        EXPECT_EQ(back.columns.size(), 57u);
+        EXPECT_EQ(back.rowCount, 54321u);
+        EXPECT_EQ(back.columns.back().name, "An extra column with a long name number 39");
+        EXPECT_EQ(back.Serialize(pages.format()),
+                  std::vector<std::uint8_t>(
+                      back.raw.begin(),
+                      back.raw.begin() +
+                          static_cast<std::ptrdiff_t>(back.Serialize(pages.format()).size())));
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -366,10 +375,12 @@ TEST(PageFile, KeepsDirtyPagesBeyondItsCacheLimit) {
         pages.Modify(before + 3)->bytes[1] = 0x01;
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_EQ(pages.PageCount(), before + 40);
-    EXPECT_EQ(pages.Read(before + 3)->bytes[1], 0x01);
-    EXPECT_EQ(pages.Read(before + 39)->bytes[0], accessdb::kPageData);
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_EQ(pages.PageCount(), before + 40);
+        EXPECT_EQ(pages.Read(before + 3)->bytes[1], 0x01);
+        EXPECT_EQ(pages.Read(before + 39)->bytes[0], accessdb::kPageData);
+    }
     std::filesystem::remove_all(dir);
 }
 
