@@ -35,11 +35,6 @@ set(QUILLMERE_WINDOWS_SKIPPED_TEST_SOURCES
 set(QUILLMERE_WINDOWS_FAILING_TESTS
     "NewDatabaseRefusals.ExistingFilesWrongFormatsAndLongPasswords"
     "AccessDbSession.DamagedRowsFailTheRecordsetNotTheSession"
-    "PageFile.JournalsEachPageOnceAStatementAndWritesBackEncoded"
-    "PageFile.KeepsDirtyPagesBeyondItsCacheLimit"
-    "UsageMap.SetsBitsInsideItsWindowAndReportsPagesOutside"
-    "UsageMap.MovesItsWindowAndPromotesToAReferenceMap"
-    "TableDef.SerialisesBackToTheBytesItWasReadFrom"
     "WriteGuard.ColumnNumberBeyondTheDefinitionIsRefused"
     "WriteVolume.WidestTableDefinitionSpansPages"
     "StatementErrors.NamesDifferingOnlyInNonAsciiLetterCaseClash"

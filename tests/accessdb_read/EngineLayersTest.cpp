@@ -180,6 +180,8 @@ TEST(PageFile, JournalsEachPageOnceAStatementAndWritesBackEncoded) {
     // The Jet-encoded fixture: pages must come back out encrypted exactly as they went in.
     const auto copy = dir / "db-enc.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess-encrypt/db-enc.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     const std::string before = fixtures::ReadText(copy);
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
@@ -216,6 +218,8 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
     auto dir = fixtures::TempDir("usagemap");
     const auto copy = dir / "empty.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     std::uint32_t chosen = 0;
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
@@ -249,6 +253,8 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
     auto dir = fixtures::TempDir("usagemap_grow");
     const auto copy = dir / "empty.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     accessdb::RowPointer ownedAt, freeAt;
     std::vector<std::uint32_t> owned;
     {
@@ -315,6 +321,8 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
     auto dir = fixtures::TempDir("tabledef");
     const auto copy = dir / "test2.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/test2V2003.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
         auto def = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
@@ -363,6 +371,8 @@ TEST(PageFile, KeepsDirtyPagesBeyondItsCacheLimit) {
     auto dir = fixtures::TempDir("pagecache");
     const auto copy = dir / "empty.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     std::uint32_t before = 0;
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
