@@ -33,14 +33,26 @@ FileHandle::FileHandle(const std::string& path, bool writable) : path_(path), wr
     const DWORD attributes = GetFileAttributesW(textcodec::Utf8ToWide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         ThrowNotRegularFile(path, "a folder");
-    DWORD access = GENERIC_READ | (writable ? GENERIC_WRITE : 0);
-    HANDLE h =
-        CreateFileW(textcodec::Utf8ToWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD access = GENERIC_READ | (writable ? GENERIC_WRITE : 0);
+    // A writer lets others read but not write: Access (or any program) holding the file open
+    // for writing keeps us from writing, and while we write, Access cannot open it for writing
+    // either. Readers share both ways, as Access does in shared mode; Access's exclusive mode
+    // shares nothing and so keeps every handle of ours out.
+    const DWORD share = writable ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE h = CreateFileW(textcodec::Utf8ToWide(path).c_str(), access, share, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        DWORD e = GetLastError();
+        const DWORD e = GetLastError();
         if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND)
             throw Error(ErrorKind::FileNotFound, "Could not find file '" + path + "'.");
+        if (e == ERROR_SHARING_VIOLATION)
+            throw Error(
+                ErrorKind::InUse,
+                "Could not use '" + path + "'; file already in use (another program has it " +
+                    (writable ? "open for writing or exclusively" : "open exclusively") + ").");
+        if (e == ERROR_ACCESS_DENIED && writable)
+            throw Error(ErrorKind::ReadOnly,
+                        "The file '" + path + "' is read-only: access is denied.");
         throw Error(ErrorKind::Io, "Cannot open the file '" + path + "' (Windows error " +
                                        std::to_string(e) + ").");
     }

@@ -78,38 +78,65 @@ std::string LockFile::PathFor(const std::string& databasePath) {
 
 #ifdef _WIN32
 
+namespace {
+
+// Jet's user locks: one byte per user slot in the lock file, from 0x10000001 on; the slot's
+// entry is 64 bytes at slot * 64.
+constexpr DWORD kUserLockBase = 0x10000001;
+
+bool LockUserSlot(HANDLE h, DWORD slot) {
+    OVERLAPPED ov{};
+    ov.Offset = kUserLockBase + slot;
+    return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &ov) != 0;
+}
+
+}  // namespace
+
 LockFile::LockFile(const std::string& databasePath)
     : path_(PathFor(CanonicalDatabasePath(databasePath))) {
     const std::wstring wide = textcodec::Utf8ToWide(path_);
-    // Access keeps its lock file open without delete sharing: if it cannot be deleted, it is held.
-    if (!DeleteFileW(wide.c_str())) {
-        const DWORD e = GetLastError();
-        if (e != ERROR_FILE_NOT_FOUND) {
-            ThrowInUse(databasePath, path_);
-        }
-    }
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    // Shared as Jet shares it, so that Access opening the database while we write joins the
+    // same lock file and lists us among its users.
+    HANDLE h =
+        CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
-        if (e == ERROR_FILE_EXISTS || e == ERROR_SHARING_VIOLATION) {
+        if (e == ERROR_SHARING_VIOLATION) {
             ThrowInUse(databasePath, path_);
         }
         throw Error(ErrorKind::ReadOnly, "Cannot create the lock file '" + path_ +
                                              "' beside the database (Windows error " +
                                              std::to_string(e) + ").");
     }
-    const std::string entry = LockEntry();
-    DWORD written = 0;
-    WriteFile(h, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
-    handle_ = h;
+    for (DWORD slot = 0; slot < kMaxUsers; ++slot) {
+        if (LockUserSlot(h, slot)) {
+            const std::string entry = LockEntry();
+            OVERLAPPED at{};
+            at.Offset = slot * static_cast<DWORD>(entry.size());
+            DWORD written = 0;
+            // The entry is informative only (Access's list of users); the lock is what counts.
+            WriteFile(h, entry.data(), static_cast<DWORD>(entry.size()), &written, &at);
+            handle_ = h;
+            slot_ = static_cast<int>(slot);
+            return;
+        }
+    }
+    CloseHandle(h);
+    throw Error(ErrorKind::InUse, "Could not use '" + databasePath + "'; file already in use (" +
+                                      std::to_string(kMaxUsers) + " users hold its lock file '" +
+                                      path_ + "').");
 }
 
 void LockFile::Release() {
     if (handle_ != nullptr) {
-        CloseHandle(static_cast<HANDLE>(handle_));  // deletes the file (delete on close)
+        OVERLAPPED ov{};
+        ov.Offset = kUserLockBase + static_cast<DWORD>(slot_);
+        UnlockFileEx(static_cast<HANDLE>(handle_), 0, 1, 0, &ov);
+        CloseHandle(static_cast<HANDLE>(handle_));
         handle_ = nullptr;
+        // The last user out removes the file; while anyone else has it open, Windows refuses.
+        DeleteFileW(textcodec::Utf8ToWide(path_).c_str());
     }
 }
 

@@ -3,6 +3,23 @@
 // ".laccdb" for .accdb files). We hold it, locked, for as long as a session writes, so that
 // Access and a second writer of ours see the database in use; it is removed on release. A lock
 // file that nobody holds any more (left by a crash) is taken over.
+//
+// How Access (Jet, ACE) keeps its users apart on Windows, and what we do of it:
+// - Exclusive mode opens the database sharing nothing: every other open fails with a sharing
+//   violation, which we report as "file already in use" (3045). No lock file is made.
+// - Shared mode opens it for reading and writing, sharing both, and joins the lock file: up to
+//   255 slots of 64 bytes (computer name, 32 bytes; user-level security name, 32 bytes, "Admin"
+//   by default; NUL padded). A user holds an exclusive one-byte lock at 0x10000001 + slot in
+//   the lock file for as long as it is connected, takes the first slot it can lock, and writes
+//   its entry there. The last user out deletes the lock file (it stays while anyone has it
+//   open, and after a crash, with stale entries). Locks within the database file mark pages
+//   (page-sized ranges far beyond the end of the file) and never stop a read.
+// - We take the lock file as a shared-mode user does (slot lock and entry), so Access lists our
+//   writer among its users, and our writing handle shares reading only: while Access has the
+//   file open for writing, we cannot open it to write, and while we write, Access cannot open
+//   it for writing (only to read). Our readers share as Access does.
+// These facts are those of Jet 3.x, published by Microsoft; that Jet 4 and ACE keep the same
+// user-lock offsets is assumed, not seen with Access itself.
 #include <string>
 
 namespace accessdb {
@@ -22,6 +39,8 @@ class LockFile {
     static std::string PathFor(const std::string& databasePath);
 
     const std::string& Path() const { return path_; }
+    // Jet's lock file holds at most this many users (64-byte entries, 16320 bytes in all).
+    static constexpr unsigned kMaxUsers = 255;
     // Unlocks and removes the lock file; the destructor does it too.
     void Release();
 
@@ -29,6 +48,7 @@ class LockFile {
     std::string path_;
 #ifdef _WIN32
     void* handle_ = nullptr;
+    int slot_ = -1;  // the user slot whose byte we lock
 #else
     int fd_ = -1;
 #endif

@@ -2,8 +2,11 @@
 // an encoded or encrypted file re-encodes every page written), the lock file beside the database,
 // and the rollback of a statement a crash cut off (which needs no password: the journal holds
 // pages as stored).
+#include <memory>
+
 #include "accessdb/Database.h"
 #include "accessdb/DatabaseLock.h"
+#include "accessdb/Error.h"
 #include "accessdb/LockFile.h"
 #include "accessdb/RollbackJournal.h"
 #include "accessdb/write/Writer.h"
@@ -32,9 +35,18 @@ void RecoverInterruptedStatement(const std::string& path) {
                         "' holds a statement cut off by a crash, which can only be "
                         "undone when the file can be written.");
     }
-    PageFile pages(path, OpenMode::ReadWrite);
     // A session writing the file has rolled back whatever a crash left when it opened; a journal
     // marked full beside it is its own group in progress, which the reader's lock waits out.
+    // (On Windows a writer's handle shares no writing, so that session shows at the open.)
+    std::unique_ptr<PageFile> opened;
+    try {
+        opened = std::make_unique<PageFile>(path, OpenMode::ReadWrite);
+    } catch (const Error& e) {
+        if (e.Kind() == ErrorKind::InUse)
+            return;
+        throw;
+    }
+    PageFile& pages = *opened;
     if (!TryLockForWriting(pages.File()))
         return;
     LockFile lock(path);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "app/ApplicationError.h"
 
@@ -57,9 +58,21 @@ bool WriteFile(const std::filesystem::path& path, const std::string& text, std::
     return true;
 }
 
+std::vector<std::filesystem::path>& LocationsForTesting() {
+    static std::vector<std::filesystem::path> places;
+    return places;
+}
+
 }  // namespace
 
+void SetImportLogLocationsForTesting(std::vector<std::filesystem::path> places) {
+    LocationsForTesting() = std::move(places);
+}
+
 std::vector<std::filesystem::path> ImportLogLocations() {
+    if (!LocationsForTesting().empty()) {
+        return LocationsForTesting();
+    }
     std::vector<std::filesystem::path> locations;
 #ifdef _WIN32
     locations.emplace_back("c:\\import.log");

@@ -14,6 +14,10 @@ namespace quillmere {
 // The places tried, in order.
 std::vector<std::filesystem::path> ImportLogLocations();
 
+// Puts the log at `places` instead of the system's (an empty list restores those). Tests use it
+// on Windows, where the system's first place, c:\import.log, is one file for every test process.
+void SetImportLogLocationsForTesting(std::vector<std::filesystem::path> places);
+
 // description, CR LF, the last row statement, CR LF.
 std::string ImportLogText(const std::string& description, const std::string& lastRowStatement);
 

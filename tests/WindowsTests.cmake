@@ -29,56 +29,25 @@ set(QUILLMERE_WINDOWS_SKIPPED_TEST_SOURCES
     options/SettingsStoreTest.cpp)
 
 # Tests that fail under Wine today and are switched off there until each is mended, so that the
-# Windows leg stays green while the rest runs. What the first run showed (not yet examined one by
-# one): a folder removed while a database in it is still open (Windows refuses with a sharing
-# violation), a Linux checker started through cmd.exe (exit status 9009) where the test does not
-# skip, and the Linux log place (XDG_STATE_HOME) that the error-path tests expect, where Windows
-# writes c:\import.log.
+# Windows leg stays green while the rest runs. Each still fails with the log place moved into
+# the test's folder and the readers closed before their folders are removed; the cause of
+# each is not yet examined.
 set(QUILLMERE_WINDOWS_FAILING_TESTS
-    # The log goes to c:\import.log on Windows, not below XDG_STATE_HOME.
-    "ImportRunErrorTest.AMissingSecondFileStopsTheRunAfterTheFirst"
-    "ImportRunErrorTest.EmptyFilesAndUnclosedQuotesNameTheFile"
-    "ImportRunErrorTest.ARejectedRowKeepsTheRowsBeforeItAndLogsTheStatement"
-    "ImportRunErrorTest.AFailedTableStatementLogsTheLastRowOfAnEarlierFile"
-    "ImportRunErrorTest.SessionFailuresTakeTheErrorPath"
-    "ImportRunErrorTest.ALogThatCannotBeWrittenIsSaidInsteadOfAskedFor"
-    # Not yet examined.
     "NewDatabaseRefusals.ExistingFilesWrongFormatsAndLongPasswords"
     "AccessDbSession.DamagedRowsFailTheRecordsetNotTheSession"
-    "PageFile.JournalsEachPageOnceAStatementAndWritesBackEncoded"
-    "PageFile.KeepsDirtyPagesBeyondItsCacheLimit"
-    "UsageMap.SetsBitsInsideItsWindowAndReportsPagesOutside"
-    "UsageMap.MovesItsWindowAndPromotesToAReferenceMap"
-    "TableDef.SerialisesBackToTheBytesItWasReadFrom"
     "WriteGuard.ColumnNumberBeyondTheDefinitionIsRefused"
     "WriteVolume.WidestTableDefinitionSpansPages"
-    "IndexTree.SplitsAtSeveralLevels"
     "StatementErrors.NamesDifferingOnlyInNonAsciiLetterCaseClash"
     "StatementErrors.ReadOnlyTargets"
     "StatementErrors.UnknownSortOrderRefusesTableCreation"
-    "WriteRoundTrip.CreateTableInAccess97Databases"
     "RollbackJournal.InterruptedStatementIsRolledBack"
     "RollbackJournal.JournalOfAnotherFileIsKeptAsideAndNotApplied"
     "IndexConstraints.KeysTooLongForAccessAreRefusedNamingTheIndex"
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
-    "EncryptedWrite.NewDatabaseIsAgileWithAFreshKeyPerFile"
-    "EncryptedWrite.RowsAppendedToEncryptedFixtures"
     "EncryptedWrite.JournalHoldsOnlyEncryptedPages"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     "NtfsNameOrder.AFolderScanListsEachFolderInWindowsOrder"
     "FileListCommands.DialogSelectionsAreAppendedInTheOrderReturned"
     "NamedEncoding.DecodesWhatDetectionCannotTellAndNamesTheLineItCannotRead"
-    "ImportRunTest.AskedNamesCancelFileWithoutDataLinesAndDataAfterCancel"
-    "Formats/ReadBack.HeaderFieldsWithoutANameGetFieldAndTheirPosition/accdb"
-    "Formats/ReadBack.HeaderFieldsWithoutANameGetFieldAndTheirPosition/mdb"
-    "Formats/ReadBack.AOneColumnFileStoresItsLines/accdb"
-    "Formats/ReadBack.AOneColumnFileStoresItsLines/mdb"
-    "Formats/ReadBack.LongValuesGoToLongTextColumnsWhole/accdb"
-    "Formats/ReadBack.LongValuesGoToLongTextColumnsWhole/mdb"
-    "Formats/ReadBack.EncodingsWithoutAMarkAndANamedOne/accdb"
-    "Formats/ReadBack.EncodingsWithoutAMarkAndANamedOne/mdb"
-    "Formats/Corpus.EveryFileStoresTheCellsAnIndependentParserFound/accdb"
-    "Formats/Corpus.EveryFileStoresTheCellsAnIndependentParserFound/mdb"
-    # The mutation runs: a temporary database is removed while still open (sharing violation).
-    "accessdb_fuzz_mutations"
+    # The mutation run of the writer.
     "accessdb_write_fuzz_mutations")

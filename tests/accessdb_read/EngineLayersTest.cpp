@@ -180,6 +180,8 @@ TEST(PageFile, JournalsEachPageOnceAStatementAndWritesBackEncoded) {
     // The Jet-encoded fixture: pages must come back out encrypted exactly as they went in.
     const auto copy = dir / "db-enc.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess-encrypt/db-enc.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     const std::string before = fixtures::ReadText(copy);
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
@@ -204,8 +206,10 @@ TEST(PageFile, JournalsEachPageOnceAStatementAndWritesBackEncoded) {
     EXPECT_EQ(fixtures::ReadText(copy), before);
 
     // Reading opened read-only refuses changes.
-    accessdb::PageFile readOnly(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_THROW(readOnly.Modify(3), accessdb::Error);
+    {  // closed before its folder goes: Windows removes no open file
+        accessdb::PageFile readOnly(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_THROW(readOnly.Modify(3), accessdb::Error);
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -214,6 +218,8 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
     auto dir = fixtures::TempDir("usagemap");
     const auto copy = dir / "empty.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     std::uint32_t chosen = 0;
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
@@ -229,10 +235,12 @@ TEST(UsageMap, SetsBitsInsideItsWindowAndReportsPagesOutside) {
         EXPECT_FALSE(global.Set(pages, global.InlineStart() + global.InlineSpan() + 5, true));
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_TRUE(
-        accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0})
-            .Contains(chosen));
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_TRUE(
+            accessdb::UsageMap::Load(pages, accessdb::RowPointer{accessdb::kGlobalUsageMapPage, 0})
+                .Contains(chosen));
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -245,6 +253,8 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
     auto dir = fixtures::TempDir("usagemap_grow");
     const auto copy = dir / "empty.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     accessdb::RowPointer ownedAt, freeAt;
     std::vector<std::uint32_t> owned;
     {
@@ -272,13 +282,15 @@ TEST(UsageMap, MovesItsWindowAndPromotesToAReferenceMap) {
         EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(),
-              (std::vector<std::uint32_t>{601, 605}));
-    auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
-    EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
-    owned.push_back(1300);
-    EXPECT_EQ(ownedMap.Pages(), owned);
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_EQ(accessdb::UsageMap::Load(pages, freeAt).Pages(),
+                  (std::vector<std::uint32_t>{601, 605}));
+        auto ownedMap = accessdb::UsageMap::Load(pages, ownedAt);
+        EXPECT_EQ(ownedMap.kind(), accessdb::UsageMap::Kind::Reference);
+        owned.push_back(1300);
+        EXPECT_EQ(ownedMap.Pages(), owned);
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -309,6 +321,8 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
     auto dir = fixtures::TempDir("tabledef");
     const auto copy = dir / "test2.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/test2V2003.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
         auto def = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
@@ -331,15 +345,18 @@ TEST(TableDef, SerialisesBackToTheBytesItWasReadFrom) {
         def.StoreCounters(pages);
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    auto back = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
-    EXPECT_EQ(back.columns.size(), 57u);
-    EXPECT_EQ(back.rowCount, 54321u);
-    EXPECT_EQ(back.columns.back().name, "An extra column with a long name number 39");
-    EXPECT_EQ(back.Serialize(pages.format()),
-              std::vector<std::uint8_t>(
-                  back.raw.begin(), back.raw.begin() + static_cast<std::ptrdiff_t>(
-                                                           back.Serialize(pages.format()).size())));
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        auto back = accessdb::TableDef::Load(pages, accessdb::kSystemCatalogPage, "MSysObjects");
+        EXPECT_EQ(back.columns.size(), 57u);
+        EXPECT_EQ(back.rowCount, 54321u);
+        EXPECT_EQ(back.columns.back().name, "An extra column with a long name number 39");
+        EXPECT_EQ(back.Serialize(pages.format()),
+                  std::vector<std::uint8_t>(
+                      back.raw.begin(),
+                      back.raw.begin() +
+                          static_cast<std::ptrdiff_t>(back.Serialize(pages.format()).size())));
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -354,6 +371,8 @@ TEST(PageFile, KeepsDirtyPagesBeyondItsCacheLimit) {
     auto dir = fixtures::TempDir("pagecache");
     const auto copy = dir / "empty.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/empty.mdb", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     std::uint32_t before = 0;
     {
         accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadWrite);
@@ -366,10 +385,12 @@ TEST(PageFile, KeepsDirtyPagesBeyondItsCacheLimit) {
         pages.Modify(before + 3)->bytes[1] = 0x01;
         pages.Flush();
     }
-    accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
-    EXPECT_EQ(pages.PageCount(), before + 40);
-    EXPECT_EQ(pages.Read(before + 3)->bytes[1], 0x01);
-    EXPECT_EQ(pages.Read(before + 39)->bytes[0], accessdb::kPageData);
+    {
+        accessdb::PageFile pages(copy.string(), accessdb::OpenMode::ReadOnly);
+        EXPECT_EQ(pages.PageCount(), before + 40);
+        EXPECT_EQ(pages.Read(before + 3)->bytes[1], 0x01);
+        EXPECT_EQ(pages.Read(before + 39)->bytes[0], accessdb::kPageData);
+    }
     std::filesystem::remove_all(dir);
 }
 

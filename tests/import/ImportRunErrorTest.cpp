@@ -138,8 +138,7 @@ TEST_F(ImportRunErrorTest, SessionFailuresTakeTheErrorPath) {
 TEST_F(ImportRunErrorTest, ALogThatCannotBeWrittenIsSaidInsteadOfAskedFor) {
     // The state folder lies below a plain file, so no folder can be made for the log.
     folder.Write("blocker", "");
-    quillmere::testing::SetEnvironment("XDG_STATE_HOME",
-                                       (folder.Path() / "blocker" / "state").string());
+    PutLogBelow(folder.Path() / "blocker" / "state");
     const auto empty = AddFile("empty.csv", "");
     Run();
     ASSERT_EQ(prompts.Texts().size(), 1u);

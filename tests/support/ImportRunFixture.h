@@ -9,6 +9,7 @@
 
 #include "database/ConnectionString.h"
 #include "filelist/FileList.h"
+#include "import/ImportLog.h"
 #include "import/ImportRun.h"
 #include "import/TableNameList.h"
 #include "support/Environment.h"
@@ -31,9 +32,17 @@ class RecordingPointer : public PagePointer {
 
 class ImportRunFixture : public ::testing::Test {
   protected:
-    ImportRunFixture() {
-        // The log goes below the test's own folder.
-        quillmere::testing::SetEnvironment("XDG_STATE_HOME", (folder.Path() / "state").string());
+    ImportRunFixture() { PutLogBelow(folder.Path() / "state"); }
+    ~ImportRunFixture() override { SetImportLogLocationsForTesting({}); }
+
+    // The log goes below `state` (the test's own folder): through XDG_STATE_HOME where the
+    // system's place depends on it, directly on Windows, whose places are fixed.
+    static void PutLogBelow(const std::filesystem::path& state) {
+#ifdef _WIN32
+        SetImportLogLocationsForTesting({state / "Quillmere" / "import.log"});
+#else
+        quillmere::testing::SetEnvironment("XDG_STATE_HOME", state.string());
+#endif
     }
 
     std::string AddFile(const std::string& name, const std::string& bytes) {
@@ -71,12 +80,18 @@ class ImportRunFixture : public ::testing::Test {
         run.Start();
     }
 
-    RecordedDatabase& Db() { return *factory.database; }
-    std::vector<std::string> Executed() { return Db().CallsStartingWith("Execute "); }
+    RecordedDatabase& Db() {
+        return *factory.database;
+    }
+    std::vector<std::string> Executed() {
+        return Db().CallsStartingWith("Execute ");
+    }
     std::filesystem::path LogPath() const {
         return folder.Path() / "state" / "Quillmere" / "import.log";
     }
-    ImportOptions& Options() { return options.Options(); }
+    ImportOptions& Options() {
+        return options.Options();
+    }
 
     static constexpr const char* kConnection =
         "Open Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/db/shop.accdb;"
