@@ -159,7 +159,7 @@ pack() {
     name=Quillmere-$version-windows-x64
     stage=$build/zip/$name
     rm -rf "$build/zip"
-    mkdir -p "$stage/platforms" "$stage/styles" "$stage/Samples2"
+    mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/Samples2"
     for program in Quillmere accessdb quillmere-import quillmere-install; do
         cp "$build/bin/$program.exe" "$stage/"
     done
@@ -168,6 +168,8 @@ pack() {
     done
     cp "$qt_prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
     cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
+    # HAND-M.CUR and drag.ico are read through Qt's ICO/CUR image plugin.
+    cp "$qt_prefix/plugins/imageformats/qico.dll" "$stage/imageformats/"
     for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
         found=$($triplet-g++-posix -print-file-name=$dll)
         [ -f "$found" ] || found=/usr/$triplet/lib/$dll
