@@ -1,7 +1,5 @@
 #include "app/ProgramFolder.h"
 
-#include <system_error>
-
 namespace quillmere {
 namespace {
 std::filesystem::path& Override() {
@@ -14,9 +12,8 @@ std::filesystem::path ProgramFolder() {
     if (!Override().empty()) {
         return Override();
     }
-    std::error_code error;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
+    auto exe = RunningExecutable();
+    if (exe.empty()) {
         return std::filesystem::current_path();
     }
     return exe.parent_path();

@@ -2,7 +2,8 @@
 """Draws the menu icon of the desktop program into packaging/icons/hicolor/: a table sheet with a
 green header row (the window icon's motif) in front of which stands a database drum. One list of
 shapes gives both the scalable SVG and the PNG sizes, so they never differ; the PNGs are
-rasterised here with 4x4 samples per pixel. Run it again after changing a shape."""
+rasterised here with 4x4 samples per pixel. The Windows program's icon (packaging/windows/
+quillmere.ico) holds the same PNGs. Run it again after changing a shape."""
 import math
 import os
 import struct
@@ -11,6 +12,7 @@ import zlib
 
 CANVAS = 256  # the shapes' coordinate space, also the SVG's view box
 PNG_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICO_SIZES = (16, 24, 32, 48, 64, 256)  # the sizes Explorer and the title bar ask for
 SAMPLES = 4  # per pixel and axis
 
 INK = (40, 40, 40)
@@ -167,6 +169,19 @@ def png_bytes(size):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def ico_bytes(sizes):
+    # An icon directory whose images are PNG streams (Windows Vista and later read them); a
+    # width or height of 256 is written as 0.
+    images = [png_bytes(size) for size in sizes]
+    offset = 6 + 16 * len(images)
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    for size, image in zip(sizes, images):
+        side = size % 256
+        directory += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
+
+
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
@@ -180,6 +195,8 @@ def main():
     write(os.path.join(hicolor, "scalable/apps/quillmere.svg"), svg_text().encode())
     for size in PNG_SIZES:
         write(os.path.join(hicolor, f"{size}x{size}/apps/quillmere.png"), png_bytes(size))
+    if len(sys.argv) <= 1:
+        write(os.path.join(root, "packaging/windows/quillmere.ico"), ico_bytes(ICO_SIZES))
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QProcess>
 #include <QStandardPaths>
@@ -14,6 +15,8 @@
 
 namespace quillmere {
 
+// The dialogs are the system's own (on Windows its common dialogs); what they return is shown in
+// the pages and passed to the program's path rules, both of which take the system's separators.
 QString ChooseDatabaseFile(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Select Access Database"));
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -26,13 +29,17 @@ QString ChooseDatabaseFile(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return dialog.selectedFiles().front();
+    return QDir::toNativeSeparators(dialog.selectedFiles().front());
 }
 
 QStringList ChooseCsvFiles(QWidget* parent) {
-    return QFileDialog::getOpenFileNames(
+    QStringList chosen = QFileDialog::getOpenFileNames(
         parent, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"), QString(),
         QStringLiteral("CSV Files (*.csv)"));
+    for (QString& path : chosen) {
+        path = QDir::toNativeSeparators(path);
+    }
+    return chosen;
 }
 
 bool OpenFolderOnDesktop(const QString& folder) {

@@ -18,6 +18,7 @@
 #include "app/CursorFile.h"
 #include "app/FileExistsByDate.h"
 #include "app/ProgramFolder.h"
+#include "filelist/FileSystemPath.h"
 
 namespace quillmere {
 namespace {
@@ -46,7 +47,7 @@ void ApplyFaceColour(QWidget* window) {
 }
 
 bool ApplySkin(QWidget* page) {
-    const std::string path = (ProgramFolder() / "x" / "o.cjs").string();
+    const std::string path = FromFileSystemPath(ProgramFolder() / "x" / "o.cjs");
     if (!IsRegularFile(path)) {
         return false;
     }
@@ -61,7 +62,7 @@ bool ApplySkin(QWidget* page) {
 }
 
 std::optional<QCursor> LoadHandCursor() {
-    const std::string path = (ProgramFolder() / "HAND-M.CUR").string();
+    const std::string path = FromFileSystemPath(ProgramFolder() / "HAND-M.CUR");
     if (!FileExistsByDate(path)) {
         return std::nullopt;
     }

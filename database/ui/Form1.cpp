@@ -18,6 +18,7 @@
 #include "app/ui/WindowPlacement.h"
 #include "database/ProviderCheck.h"
 #include "database/TableCatalogue.h"
+#include "filelist/FileSystemPath.h"
 #include "options/SettingKeys.h"
 #include "options/ui/Form2.h"
 
@@ -194,8 +195,8 @@ void Form1::SaveText(const char* handler, std::string_view key, const QString& t
 
 void Form1::PushButton1_Click() {
     RunTrappedStep(*context_.prompts, kPage, "PushButton1_Click", 1, [this] {
-        text1_->setText(
-            QString::fromStdString((ProgramFolder() / "Samples2" / "sample.mdb").string()));
+        text1_->setText(QString::fromStdString(
+            FromFileSystemPath(ProgramFolder() / "Samples2" / "sample.mdb")));
     });
 }
 

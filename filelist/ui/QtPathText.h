@@ -1,6 +1,9 @@
 #pragma once
 // Paths between Qt's text and the program's own: UTF-8 on Windows, and on Linux the file
-// system's bytes, so that a name in any encoding survives the trip.
+// system's bytes, so that a name in any encoding survives the trip. Qt writes Windows paths with
+// forward slashes; the program's path rules (drive roots, collapsed backslashes) and the paths
+// shown in the pages take backslashes.
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <string>
@@ -9,7 +12,7 @@ namespace quillmere {
 
 inline std::string FromQtPath(const QString& path) {
 #ifdef _WIN32
-    return path.toStdString();
+    return QDir::toNativeSeparators(path).toStdString();
 #else
     return QFile::encodeName(path).toStdString();
 #endif

@@ -26,9 +26,11 @@
 #include "database/ConnectionString.h"
 #include "database/ui/Form1.h"
 #include "filelist/FileListCommands.h"
+#include "filelist/FileSystemPath.h"
 #include "filelist/SampleFiles.h"
 #include "filelist/ui/FileListView.h"
 #include "filelist/ui/FolderScanQt.h"
+#include "filelist/ui/QtPathText.h"
 #include "options/SettingConversion.h"
 #include "options/SettingKeys.h"
 #include "options/ui/TableListAdapter.h"
@@ -611,7 +613,7 @@ void Form2::PushButton3_Click() {
             context_.chooseCsvFiles ? context_.chooseCsvFiles(this) : QStringList();
         std::vector<std::string> paths;
         for (const auto& path : chosen) {
-            paths.push_back(path.toStdString());
+            paths.push_back(FromQtPath(path));
         }
         AddFullPaths(files_, paths);
     });
@@ -646,7 +648,7 @@ void Form2::PushButton9_Click() {
 void Form2::PushButton10_Click() {
     RunTrappedStep(*context_.prompts, kPage, "PushButton10_Click", 1, [this] {
         LoadSampleFiles(*context_.settings, files_, *context_.prompts, context_.openFolder,
-                        (ProgramFolder() / "Samples").string());
+                        FromFileSystemPath(ProgramFolder() / "Samples"));
     });
 }
 

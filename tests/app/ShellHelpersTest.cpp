@@ -7,6 +7,7 @@
 #include "app/CursorFile.h"
 #include "app/FileExistsByDate.h"
 #include "app/PointerRule.h"
+#include "app/ProgramFolder.h"
 #include "app/TrappedStep.h"
 #include "support/FakePrompts.h"
 #include "support/TempFolder.h"
@@ -134,6 +135,25 @@ TEST(CursorFile, TheShippedHandCursorIsAValidCursor) {
     EXPECT_EQ(header.height, 32);
     EXPECT_LT(header.hotSpotX, 32);
     EXPECT_LT(header.hotSpotY, 32);
+}
+
+TEST(ProgramFolder, IsTheRunningProgramsFolderWhereverItWasStartedFrom) {
+    const auto exe = RunningExecutable();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_TRUE(std::filesystem::is_regular_file(exe)) << exe;
+    EXPECT_NE(exe.filename().string().find("test_app"), std::string::npos) << exe;
+
+    TempFolder elsewhere;
+    const auto started = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.Path());
+    const auto folder = ProgramFolder();
+    std::filesystem::current_path(started);
+    EXPECT_EQ(folder, exe.parent_path());
+
+    OverrideProgramFolder(elsewhere.Path());
+    EXPECT_EQ(ProgramFolder(), elsewhere.Path());
+    OverrideProgramFolder({});
+    EXPECT_EQ(ProgramFolder(), exe.parent_path());
 }
 
 }  // namespace
