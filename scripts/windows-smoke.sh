@@ -74,14 +74,15 @@ step "quillmere-install.exe records the sample files"
 started=$(date +%s.%N)
 "$wine" explorer /desktop=Quillmere,1024x768 Quillmere.exe >"$work/program.log" 2>&1 &
 
+# The program writes the map with Windows line ends; every reader drops the carriage return.
 # The map's fields: window NAME CLASS X Y W H TITLE; control WINDOW NAME CLASS X Y W H ENABLED TEXT.
-window_shown() { [ -f "$map" ] && awk -F'\t' -v w="$1" '$1=="window" && $2==w {f=1} END {exit !f}' "$map"; }
-control_text() { awk -F'\t' -v w="$1" -v c="$2" '$1=="control" && $2==w && $3==c {print $10}' "$map"; }
+window_shown() { [ -f "$map" ] && awk -F'\t' -v w="$1" '{ sub(/\r$/, "") } $1=="window" && $2==w {f=1} END {exit !f}' "$map"; }
+control_text() { awk -F'\t' -v w="$1" -v c="$2" '{ sub(/\r$/, "") } $1=="control" && $2==w && $3==c {print $10}' "$map"; }
 control_has() { control_text "$1" "$2" | grep -q "$3"; }
-message_text() { [ -f "$map" ] && awk -F'\t' '$1=="control" && $3=="MessageText" {print $10}' "$map"; }
+message_text() { [ -f "$map" ] && awk -F'\t' '{ sub(/\r$/, "") } $1=="control" && $3=="MessageText" {print $10}' "$map"; }
 message_shown() { [ -n "$(message_text)" ]; }
 no_message() { ! message_shown; }
-row_texts() { awk -F'\t' -v l="$1" '$1=="row" && $2==l {print $4}' "$map"; }
+row_texts() { awk -F'\t' -v l="$1" '{ sub(/\r$/, "") } $1=="row" && $2==l {print $4}' "$map"; }
 rows_are() { [ "$(row_texts "$1" | wc -l)" -eq "$2" ]; }
 rows_at_least() { [ "$(row_texts "$1" | wc -l)" -ge "$2" ]; }
 wait_until() {
@@ -112,6 +113,7 @@ click_at() {
 # from the middle to that many pixels from the control's left and top edges (a list's first row).
 click() {
     place=$(awk -F'\t' -v w="$1" -v c="$2" -v t="${3:-}" -v at="${4:-}" '
+        { sub(/\r$/, "") }
         $1=="control" { text = $10; gsub(/&/, "", text) }
         $1=="control" && (t=="" ? ($2==w && $3==c) : text==t) {
             if (at == "") print int($5 + $7 / 2), int($6 + $8 / 2)
