@@ -165,43 +165,45 @@ TEST(StatementSavepoint, PartsAndWholePagesRollBackToTheStatementsStart) {
     REQUIRE_FIXTURES();
     const fs::path dir = TempDir("savepoint");
     const std::string path = CopyFixture("jackcess/empty2010.accdb", dir);
-    accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
-    const std::uint32_t page = 2;
-    const std::vector<std::uint8_t> original = pages.Read(page)->bytes;
-    const accessdb::ByteRange headerAndMiddle[] = {{10, 4}, {100, 8}};
-    const accessdb::ByteRange overlapping[] = {{12, 6}};
-    const accessdb::ByteRange whole[] = {{0, pages.PageSize()}};
+    {
+        accessdb::PageFile pages(path, accessdb::OpenMode::ReadWrite);
+        const std::uint32_t page = 2;
+        const std::vector<std::uint8_t> original = pages.Read(page)->bytes;
+        const accessdb::ByteRange headerAndMiddle[] = {{10, 4}, {100, 8}};
+        const accessdb::ByteRange overlapping[] = {{12, 6}};
+        const accessdb::ByteRange whole[] = {{0, pages.PageSize()}};
 
-    // Parts saved twice, overlapping: the first images win.
-    pages.BeginStatement();
-    std::memset(pages.ModifyParts(page, headerAndMiddle)->bytes.data() + 10, 0x11, 4);
-    std::memset(pages.ModifyParts(page, overlapping)->bytes.data() + 12, 0x22, 6);
-    pages.RollbackStatement();
-    EXPECT_EQ(pages.Read(page)->bytes, original);
+        // Parts saved twice, overlapping: the first images win.
+        pages.BeginStatement();
+        std::memset(pages.ModifyParts(page, headerAndMiddle)->bytes.data() + 10, 0x11, 4);
+        std::memset(pages.ModifyParts(page, overlapping)->bytes.data() + 12, 0x22, 6);
+        pages.RollbackStatement();
+        EXPECT_EQ(pages.Read(page)->bytes, original);
 
-    // Parts first, then the whole page.
-    pages.BeginStatement();
-    std::memset(pages.ModifyParts(page, headerAndMiddle)->bytes.data() + 100, 0x33, 8);
-    std::memset(pages.Modify(page)->bytes.data(), 0x44, pages.PageSize());
-    pages.RollbackStatement();
-    EXPECT_EQ(pages.Read(page)->bytes, original);
+        // Parts first, then the whole page.
+        pages.BeginStatement();
+        std::memset(pages.ModifyParts(page, headerAndMiddle)->bytes.data() + 100, 0x33, 8);
+        std::memset(pages.Modify(page)->bytes.data(), 0x44, pages.PageSize());
+        pages.RollbackStatement();
+        EXPECT_EQ(pages.Read(page)->bytes, original);
 
-    // A part as large as the page; then a statement that ends keeps what it wrote.
-    pages.BeginStatement();
-    std::memset(pages.ModifyParts(page, whole)->bytes.data(), 0x55, pages.PageSize());
-    pages.RollbackStatement();
-    EXPECT_EQ(pages.Read(page)->bytes, original);
-    pages.BeginStatement();
-    pages.ModifyParts(page, headerAndMiddle)->bytes[100] = 0x66;
-    pages.EndStatement();
-    EXPECT_EQ(pages.Read(page)->bytes[100], 0x66);
-    EXPECT_EQ(pages.DirtyPageCount(), 1u);
+        // A part as large as the page; then a statement that ends keeps what it wrote.
+        pages.BeginStatement();
+        std::memset(pages.ModifyParts(page, whole)->bytes.data(), 0x55, pages.PageSize());
+        pages.RollbackStatement();
+        EXPECT_EQ(pages.Read(page)->bytes, original);
+        pages.BeginStatement();
+        pages.ModifyParts(page, headerAndMiddle)->bytes[100] = 0x66;
+        pages.EndStatement();
+        EXPECT_EQ(pages.Read(page)->bytes[100], 0x66);
+        EXPECT_EQ(pages.DirtyPageCount(), 1u);
 
-    // A part outside the page is refused before anything changes.
-    const accessdb::ByteRange beyond[] = {{pages.PageSize() - 2, 4}};
-    pages.BeginStatement();
-    EXPECT_THROW(pages.ModifyParts(page, beyond), accessdb::Error);
-    pages.RollbackStatement();
-    EXPECT_EQ(pages.Read(page)->bytes[100], 0x66);
+        // A part outside the page is refused before anything changes.
+        const accessdb::ByteRange beyond[] = {{pages.PageSize() - 2, 4}};
+        pages.BeginStatement();
+        EXPECT_THROW(pages.ModifyParts(page, beyond), accessdb::Error);
+        pages.RollbackStatement();
+        EXPECT_EQ(pages.Read(page)->bytes[100], 0x66);
+    }  // closed first: Windows removes no file that is open
     fs::remove_all(dir);
 }
