@@ -50,9 +50,8 @@ size_t CsvSplitter::FindDelimiter(std::string_view line, size_t from) const {
     return line.find(delimiter_, from);
 }
 
-std::vector<std::string_view> CsvSplitter::SplitLines(std::string_view text,
-                                                      const std::string& filePath) const {
-    std::vector<std::string_view> lines;
+CsvLines CsvSplitter::SplitLines(std::string_view text, const std::string& filePath) const {
+    CsvLines lines(text);
     if (text.empty()) {
         return lines;
     }
@@ -91,7 +90,7 @@ std::vector<std::string_view> CsvSplitter::SplitLines(std::string_view text,
             break;
         }
         if (IsLineBreak(*p)) {
-            lines.emplace_back(lineStart, static_cast<size_t>(p - lineStart));
+            lines.AddLineStart(static_cast<size_t>(lineStart - begin));
             if (*p == '\r' && p + 1 < end && p[1] == '\n') {
                 ++p;
             }
@@ -105,7 +104,7 @@ std::vector<std::string_view> CsvSplitter::SplitLines(std::string_view text,
             ++p;
         }
     }
-    lines.emplace_back(lineStart, static_cast<size_t>(end - lineStart));
+    lines.AddLineStart(static_cast<size_t>(lineStart - begin));
     return lines;
 }
 

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "import/CsvLines.h"
+
 namespace quillmere {
 
 class CsvSplitter {
@@ -23,11 +25,11 @@ class CsvSplitter {
 
     const std::string& Delimiter() const { return delimiter_; }
 
-    // The lines of the text, as views into it. k line ends give k + 1 lines (text that ends
-    // with a line end has an empty last line); the empty text gives no lines at all. Throws
-    // ImportError naming filePath and the line where a quoted field opens that never closes.
-    std::vector<std::string_view> SplitLines(std::string_view text,
-                                             const std::string& filePath) const;
+    // The lines of the text, read as views into it (the text must outlive them). k line ends
+    // give k + 1 lines (text that ends with a line end has an empty last line); the empty text
+    // gives no lines at all. Throws ImportError naming filePath and the line where a quoted
+    // field opens that never closes.
+    CsvLines SplitLines(std::string_view text, const std::string& filePath) const;
 
     // The fields of one line as SplitLines gave it. k delimiters outside quotes give k + 1
     // fields; the empty line gives no fields; the empty delimiter gives the whole line as one

@@ -118,7 +118,7 @@ class ImportPass {
 
     void ReadFile() {
         step_ = Step::Reading;
-        lines_.clear();
+        lines_ = {};
         text_.clear();
         text_.shrink_to_fit();  // the last file's text goes before the next one is read
         text_ = ReadWholeFile(path_, encoding_);
@@ -322,7 +322,7 @@ class ImportPass {
     // The file in hand.
     std::string path_;
     std::string text_;
-    std::vector<std::string_view> lines_;
+    CsvLines lines_;
     std::vector<std::string_view> fields_;
     std::vector<bool> emptyAsNull_;  // append mode: per column, '' goes in as NULL
     size_t columnCount_ = 0;

@@ -19,8 +19,7 @@ size_t Utf16Length(std::string_view utf8) {
     return units;
 }
 
-std::vector<bool> FindLongTextColumns(CsvSplitter& splitter,
-                                      std::span<const std::string_view> lines,
+std::vector<bool> FindLongTextColumns(CsvSplitter& splitter, const CsvLines& lines,
                                       const DataLineRange& range, size_t columnCount,
                                       const std::function<void()>& yield) {
     std::vector<bool> longText(columnCount, false);

@@ -21,8 +21,7 @@ size_t Utf16Length(std::string_view utf8);
 // lines the run will store, selected and shaped exactly as it stores them) holds a value there
 // longer than kTextColumnUnits. yield is called every few thousand lines, so a window stays
 // alive over a long file.
-std::vector<bool> FindLongTextColumns(CsvSplitter& splitter,
-                                      std::span<const std::string_view> lines,
+std::vector<bool> FindLongTextColumns(CsvSplitter& splitter, const CsvLines& lines,
                                       const DataLineRange& range, size_t columnCount,
                                       const std::function<void()>& yield);
 

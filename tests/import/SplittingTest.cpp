@@ -39,6 +39,9 @@ TEST(SplitLines, LineBreaksInsideQuotesStayInTheLine) {
     // A field starts after the whole delimiter only.
     EXPECT_EQ(SplitLinesOf("a||\"b\nc\"||d\ne", "||"), (Lines{"a||\"b\nc\"||d", "e"}));
     EXPECT_EQ(SplitLinesOf("a|\"b\nc\"", "||"), (Lines{"a|\"b", "c\""}));
+    // A line break just inside the closing quote stays, whichever break follows the quote.
+    EXPECT_EQ(SplitLinesOf("\"x\r\"\r\n\"y\r\n\"\n\"z\r\"\rw"),
+              (Lines{"\"x\r\"", "\"y\r\n\"", "\"z\r\"", "w"}));
 }
 
 TEST(SplitLines, AnUnclosedQuoteNamesTheFileAndTheLineItOpensOn) {
