@@ -203,7 +203,7 @@ class PageFile {
     bool inStatement_ = false;
     bool discard_ = false;
     PageJournal* journal_ = nullptr;
-    std::size_t cacheLimit_ = 2048;
+    std::size_t cacheLimit_ = 1024;
     std::uint64_t sizeLimit_ = kMaxDatabaseBytes;
 
     // The savepoint of the running statement: saved_[0, savedCount_) (buffers are reused).

@@ -32,7 +32,7 @@ class IndexNodeCache {
 
     std::size_t Bytes() const { return bytes_; }
 
-    static constexpr std::size_t kDefaultBudget = 8u << 20;
+    static constexpr std::size_t kDefaultBudget = 4u << 20;
 
   private:
     struct Entry {
