@@ -44,7 +44,6 @@ set(QUILLMERE_WINDOWS_FAILING_TESTS
     "RollbackJournal.JournalOfAnotherFileIsKeptAsideAndNotApplied"
     "IndexConstraints.KeysTooLongForAccessAreRefusedNamingTheIndex"
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
-    "EncryptedWrite.JournalHoldsOnlyEncryptedPages"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     "NtfsNameOrder.AFolderScanListsEachFolderInWindowsOrder"
     "FileListCommands.DialogSelectionsAreAppendedInTheOrderReturned"
