@@ -41,7 +41,6 @@ set(QUILLMERE_WINDOWS_FAILING_TESTS
     "StatementErrors.ReadOnlyTargets"
     "StatementErrors.UnknownSortOrderRefusesTableCreation"
     "RollbackJournal.InterruptedStatementIsRolledBack"
-    "RollbackJournal.JournalOfAnotherFileIsKeptAsideAndNotApplied"
     "IndexConstraints.KeysTooLongForAccessAreRefusedNamingTheIndex"
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
