@@ -35,13 +35,6 @@ set(QUILLMERE_WINDOWS_SKIPPED_TEST_SOURCES
 set(QUILLMERE_WINDOWS_FAILING_TESTS
     "NewDatabaseRefusals.ExistingFilesWrongFormatsAndLongPasswords"
     "AccessDbSession.DamagedRowsFailTheRecordsetNotTheSession"
-    "WriteGuard.ColumnNumberBeyondTheDefinitionIsRefused"
-    "WriteVolume.WidestTableDefinitionSpansPages"
-    "StatementErrors.NamesDifferingOnlyInNonAsciiLetterCaseClash"
-    "StatementErrors.ReadOnlyTargets"
-    "StatementErrors.UnknownSortOrderRefusesTableCreation"
-    "RollbackJournal.InterruptedStatementIsRolledBack"
-    "IndexConstraints.KeysTooLongForAccessAreRefusedNamingTheIndex"
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     "NtfsNameOrder.AFolderScanListsEachFolderInWindowsOrder"
