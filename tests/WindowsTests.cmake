@@ -33,8 +33,6 @@ set(QUILLMERE_WINDOWS_SKIPPED_TEST_SOURCES
 # the test's folder and the readers closed before their folders are removed; the cause of
 # each is not yet examined.
 set(QUILLMERE_WINDOWS_FAILING_TESTS
-    "NewDatabaseRefusals.ExistingFilesWrongFormatsAndLongPasswords"
-    "AccessDbSession.DamagedRowsFailTheRecordsetNotTheSession"
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     "NtfsNameOrder.AFolderScanListsEachFolderInWindowsOrder"
