@@ -35,6 +35,5 @@ set(QUILLMERE_WINDOWS_SKIPPED_TEST_SOURCES
 set(QUILLMERE_WINDOWS_FAILING_TESTS
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
-    "NamedEncoding.DecodesWhatDetectionCannotTellAndNamesTheLineItCannotRead"
     # The mutation run of the writer.
     "accessdb_write_fuzz_mutations")
