@@ -33,7 +33,6 @@ set(QUILLMERE_WINDOWS_SKIPPED_TEST_SOURCES
 # the test's folder and the readers closed before their folders are removed; the cause of
 # each is not yet examined.
 set(QUILLMERE_WINDOWS_FAILING_TESTS
-    "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
     "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     # The mutation run of the writer.
     "accessdb_write_fuzz_mutations")
