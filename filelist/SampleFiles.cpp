@@ -2,6 +2,8 @@
 
 #include "app/FileExistsByDate.h"
 #include "options/SettingKeys.h"
+#include "textcodec/Utf8.h"
+#include "textcodec/Windows1252.h"
 
 namespace quillmere {
 
@@ -50,12 +52,42 @@ std::vector<std::string> SnapshotPaths(const std::string& stored) {
     return paths;
 }
 
+std::string SnapshotToSetting(const std::string& scrambled) {
+#ifdef _WIN32
+    return textcodec::Windows1252ToUtf8(scrambled);
+#else
+    return scrambled;
+#endif
+}
+
+std::string SnapshotFromSetting(const std::string& setting) {
+#ifdef _WIN32
+    std::string bytes;
+    for (std::size_t i = 0; i < setting.size();) {
+        char32_t codePoint = 0;
+        const std::size_t length = textcodec::DecodeUtf8(setting, i, codePoint);
+        if (length == 0)
+            codePoint = 0xFFFD;
+        i += length == 0 ? 1 : length;
+        int byte = 1;
+        while (byte < 256 &&
+               textcodec::Windows1252CodePoint(static_cast<unsigned char>(byte)) != codePoint)
+            ++byte;
+        // A character no byte stands for (a value written by hand) unscrambles to nothing sound.
+        bytes += static_cast<char>(byte < 256 ? byte : '?');
+    }
+    return bytes;
+#else
+    return setting;
+#endif
+}
+
 int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
                     const std::function<bool(const std::string&)>& openFolder,
                     const std::string& samplesFolder) {
     int added = 0;
-    for (const auto& piece :
-         SnapshotPaths(store.GetSetting(std::string(settings::kSnapshot), ""))) {
+    for (const auto& piece : SnapshotPaths(
+             SnapshotFromSetting(store.GetSetting(std::string(settings::kSnapshot), "")))) {
         if (FileExistsByDate(piece) && !list.IsInList(piece)) {
             list.Append(piece);
             ++added;

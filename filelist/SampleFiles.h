@@ -22,6 +22,12 @@ std::string UnscrambleSnapshot(const std::string& stored, std::string_view key =
 std::string ScrambleSnapshot(const std::string& plain, std::string_view key = kSnapshotKey);
 // The paths a stored record names: unscrambled and cut at every "|", in order, empty ones kept.
 std::vector<std::string> SnapshotPaths(const std::string& stored);
+// The scrambled record as the settings store keeps it, and back. On Windows the store's text
+// goes to the registry as UTF-16, where bytes that make no UTF-8 would be lost: each byte is
+// kept as its Windows-1252 character, as Windows' SaveSetting keeps a string of ANSI codes on
+// Western systems. The settings file elsewhere keeps the bytes as they are.
+std::string SnapshotToSetting(const std::string& scrambled);
+std::string SnapshotFromSetting(const std::string& setting);
 
 inline constexpr std::string_view kSampleFolderQuestion =
     "Would you like this software to open the folder where these sample files are stored (so "

@@ -92,10 +92,33 @@ Decoded SystemDecoder::Decode(std::string_view bytes) {
         return {{}, true, std::nullopt};
     }
     std::optional<std::string> text = CodePageToUtf8(bytes, codePage_, MB_ERR_INVALID_CHARS);
-    if (!text) {
+    if (text) {
+        return {std::move(*text), true, std::nullopt};
+    }
+    // Windows does not say where the bad bytes are: step through the text one character (one
+    // to MaxCharSize bytes) at a time up to the first bytes that make none. Code pages with a
+    // shift state cannot be cut into characters so; their error stays without a place.
+    CPINFO info{};
+    if (!GetCPInfo(codePage_, &info) || info.MaxCharSize < 1 || codePage_ == 65000 ||
+        (codePage_ >= 50220 && codePage_ <= 50229) || codePage_ == 52936) {
         return {{}, false, std::nullopt};
     }
-    return {std::move(*text), true, std::nullopt};
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        std::size_t length = 1;
+        while (length <= info.MaxCharSize && at + length <= bytes.size() &&
+               !CodePageToUtf8(bytes.substr(at, length), codePage_, MB_ERR_INVALID_CHARS)) {
+            ++length;
+        }
+        if (length > info.MaxCharSize || at + length > bytes.size()) {
+            break;
+        }
+        at += length;
+    }
+    if (at == bytes.size()) {
+        return {{}, false, std::nullopt};  // each character reads, the whole does not
+    }
+    return {CodePageToUtf8(bytes.substr(0, at), codePage_, 0).value_or(std::string()), false, at};
 }
 
 std::string AnsiToUtf8(std::string_view bytes) {

@@ -17,8 +17,9 @@ struct Decoded {
     // character (empty where the system does not say).
     std::string text;
     bool complete = false;
-    // Where the first bytes that are no character start, when the system says (iconv does,
-    // Windows does not).
+    // Where the first bytes that are no character start, when the system can tell (iconv
+    // does; on Windows it is found by stepping through the characters, for the code pages
+    // without a shift state).
     std::optional<std::size_t> badOffset;
 };
 

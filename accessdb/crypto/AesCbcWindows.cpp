@@ -15,6 +15,9 @@ namespace accessdb::crypto {
 struct AesCbc::State {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
     BCRYPT_KEY_HANDLE key = nullptr;
+    // The IV of the last call (see Run).
+    UCHAR lastIv[AesCbc::kBlockSize] = {};
+    bool haveLastIv = false;
     ~State() {
         if (key != nullptr)
             BCryptDestroyKey(key);
@@ -44,8 +47,24 @@ void AesCbc::Run(bool encrypt, Bytes iv, MutableBytes bytes) const {
     RequireWholeBlocks(iv, bytes);
     if (bytes.empty())
         return;
-    // CNG advances the IV buffer it is given: each call works on its own copy.
+    // Wine's CNG (8.0) restarts the chain only when a call brings another IV than the call
+    // before: given the same IV twice in a row (a page encrypted for the journal and again for
+    // the file, or read twice) it would go on from where the last call ended, and the page
+    // would come out wrong. A one-block call with another IV first makes it restart; Windows
+    // itself starts every call from the IV given, so there it only costs that block.
     UCHAR chain[kBlockSize];
+    if (state_->haveLastIv && std::memcmp(state_->lastIv, iv.data(), kBlockSize) == 0) {
+        UCHAR block[kBlockSize] = {};
+        for (std::size_t i = 0; i < kBlockSize; ++i)
+            chain[i] = static_cast<UCHAR>(~iv[i]);
+        ULONG done = 0;
+        if (!BCRYPT_SUCCESS(BCryptEncrypt(state_->key, block, kBlockSize, nullptr, chain,
+                                          kBlockSize, block, kBlockSize, &done, 0)))
+            ThrowCryptoFailure("encrypting with AES");
+    }
+    std::memcpy(state_->lastIv, iv.data(), kBlockSize);
+    state_->haveLastIv = true;
+    // CNG advances the IV buffer it is given: each call works on its own copy.
     std::memcpy(chain, iv.data(), kBlockSize);
     const ULONG size = static_cast<ULONG>(bytes.size());
     ULONG written = 0;

@@ -100,11 +100,13 @@ Writer::Writer(Database& database, bool discard)
         return;
     }
     lock_ = std::make_unique<LockFile>(database.Path());
-    journal_ = std::make_unique<RollbackJournal>(database.Path(), database.Pages().PageSize());
     PageFile& pages = database_.Pages();
+    // Before our own handle of the journal is open: a journal of another file is renamed
+    // aside, which Windows refuses for a file open without delete sharing.
     if (RollbackJournal::Recover(pages, false)) {
         database_.InvalidateCatalog();
     }
+    journal_ = std::make_unique<RollbackJournal>(database.Path(), pages.PageSize());
     journal_->Start();
     pages.SetJournal(journal_.get());
     std::lock_guard<std::mutex> hold(openWritersMutex);

@@ -184,7 +184,7 @@ TEST(NewDatabaseRefusals, ExistingFilesWrongFormatsAndLongPasswords) {
             EXPECT_NE(std::string(e.what()).find(c.path), std::string::npos) << e.what();
         }
     }
-    EXPECT_EQ(writetest::RunCapture("cat " + ShellQuote(existing)), "not to be overwritten");
+    EXPECT_EQ(fixtures::ReadText(existing), "not to be overwritten");
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir))
         left.push_back(entry.path().filename().string());

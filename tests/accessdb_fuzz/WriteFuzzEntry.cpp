@@ -59,8 +59,11 @@ std::vector<std::vector<std::uint8_t>> FuzzExtraSeeds() {
         const fs::path path = dir / name;
         fs::remove(path);
         accessdb::CreateDatabase(path.string(), {format, ""});
-        std::ifstream in(path, std::ios::binary);
-        seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        {
+            std::ifstream in(path, std::ios::binary);  // closed before the removal (Windows)
+            seeds.emplace_back(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
+        }
         fs::remove(path);
     }
     return seeds;

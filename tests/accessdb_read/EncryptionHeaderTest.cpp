@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
+#include <vector>
 
 #include "Fixtures.h"
 #include "accessdb/Database.h"
 #include "accessdb/Header.h"
+#include "accessdb/crypto/AesCbc.h"
 #include "accessdb/crypto/AgileDescriptor.h"
 #include "accessdb/crypto/Base64.h"
 #include "accessdb/crypto/XmlReader.h"
@@ -68,6 +71,38 @@ TEST(Base64, RoundTripsAndRefusesNonsense) {
     EXPECT_EQ(crypto::DecodeBase64("DAyc3C2Oxxe+SnWgRTYBQQ==")->size(), 16u);
     for (const char* bad : {"abc", "ab=c", "a===", " abc", "ab!c", "====", "Zg==Zg=="})
         EXPECT_FALSE(crypto::DecodeBase64(bad).has_value()) << bad;
+}
+
+// The published CBC-AES128 example (NIST SP 800-38A, F.2.1), its first two blocks. Every call
+// starts from the IV it is given, also when the call before had the same one: a page is
+// encrypted for the journal and again for the file, and read back, with one IV.
+TEST(AesCbc, EachCallStartsFromItsOwnIv) {
+    auto bytes = [](std::initializer_list<unsigned> values) {
+        std::vector<std::uint8_t> out;
+        for (unsigned v : values)
+            out.push_back(static_cast<std::uint8_t>(v));
+        return out;
+    };
+    const auto key = bytes({0x2b, 0x7e, 0x15, 0x16, 0x28, 0xae, 0xd2, 0xa6, 0xab, 0xf7, 0x15, 0x88,
+                            0x09, 0xcf, 0x4f, 0x3c});
+    const auto iv = bytes({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+    const auto plain = bytes({0x6b, 0xc1, 0xbe, 0xe2, 0x2e, 0x40, 0x9f, 0x96, 0xe9, 0x3d, 0x7e,
+                              0x11, 0x73, 0x93, 0x17, 0x2a, 0xae, 0x2d, 0x8a, 0x57, 0x1e, 0x03,
+                              0xac, 0x9c, 0x9e, 0xb7, 0x6f, 0xac, 0x45, 0xaf, 0x8e, 0x51});
+    const auto cipher = bytes({0x76, 0x49, 0xab, 0xac, 0x81, 0x19, 0xb2, 0x46, 0xce, 0xe9, 0x8e,
+                               0x9b, 0x12, 0xe9, 0x19, 0x7d, 0x50, 0x86, 0xcb, 0x9b, 0x50, 0x72,
+                               0x19, 0xee, 0x95, 0xdb, 0x11, 0x3a, 0x91, 0x76, 0x78, 0xb2});
+    const crypto::AesCbc aes(key);
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::uint8_t> data = plain;
+        aes.Encrypt(iv, data);
+        EXPECT_EQ(data, cipher) << round;
+    }
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::uint8_t> data = cipher;
+        aes.Decrypt(iv, data);
+        EXPECT_EQ(data, plain) << round;
+    }
 }
 
 TEST(AgileDescriptor, SerializedSettingsParseBack) {

@@ -135,6 +135,9 @@ TEST(AccessDbSession, DamagedRowsFailTheRecordsetNotTheSession) {
     auto dir = fixtures::TempDir("session_damaged");
     const auto copy = dir / "damaged.mdb";
     std::filesystem::copy_file(fixtures::Dir() / "jackcess/testV1997.mdb", copy);
+    // The fixture is read-only, and the copy too (Windows keeps the attribute).
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     {
         auto db = accessdb::Database::Open(copy.string(), "");
         auto def = db->Table("Table1");

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "accessdb/LockFile.h"
 #include "tests/accessdb_write/WriteSupport.h"
@@ -69,6 +71,77 @@ void ExpectInUse(const std::string& path, accessdb::OpenMode mode, const char* w
 std::string Trimmed(std::string text) {
     text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
     return text;
+}
+
+// Our accessdb program run as a second process, its output (both streams) in `output`; its
+// exit code, or -1 when it could not be started.
+int RunAccessDb(const std::vector<std::string>& arguments, const fs::path& dir,
+                std::string& output) {
+    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
+    const fs::path program = fs::path(bin == nullptr ? "" : bin) / "accessdb.exe";
+    // Quoted for CommandLineToArgvW: none of the arguments here holds a quote or ends in a
+    // backslash.
+    std::wstring command = L"\"" + program.wstring() + L"\"";
+    for (const std::string& argument : arguments)
+        command += L" \"" + textcodec::Utf8ToWide(argument) + L"\"";
+    const fs::path log = dir / "accessdb-output.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return -1;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &process) != 0;
+    CloseHandle(out);
+    DWORD code = static_cast<DWORD>(-1);
+    if (started) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    output = fixtures::ReadText(log);
+    return started ? static_cast<int>(code) : -1;
+}
+
+// Two processes of ours on one database: while one writes, the other is refused writing with
+// Access's "file already in use" and may read; once the writer is gone it writes.
+TEST(AccessLockingWindows, ASecondProcessIsKeptFromWritingButReads) {
+    REQUIRE_FIXTURES();
+    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
+    if (bin == nullptr || !fs::exists(fs::path(bin) / "accessdb.exe"))
+        GTEST_SKIP() << "no accessdb.exe in QUILLMERE_BIN_DIR";
+    const fs::path dir = TempDir("two_processes");
+    const std::string path = CopyFixture("jackcess/empty2003.mdb", dir);
+    Execute(path, {"CREATE TABLE t (a VARCHAR)"});
+    const std::vector<std::string> insert{"sql", path, "INSERT INTO t VALUES ('other')"};
+    std::string output;
+    {
+        auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+        EXPECT_NE(RunAccessDb(insert, dir, output), 0) << output;
+        EXPECT_NE(output.find("file already in use"), std::string::npos) << output;
+        EXPECT_NE(output.find(path), std::string::npos) << output;
+        EXPECT_EQ(RunAccessDb({"tables", path}, dir, output), 0) << output;
+        EXPECT_EQ(output.substr(0, output.find_first_of("\r\n")), "t") << output;
+        db->Execute("INSERT INTO t VALUES ('ours')");
+        db->Close();
+    }
+    {
+        // Readers share the file both ways.
+        auto db = accessdb::Database::Open(path, "");
+        EXPECT_EQ(RunAccessDb({"export", path, "t"}, dir, output), 0) << output;
+        EXPECT_NE(output.find("ours"), std::string::npos) << output;
+    }
+    EXPECT_EQ(RunAccessDb(insert, dir, output), 0) << output;
+    EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"ours"}, {"other"}}));
+    fs::remove_all(dir);
 }
 
 TEST(AccessLockingWindows, AccessHoldingTheFileKeepsOurWriterOut) {

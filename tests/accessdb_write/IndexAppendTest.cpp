@@ -57,7 +57,8 @@ std::vector<std::string> WritableFixtures() {
         const std::string ext = entry.path().extension().string();
         if (ext != ".mdb" && ext != ".accdb")
             continue;
-        const std::string relative = fs::relative(entry.path(), fixtures::Dir()).string();
+        // With "/" on Windows too: the names are compared with those written here.
+        const std::string relative = fs::relative(entry.path(), fixtures::Dir()).generic_string();
         if (relative.rfind("expected", 0) == 0 ||
             (only != nullptr && relative.find(only) == std::string::npos))
             continue;

@@ -226,6 +226,7 @@ TEST(IndexConstraints, KeysTooLongForAccessAreRefusedNamingTheIndex) {
         EXPECT_NE(std::string(e.what()).find("'ByTitle'"), std::string::npos) << e.what();
     }
     db->Close();
+    db.reset();
     fs::remove_all(dir);
 }
 

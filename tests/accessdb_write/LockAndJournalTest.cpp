@@ -86,6 +86,7 @@ TEST(RollbackJournal, InterruptedStatementIsRolledBack) {
     EXPECT_FALSE(fs::exists(path + "-journal"));
     EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"kept"}}));
     ExpectClean(path);
+    db.reset();
     fs::remove_all(dir);
 }
 

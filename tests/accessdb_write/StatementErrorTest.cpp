@@ -89,6 +89,7 @@ TEST(StatementErrors, NamesDifferingOnlyInNonAsciiLetterCaseClash) {
     EXPECT_EQ(Failure(*db, "CREATE TABLE `äPFEL`(`a` VARCHAR)").first, 3010);
     EXPECT_EQ(Failure(*db, "CREATE TABLE `T`(`Ölmühle` VARCHAR, `ölmühle` VARCHAR)").first, 3191);
     db->Close();
+    db.reset();
     ExpectClean(path);
     fs::remove_all(dir);
 }
@@ -108,10 +109,14 @@ TEST(StatementErrors, ReadOnlyTargets) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     }
     EXPECT_FALSE(fs::exists(dir / "empty2007.laccdb"));
+    EXPECT_FALSE(fs::exists(path + "-journal"));
     // A database opened for reading refuses writing statements.
     const std::string other = CopyFixture("jackcess/empty2016.accdb", dir);
     auto db = accessdb::Database::Open(other, "");
     EXPECT_EQ(Failure(*db, "CREATE TABLE t (a VARCHAR)").first, 3027);
+    db.reset();
+    // Windows removes no read-only file.
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
     fs::remove_all(dir);
 }
 
@@ -134,6 +139,7 @@ TEST(StatementErrors, UnknownSortOrderRefusesTableCreation) {
     EXPECT_NE(text.find("sort order"), std::string::npos) << text;
     EXPECT_NE(text.find("1049"), std::string::npos) << text;
     db->Close();
+    db.reset();
     EXPECT_EQ(fixtures::ReadText(path), before);
     fs::remove_all(dir);
 }

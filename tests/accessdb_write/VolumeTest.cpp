@@ -238,5 +238,6 @@ TEST(WriteVolume, WidestTableDefinitionSpansPages) {
     if (HaveMdbTools()) {
         EXPECT_EQ(MdbExportRows(path, "Wide"), (std::vector<std::vector<std::string>>{expected}));
     }
+    db.reset();
     fs::remove_all(dir);
 }

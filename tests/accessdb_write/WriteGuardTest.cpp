@@ -124,6 +124,7 @@ TEST(WriteGuard, ColumnNumberBeyondTheDefinitionIsRefused) {
         EXPECT_NE(std::string(e.what()).find("has number 4096, beyond its"), std::string::npos)
             << e.what();
     }
+    db.reset();
     fs::remove_all(dir);
 }
 

@@ -77,12 +77,23 @@ TEST(FileListCommands, DialogSelectionsAreAppendedInTheOrderReturned) {
     AddDialogSelection(list, {});
     AddDialogSelection(list, {""});  // cancelled
     EXPECT_EQ(list.Count(), 0);
+#ifdef _WIN32
+    // The Windows dialog's folders, joined with backslashes.
+    AddDialogSelection(list, {"C:\\data\\\\single.csv"});  // one full path: unchanged
+    AddDialogSelection(list, {"C:\\", "a.csv", "b.csv"});
+    AddDialogSelection(list, {"C:\\data\\in", "c.csv"});
+    AddFullPaths(list, {"C:\\x\\y.csv", "C:\\x\\y.csv"});
+    EXPECT_EQ(Entries(list),
+              (std::vector<std::string>{"C:\\data\\\\single.csv", "C:\\a.csv", "C:\\b.csv",
+                                        "C:\\data\\in\\c.csv", "C:\\x\\y.csv", "C:\\x\\y.csv"}));
+#else
     AddDialogSelection(list, {"/data//single.csv"});  // one full path: unchanged
     AddDialogSelection(list, {"/", "a.csv", "b.csv"});
     AddDialogSelection(list, {"/data/in", "c.csv"});
     AddFullPaths(list, {"/x/y.csv", "/x/y.csv"});
     EXPECT_EQ(Entries(list), (std::vector<std::string>{"/data//single.csv", "/a.csv", "/b.csv",
                                                        "/data/in/c.csv", "/x/y.csv", "/x/y.csv"}));
+#endif
 }
 
 }  // namespace

@@ -7,6 +7,14 @@
 #include "support/FakePrompts.h"
 #include "support/MemorySettings.h"
 #include "support/TempFolder.h"
+#include "textcodec/Utf8.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "options/RegistrySettingsStore.h"
+#include "textcodec/WideText.h"
+#endif
 
 namespace quillmere {
 namespace {
@@ -32,6 +40,11 @@ TEST(SnapshotScrambling, ScramblingIsTheExactInverseForEveryByte) {
     const std::string paths = "/opt/quillmere/bin/Samples/a.csv|/opt/Ünïcode/b.csv";
     EXPECT_NE(ScrambleSnapshot(paths), paths);
     EXPECT_EQ(UnscrambleSnapshot(ScrambleSnapshot(paths)), paths);
+    // Every byte survives the settings store's text (on Windows: UTF-8 for the registry).
+#ifdef _WIN32
+    EXPECT_TRUE(textcodec::IsValidUtf8(SnapshotToSetting(all)));
+#endif
+    EXPECT_EQ(SnapshotFromSetting(SnapshotToSetting(all)), all);
 }
 
 class SampleLoader : public ::testing::Test {
@@ -39,8 +52,8 @@ class SampleLoader : public ::testing::Test {
     void SetUp() override {
         a = folder.Write("Samples/a.csv", "x,y\n1,2\n");
         b = folder.Write("Samples/b.csv", "x;y\n");
-        store.values["Snapshot"] =
-            ScrambleSnapshot(a + "|" + (folder / "Samples/gone.csv").string() + "|" + b);
+        store.values["Snapshot"] = SnapshotToSetting(
+            ScrambleSnapshot(a + "|" + (folder / "Samples/gone.csv").string() + "|" + b));
     }
     int Load() {
         return LoadSampleFiles(
@@ -100,29 +113,70 @@ TEST_F(SampleLoader, WithoutTheSettingNothingIsAddedButTheQuestionComes) {
     EXPECT_EQ(prompts.messages.size(), 1u);
 }
 
+#ifdef _WIN32
+// quillmere-install.exe run with `arguments`; its exit code, or -1 when it did not start.
+int RunInstallTool(const std::filesystem::path& program, const std::wstring& arguments) {
+    std::wstring command = L"\"" + program.wstring() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return static_cast<int>(code);
+}
+#endif
+
 TEST(InstallTool, WritesTheScrambledSamplesThatTheLoaderReads) {
     const char* bin = std::getenv("QUILLMERE_BIN_DIR");
     if (bin == nullptr) {
         GTEST_SKIP() << "QUILLMERE_BIN_DIR is not set";
     }
-    TempFolder config;
     TempFolder program;
-    const auto first = program.Write("Samples/first.csv", "a,b\n1,2\n");
-    const auto second = program.Write("Samples/second.csv", "a;b\n1;2\n");
+    program.Write("Samples/first.csv", "a,b\n1,2\n");
+    program.Write("Samples/second.csv", "a;b\n1;2\n");
     program.Write("Samples/notes.txt", "not a sample");
+    // The paths as the tool lists the folder.
+    const std::string first = (program.Path() / "Samples" / "first.csv").string();
+    const std::string second = (program.Path() / "Samples" / "second.csv").string();
+#ifdef _WIN32
+    // The tool writes the user's own registry key: what it held is put back afterwards.
+    RegistrySettingsStore store;
+    const std::string kAbsent = "\x01 absent";
+    const std::string before = store.GetSetting("Snapshot", kAbsent);
+    ASSERT_EQ(RunInstallTool(std::filesystem::path(bin) / "quillmere-install.exe",
+                             L"--program-folder \"" + program.Path().wstring() + L"\""),
+              0);
+    const std::string stored = store.GetSetting("Snapshot", "");
+    if (before == kAbsent) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER,
+                           textcodec::Utf8ToWide(RegistrySettingsStore::kDefaultKey).c_str(),
+                           L"Snapshot");
+    } else {
+        store.SaveSetting("Snapshot", before);
+    }
+    MemorySettingsStore loaded;
+    loaded.SaveSetting("Snapshot", stored);
+#else
+    TempFolder config;
     const std::string command = "XDG_CONFIG_HOME='" + config.Path().string() + "' '" +
                                 std::string(bin) + "/quillmere-install' --program-folder '" +
                                 program.Path().string() + "' > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-
-    IniSettingsStore store(config / "Vantrell/Quillmere.ini");
-    const std::string stored = store.GetSetting("Snapshot", "");
-    EXPECT_EQ(UnscrambleSnapshot(stored), first + "|" + second);
+    IniSettingsStore loaded(config / "Vantrell/Quillmere.ini");
+    const std::string stored = loaded.GetSetting("Snapshot", "");
+#endif
+    EXPECT_EQ(UnscrambleSnapshot(SnapshotFromSetting(stored)), first + "|" + second);
 
     FileList list;
     FakePrompts prompts;
     EXPECT_EQ(LoadSampleFiles(
-                  store, list, prompts, [](const std::string&) { return true; },
+                  loaded, list, prompts, [](const std::string&) { return true; },
                   (program / "Samples").string()),
               2);
     EXPECT_EQ(list.Entry(1), first);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "filelist/FileSystemPath.h"
+
 namespace quillmere::testing {
 
 class TempTree {
@@ -64,13 +66,15 @@ class TempTree {
 #endif
     }
 
+    // The names are UTF-8, as the walk writes them (not the Windows code page).
     std::string Folder(const std::string& relative) const {
-        std::filesystem::create_directories(Path(relative));
+        std::filesystem::create_directories(ToFileSystemPath(Path(relative)));
         return Path(relative);
     }
     std::string File(const std::string& relative) const {
-        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
-        std::ofstream(Path(relative)) << "a,b\n1,2\n";
+        const std::filesystem::path path = ToFileSystemPath(Path(relative));
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << "a,b\n1,2\n";
         return Path(relative);
     }
 

@@ -27,7 +27,7 @@ void Usage() {
 // A record is kept while one of its files is there; one left by a build folder or program
 // folder that has since gone names nothing and is written afresh.
 bool RecordNamesExistingFile(const std::string& stored) {
-    for (const auto& path : quillmere::SnapshotPaths(stored)) {
+    for (const auto& path : quillmere::SnapshotPaths(quillmere::SnapshotFromSetting(stored))) {
         if (!path.empty() && quillmere::FileExistsByDate(path)) {
             return true;
         }
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     try {
         const auto store = quillmere::MakeUserSettingsStore();
         store->SaveSetting(std::string(quillmere::settings::kSnapshot),
-                           quillmere::ScrambleSnapshot(joined));
+                           quillmere::SnapshotToSetting(quillmere::ScrambleSnapshot(joined)));
         std::cout << "Recorded " << paths.size() << " sample file(s) from " << samples.string()
                   << " in " << quillmere::UserSettingsPlace() << "\n";
     } catch (const std::exception& e) {
