@@ -1,5 +1,7 @@
 #include "filelist/SampleFiles.h"
 
+#include <stdexcept>
+
 #include "app/FileExistsByDate.h"
 #include "options/SettingKeys.h"
 
@@ -36,7 +38,8 @@ std::string ScrambleSnapshot(const std::string& plain, std::string_view key) {
 }
 
 std::vector<std::string> SnapshotPaths(const std::string& stored) {
-    const std::string plain = UnscrambleSnapshot(stored);
+    // "|" has the same code in every ANSI code page, so the cut can come before the conversion.
+    const std::string plain = UnscrambleSnapshot(ToAnsiCodes(stored));
     std::vector<std::string> paths;
     size_t start = 0;
     while (start <= plain.size()) {
@@ -44,10 +47,28 @@ std::vector<std::string> SnapshotPaths(const std::string& stored) {
         if (bar == std::string::npos) {
             bar = plain.size();
         }
-        paths.push_back(plain.substr(start, bar - start));
+        paths.push_back(FromAnsiCodes(plain.substr(start, bar - start)));
         start = bar + 1;
     }
     return paths;
+}
+
+std::string SnapshotRecord(const std::vector<std::string>& paths) {
+    std::string codes;
+    for (const auto& path : paths) {
+        bool lossy = false;
+        const std::string pathCodes = ToAnsiCodes(path, &lossy);
+        if (lossy) {
+            throw std::runtime_error("The sample file " + path +
+                                     " has a character in its name that the system's ANSI code "
+                                     "page lacks, so it cannot be recorded");
+        }
+        if (!codes.empty()) {
+            codes += '|';
+        }
+        codes += pathCodes;
+    }
+    return FromAnsiCodes(ScrambleSnapshot(codes));
 }
 
 int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,

@@ -34,6 +34,21 @@ TEST(SnapshotScrambling, ScramblingIsTheExactInverseForEveryByte) {
     EXPECT_EQ(UnscrambleSnapshot(ScrambleSnapshot(paths)), paths);
 }
 
+TEST(SnapshotScrambling, TheInstallersRecordComesBackAsThePathsItNames) {
+    // Every code survives the way into the store's text and back (on Windows through the ANSI
+    // code page, whose undefined codes must come back too).
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        all += static_cast<char>(c);
+    }
+    EXPECT_EQ(ToAnsiCodes(FromAnsiCodes(all)), all);
+    const std::vector<std::string> paths{"C:\\Quillmere\\Samples\\customers.csv",
+                                         "D:\\J\xC3\xBCrgen\\stock.csv"};
+    const std::string record = SnapshotRecord(paths);
+    EXPECT_EQ(SnapshotPaths(record), paths);
+    EXPECT_EQ(SnapshotPaths(SnapshotRecord({})), std::vector<std::string>{""});
+}
+
 class SampleLoader : public ::testing::Test {
   protected:
     void SetUp() override {
