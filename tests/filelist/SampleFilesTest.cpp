@@ -54,8 +54,7 @@ class SampleLoader : public ::testing::Test {
     void SetUp() override {
         a = folder.Write("Samples/a.csv", "x,y\n1,2\n");
         b = folder.Write("Samples/b.csv", "x;y\n");
-        store.values["Snapshot"] =
-            ScrambleSnapshot(a + "|" + (folder / "Samples/gone.csv").string() + "|" + b);
+        store.values["Snapshot"] = SnapshotRecord({a, (folder / "Samples/gone.csv").string(), b});
     }
     int Load() {
         return LoadSampleFiles(
