@@ -45,9 +45,13 @@ set(QUILLMERE_WINDOWS_FAILING_TESTS
     "IndexConstraints.KeysTooLongForAccessAreRefusedNamingTheIndex"
     "IndexAppend.EveryFixtureTableTakesRowsThatSplitItsIndexes"
     "EncryptedWrite.JournalHoldsOnlyEncryptedPages"
-    "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     "NtfsNameOrder.AFolderScanListsEachFolderInWindowsOrder"
     "FileListCommands.DialogSelectionsAreAppendedInTheOrderReturned"
     "NamedEncoding.DecodesWhatDetectionCannotTellAndNamesTheLineItCannotRead"
+    # It starts quillmere-install through a POSIX shell with XDG_CONFIG_HOME and reads the
+    # settings file; on Windows the record goes to the registry, which
+    # RegistrySettingsStoreTest.TheSampleRecordKeepsOneCharacterPerCode covers (the installer
+    # itself under Wine: scripts/windows-smoke.sh).
+    "InstallTool.WritesTheScrambledSamplesThatTheLoaderReads"
     # The mutation run of the writer.
     "accessdb_write_fuzz_mutations")
