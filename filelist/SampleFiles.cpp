@@ -1,9 +1,9 @@
 #include "filelist/SampleFiles.h"
 
+#include <stdexcept>
+
 #include "app/FileExistsByDate.h"
 #include "options/SettingKeys.h"
-#include "textcodec/Utf8.h"
-#include "textcodec/Windows1252.h"
 
 namespace quillmere {
 
@@ -38,7 +38,8 @@ std::string ScrambleSnapshot(const std::string& plain, std::string_view key) {
 }
 
 std::vector<std::string> SnapshotPaths(const std::string& stored) {
-    const std::string plain = UnscrambleSnapshot(stored);
+    // "|" has the same code in every ANSI code page, so the cut can come before the conversion.
+    const std::string plain = UnscrambleSnapshot(ToAnsiCodes(stored));
     std::vector<std::string> paths;
     size_t start = 0;
     while (start <= plain.size()) {
@@ -46,48 +47,36 @@ std::vector<std::string> SnapshotPaths(const std::string& stored) {
         if (bar == std::string::npos) {
             bar = plain.size();
         }
-        paths.push_back(plain.substr(start, bar - start));
+        paths.push_back(FromAnsiCodes(plain.substr(start, bar - start)));
         start = bar + 1;
     }
     return paths;
 }
 
-std::string SnapshotToSetting(const std::string& scrambled) {
-#ifdef _WIN32
-    return textcodec::Windows1252ToUtf8(scrambled);
-#else
-    return scrambled;
-#endif
-}
-
-std::string SnapshotFromSetting(const std::string& setting) {
-#ifdef _WIN32
-    std::string bytes;
-    for (std::size_t i = 0; i < setting.size();) {
-        char32_t codePoint = 0;
-        const std::size_t length = textcodec::DecodeUtf8(setting, i, codePoint);
-        if (length == 0)
-            codePoint = 0xFFFD;
-        i += length == 0 ? 1 : length;
-        int byte = 1;
-        while (byte < 256 &&
-               textcodec::Windows1252CodePoint(static_cast<unsigned char>(byte)) != codePoint)
-            ++byte;
-        // A character no byte stands for (a value written by hand) unscrambles to nothing sound.
-        bytes += static_cast<char>(byte < 256 ? byte : '?');
+std::string SnapshotRecord(const std::vector<std::string>& paths) {
+    std::string codes;
+    for (const auto& path : paths) {
+        bool lossy = false;
+        const std::string pathCodes = ToAnsiCodes(path, &lossy);
+        if (lossy) {
+            throw std::runtime_error("The sample file " + path +
+                                     " has a character in its name that the system's ANSI code "
+                                     "page lacks, so it cannot be recorded");
+        }
+        if (!codes.empty()) {
+            codes += '|';
+        }
+        codes += pathCodes;
     }
-    return bytes;
-#else
-    return setting;
-#endif
+    return FromAnsiCodes(ScrambleSnapshot(codes));
 }
 
 int LoadSampleFiles(SettingsStore& store, FileList& list, Prompts& prompts,
                     const std::function<bool(const std::string&)>& openFolder,
                     const std::string& samplesFolder) {
     int added = 0;
-    for (const auto& piece : SnapshotPaths(
-             SnapshotFromSetting(store.GetSetting(std::string(settings::kSnapshot), "")))) {
+    for (const auto& piece :
+         SnapshotPaths(store.GetSetting(std::string(settings::kSnapshot), ""))) {
         if (FileExistsByDate(piece) && !list.IsInList(piece)) {
             list.Append(piece);
             ++added;

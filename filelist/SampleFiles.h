@@ -20,14 +20,18 @@ std::string UnscrambleSnapshot(const std::string& stored, std::string_view key =
 // The inverse, for the installer: plain character p becomes p + k, or p + k - 255 above 255.
 // A NUL byte has no scrambled form; paths never hold one.
 std::string ScrambleSnapshot(const std::string& plain, std::string_view key = kSnapshotKey);
+// The settings store holds text (UTF-8); the scrambling works on ANSI codes, one byte per
+// character. On Windows the codes are those of the system's ANSI code page (Windows-1252 where
+// that page takes more than one byte per character), so the registry holds one character per
+// code; elsewhere the settings file keeps the bytes as they are and both are unchanged. A
+// character the code page lacks becomes "?", and `lossy` (when given) says so.
+std::string ToAnsiCodes(const std::string& text, bool* lossy = nullptr);
+std::string FromAnsiCodes(const std::string& codes);
 // The paths a stored record names: unscrambled and cut at every "|", in order, empty ones kept.
 std::vector<std::string> SnapshotPaths(const std::string& stored);
-// The scrambled record as the settings store keeps it, and back. On Windows the store's text
-// goes to the registry as UTF-16, where bytes that make no UTF-8 would be lost: each byte is
-// kept as its Windows-1252 character, as Windows' SaveSetting keeps a string of ANSI codes on
-// Western systems. The settings file elsewhere keeps the bytes as they are.
-std::string SnapshotToSetting(const std::string& scrambled);
-std::string SnapshotFromSetting(const std::string& setting);
+// The record the installer stores for these paths (joined by "|"). Throws std::runtime_error
+// naming a path that the ANSI code page cannot hold.
+std::string SnapshotRecord(const std::vector<std::string>& paths);
 
 inline constexpr std::string_view kSampleFolderQuestion =
     "Would you like this software to open the folder where these sample files are stored (so "

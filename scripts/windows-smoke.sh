@@ -2,8 +2,11 @@
 # Tries the Windows zip the way a new user would, under Wine in a virtual X server: unpacks it,
 # runs quillmere-install.exe (the sample files' record), starts Quillmere.exe with the windows
 # platform plugin, takes the sample database, imports the sample files into new tables, then
-# appends customers.csv to the sample's Customers table, each run to "Done.". The database is
-# then read by accessdb check and mdb-export. Screenshots of the pages go to SHOTS.
+# appends customers.csv to the sample's Customers table and stock_tab.csv to its Stock table,
+# each run to "Done.". After each run a copy of the database is read by the Linux readers
+# (mdb-tables, mdb-export, mdb-reader, accessdb check and, when built, the Jackcess checker),
+# which must agree on every table's rows. Screenshots of the pages, cut to the program's
+# windows, go to SHOTS.
 #   scripts/windows-smoke.sh [ZIP [SHOTS]]
 # ZIP defaults to the newest dist/Quillmere-*-windows-x64.zip, SHOTS to a folder in the run's
 # temporary folder. ACCESSDB names the Linux accessdb (default build/bin/accessdb). The program
@@ -12,6 +15,27 @@
 set -eu
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
+
+# What the run needs beyond the build: Wine, the virtual X server and its tools, ImageMagick
+# for the screenshots (pngquant, when present, makes them small), mdbtools, node for mdb-reader.
+need() {
+    missing=
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing="$missing $pkg"
+    done
+    if [ -n "$missing" ]; then
+        echo "windows-smoke.sh: installing$missing"
+        apt-get install -y --no-install-recommends $missing
+    fi
+}
+need wine64 xvfb xdotool x11-utils imagemagick unzip mdbtools
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    need nodejs npm
+fi
+readers=$repo/tests/readers
+if [ ! -d "$readers/node_modules" ]; then
+    (cd "$readers" && npm ci --no-audit --no-fund --loglevel=error)
+fi
 zip_file=${1:-$(ls -t "$repo"/dist/Quillmere-*-windows-x64.zip 2>/dev/null | head -n 1)}
 [ -f "$zip_file" ] || {
     echo "windows-smoke.sh: no zip (run scripts/build-windows.sh)" >&2
@@ -51,9 +75,10 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 
-step() { echo "windows-smoke.sh: $*"; }
+# printf, not echo: the Windows paths' backslashes are no escapes.
+step() { printf 'windows-smoke.sh: %s\n' "$*"; }
 fail() {
-    echo "windows-smoke.sh: FAILED: $*" >&2
+    printf 'windows-smoke.sh: FAILED: %s\n' "$*" >&2
     import -window root "$shots/failure.png" 2>/dev/null || true
     [ -f "$map" ] && cat "$map" >&2
     exit 1
@@ -97,8 +122,8 @@ wait_until() {
 
 # The desktop window's place on the X screen, added to the program's screen places.
 desktop_origin() {
-    id=$(xdotool search --name 'Quillmere - Wine desktop' | head -n 1)
-    eval "$(xdotool getwindowgeometry --shell "$id")"
+    desktop_id=$(xdotool search --name 'Quillmere - Wine desktop' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$desktop_id")"
     origin_x=$X
     origin_y=$Y
 }
@@ -122,13 +147,41 @@ click() {
     [ -n "$place" ] || fail "no control $1/$2 ${3:-} in the widget map"
     click_at $place
 }
-shot() {
-    sleep 1
-    import -window root "$shots/$1.png"
-    step "screenshot $shots/$1.png"
+# The rectangle (X Y W H) of the shown windows with these names or classes taken together, with
+# Wine's frame (the map gives the inside: the title bar is above it, a thin border around),
+# held to the desktop.
+windows_rect() {
+    awk -F'\t' -v names=" $* " '
+        { sub(/\r$/, "") }
+        $1=="window" && (index(names, " " $2 " ") || index(names, " " $3 " ")) {
+            l = $4 - 6; t = $5 - 30; r = $4 + $6 + 6; b = $5 + $7 + 6
+            if (!n++ || l < L) L = l; if (n == 1 || t < T) T = t
+            if (n == 1 || r > R) R = r; if (n == 1 || b > B) B = b
+        }
+        END {
+            if (!n) exit 1
+            if (L < 0) L = 0; if (T < 0) T = 0; if (R > 1024) R = 1024; if (B > 768) B = 768
+            printf "%dx%d+%d+%d\n", R - L, B - T, L, T
+        }' "$map"
 }
-# Waits for a message box, checks its text (a pattern), takes a screenshot when named, and
-# clicks the button with the given caption.
+# A screenshot of the named windows (all of the desktop when none is named), made small.
+shot() {
+    name=$1
+    shift
+    sleep 1
+    file=$shots/$name.png
+    if [ $# -gt 0 ] && crop=$(windows_rect "$@"); then
+        import -window "$desktop_id" -crop "$crop" +repage "$file"
+    else
+        import -window "$desktop_id" "$file"
+    fi
+    if command -v pngquant >/dev/null; then
+        pngquant --force --skip-if-larger --output "$file" -- "$file" || true
+    fi
+    step "screenshot $file ($(du -k "$file" | cut -f1) KB)"
+}
+# Waits for a message box, checks its text (a pattern), takes a screenshot of it over the files
+# page when named, and clicks the button with the given caption.
 answer_message() {
     wait_until "a message box" message_shown
     text=$(message_text)
@@ -137,68 +190,145 @@ answer_message() {
     $1) ;;
     *) fail "the message is \"$text\", not \"$1\"" ;;
     esac
-    [ -z "$2" ] || shot "$2"
+    [ -z "$2" ] || shot "$2" Form2 QMessageBox
     click "" "" "$3"
     wait_until "the message box to close" no_message
 }
 
+# Reads a copy of the database as it is after a run with every Linux reader: its tables, each
+# table's rows by mdb-export and by mdb-reader (which must agree), accessdb check and the
+# Jackcess checker. Leaves "TABLE ROWS" lines in $work/LABEL.rows.
+accesscheck=${QUILLMERE_ACCESSCHECK:-/work/oracles/accesscheck}
+read_database() {
+    copy=$shots/$1.mdb
+    cp "$database" "$copy"
+    step "reading $copy"
+    tables=$(mdb-tables -1 "$copy") || fail "mdb-tables cannot read $copy"
+    step "mdb-tables -1: $(echo "$tables" | tr '\n' ' ')"
+    : >"$work/$1.rows"
+    # One name a line: a name may hold blanks.
+    saved_ifs=$IFS
+    IFS='
+'
+    for table in $tables; do
+        IFS=$saved_ifs
+        csv=$work/$1-$table.csv
+        mdb-export "$copy" "$table" >"$csv" || fail "mdb-export cannot read $table of $copy"
+        exported=$(($(wc -l <"$csv") - 1))
+        node "$readers/dump.mjs" "$copy" --table "$table" >"$work/$1-$table.json" ||
+            fail "mdb-reader cannot read $table of $copy"
+        dumped=$(node -e 'const d = JSON.parse(require("fs").readFileSync(process.argv[1]));
+            console.log(d.tables[0].rows.length)' "$work/$1-$table.json")
+        step "  $table: $exported rows by mdb-export, $dumped by mdb-reader"
+        sed 's/^/      /' "$csv"
+        [ "$exported" = "$dumped" ] || fail "mdb-export and mdb-reader disagree on $table"
+        echo "$table $exported" >>"$work/$1.rows"
+    done
+    IFS=$saved_ifs
+    checked=$("$accessdb" check "$copy") || fail "accessdb check finds faults in $copy: $checked"
+    step "accessdb check: $checked"
+    if [ -x "$accesscheck" ]; then
+        checked=$("$accesscheck" --quiet "$copy") || fail "accesscheck finds faults in $copy: $checked"
+        step "accesscheck: $checked"
+    else
+        step "accesscheck: not built ($accesscheck), skipped"
+    fi
+}
+expect_rows() {
+    grep -qx "$2 $3" "$work/$1.rows" || fail "$2 should hold $3 rows ($1)"
+}
+# Leaves the one file of the list whose name ends so: the others are selected and removed with
+# the Delete key, from the bottom (the last row selected by End) or from the top (Home). After
+# a removal no row is selected but the current row stays: a key that does not move it selects
+# nothing, so the other end is visited first.
+keep_only() {
+    case $2 in
+    End) keys="Home End" ;;
+    *) keys="End Home" ;;
+    esac
+    click Form2 ListView1
+    for _ in 1 2; do
+        for key in $keys; do
+            xdotool key "$key"
+            sleep 0.3
+        done
+        xdotool key Delete
+        sleep 0.5
+    done
+    wait_until "$1 alone in the list" rows_are ListView1 1
+    row_texts ListView1 | grep -q "$1\$" || fail "$1 is not the file left"
+}
+# Selects the table of that name in the list of tables to append to: its first row is clicked,
+# then the Down key moves to the row the map gives the table.
+select_table() {
+    position=$(row_texts List1 | grep -nx "$1" | cut -d: -f1)
+    [ -n "$position" ] || fail "no table $1 to append to: $(row_texts List1 | tr '\n' ' ')"
+    click Form2 List1 "" 30,10
+    xdotool key Home
+    sleep 0.2
+    while [ "$position" -gt 1 ]; do
+        xdotool key Down
+        sleep 0.2
+        position=$((position - 1))
+    done
+}
+# The samples into the list: the question about opening their folder is answered No.
+load_samples() {
+    click Form2 PushButton10 # Load Sample/Example Files
+    answer_message "*" "" No
+    wait_until "three sample files in the list" rows_are ListView1 3
+}
+
+[ -x "$accessdb" ] || fail "no Linux accessdb at $accessdb (build it, or name it in ACCESSDB)"
 wait_until "the database page" window_shown Form1
 step "the database page is shown after $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN {printf "%.1f", b - a}') s"
 desktop_origin
-shot form1-database-page
+shot form1-database-page Form1
 
 click Form1 PushButton1 # Load Sample/Example Database
 wait_until "the sample database's name" control_has Form1 Text1 'sample\.mdb$'
 step "database: $(control_text Form1 Text1)"
-shot form1-sample-database
+shot form1-sample-database Form1
 click Form1 PushButton3 # Next >
 wait_until "the files page" window_shown Form2
-shot form2-files-page
 
-click Form2 PushButton10 # Load Sample/Example Files
-answer_message "*" "" No # whether to open the samples folder
-wait_until "three sample files in the list" rows_are ListView1 3
-shot form2-sample-files
+load_samples
+step "files: $(row_texts ListView1 | tr '\n' ' ')"
+shot form2-sample-files Form2
 click Form2 PushButton1 # Start Importing
 answer_message "Done." form2-import-done OK
+read_database after-import
+expect_rows after-import NewTable1 8
+expect_rows after-import Customers 2
+expect_rows after-import Stock 2
 
-# The append run: customers.csv alone, its header line skipped, into the sample's Customers.
+# The append runs, each file's header line skipped: customers.csv (comma) to Customers, then
+# stock_tab.csv (tab) to Stock.
 click Form2 Option2
-click Form2 Check2
-wait_until "the tables to append to" rows_at_least List1 2
-# The Delete key removes the file list's selected row; the two after customers.csv go.
-click Form2 ListView1
-for _ in 1 2; do
-    xdotool key End
-    sleep 0.3
-    xdotool key Delete
-    sleep 0.5
-done
-wait_until "customers.csv alone in the list" rows_are ListView1 1
-row_texts ListView1 | grep -q 'customers\.csv$' || fail "customers.csv is not the file left"
-[ "$(row_texts List1 | head -n 1)" = Customers ] || fail "Customers is not the first table"
-click Form2 List1 "" 30,10 # its first row
-
-shot form2-append-options
+click Form2 Check2 "" 8,10 # its box: the rest of its width takes no click
+wait_until "the tables to append to" rows_at_least List1 5
+keep_only customers.csv End
+select_table Customers
+shot form2-append-options Form2
 click Form2 PushButton1 # Start Importing
-answer_message "Done." form2-append-done OK
+answer_message "Done." form2-append-customers-done OK
+read_database after-append-customers
+expect_rows after-append-customers Customers 10
+
+click Form2 PushButton9 # Clear List
+wait_until "an empty list" rows_are ListView1 0
+load_samples
+keep_only stock_tab.csv Home
+click Form2 Option14 # Tab
+select_table Stock
+click Form2 PushButton1 # Start Importing
+answer_message "Done." form2-append-stock-done OK
+read_database after-append-stock
+expect_rows after-append-stock Customers 10
+expect_rows after-append-stock Stock 9
 
 step "closing the program"
 xdotool key alt+F4 || true
 sleep 2
 wineserver -k || true
-cd "$repo"
-
-step "reading $database"
-"$accessdb" check "$database"
-for table in NewTable1 NewTable2 NewTable3 Customers; do
-    rows=$(mdb-export "$database" "$table" | tail -n +2 | wc -l)
-    step "mdb-export $table: $rows rows"
-    echo "$table $rows" >>"$work/rows.txt"
-done
-grep -qx "Customers 10" "$work/rows.txt" || fail "Customers should hold its 2 rows and 8 appended"
-if [ -x /work/oracles/accesscheck ]; then
-    /work/oracles/accesscheck "$database"
-fi
-cp "$database" "$shots/sample-after-smoke.mdb"
-step "passed; screenshots and the database in $shots"
+step "passed; screenshots and the databases after each run in $shots"

@@ -9,6 +9,7 @@
 #include "app/PointerRule.h"
 #include "app/ProgramFolder.h"
 #include "app/TrappedStep.h"
+#include "filelist/FileSystemPath.h"
 #include "support/FakePrompts.h"
 #include "support/TempFolder.h"
 
@@ -37,6 +38,10 @@ TEST(FileExistsByDate, FilesAndFoldersWhoseDateCanBeReadArePresent) {
     EXPECT_FALSE(FileExistsByDate(""));
     EXPECT_FALSE(FileExistsByDate(file + "/below-a-file"));
     EXPECT_FALSE(FileExistsByDate(std::string("a\0b", 3)));
+    // Paths are UTF-8: a name beyond ASCII (and beyond any one ANSI code page) is found too.
+    const std::string name = FromFileSystemPath(folder.Path()) + "/J\xC3\xBCrgen-\xE6\x97\xA5.csv";
+    std::ofstream(ToFileSystemPath(name)) << "x";
+    EXPECT_TRUE(FileExistsByDate(name));
 }
 
 TEST(PointerRule, ButtonsShowTheHandTheBackgroundTheArrowAndOthersLeaveIt) {

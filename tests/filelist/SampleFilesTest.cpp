@@ -40,11 +40,25 @@ TEST(SnapshotScrambling, ScramblingIsTheExactInverseForEveryByte) {
     const std::string paths = "/opt/quillmere/bin/Samples/a.csv|/opt/Ünïcode/b.csv";
     EXPECT_NE(ScrambleSnapshot(paths), paths);
     EXPECT_EQ(UnscrambleSnapshot(ScrambleSnapshot(paths)), paths);
-    // Every byte survives the settings store's text (on Windows: UTF-8 for the registry).
+    // Every code survives the settings store's text (on Windows: UTF-8 for the registry).
 #ifdef _WIN32
-    EXPECT_TRUE(textcodec::IsValidUtf8(SnapshotToSetting(all)));
+    EXPECT_TRUE(textcodec::IsValidUtf8(FromAnsiCodes(all)));
 #endif
-    EXPECT_EQ(SnapshotFromSetting(SnapshotToSetting(all)), all);
+}
+
+TEST(SnapshotScrambling, TheInstallersRecordComesBackAsThePathsItNames) {
+    // Every code survives the way into the store's text and back (on Windows through the ANSI
+    // code page, whose undefined codes must come back too).
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        all += static_cast<char>(c);
+    }
+    EXPECT_EQ(ToAnsiCodes(FromAnsiCodes(all)), all);
+    const std::vector<std::string> paths{"C:\\Quillmere\\Samples\\customers.csv",
+                                         "D:\\J\xC3\xBCrgen\\stock.csv"};
+    const std::string record = SnapshotRecord(paths);
+    EXPECT_EQ(SnapshotPaths(record), paths);
+    EXPECT_EQ(SnapshotPaths(SnapshotRecord({})), std::vector<std::string>{""});
 }
 
 class SampleLoader : public ::testing::Test {
@@ -52,8 +66,7 @@ class SampleLoader : public ::testing::Test {
     void SetUp() override {
         a = folder.Write("Samples/a.csv", "x,y\n1,2\n");
         b = folder.Write("Samples/b.csv", "x;y\n");
-        store.values["Snapshot"] = SnapshotToSetting(
-            ScrambleSnapshot(a + "|" + (folder / "Samples/gone.csv").string() + "|" + b));
+        store.values["Snapshot"] = SnapshotRecord({a, (folder / "Samples/gone.csv").string(), b});
     }
     int Load() {
         return LoadSampleFiles(
@@ -171,7 +184,7 @@ TEST(InstallTool, WritesTheScrambledSamplesThatTheLoaderReads) {
     IniSettingsStore loaded(config / "Vantrell/Quillmere.ini");
     const std::string stored = loaded.GetSetting("Snapshot", "");
 #endif
-    EXPECT_EQ(UnscrambleSnapshot(SnapshotFromSetting(stored)), first + "|" + second);
+    EXPECT_EQ(SnapshotPaths(stored), (std::vector<std::string>{first, second}));
 
     FileList list;
     FakePrompts prompts;

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "filelist/SampleFiles.h"
 #include "options/RegistrySettingsStore.h"
 #include "options/UserSettingsStore.h"
 #include "textcodec/WideText.h"
@@ -93,6 +94,21 @@ TEST_F(RegistrySettingsStoreTest, ReadsWhatAnEarlierProgramStoredAndIgnoresOther
     EXPECT_EQ(store_.GetSetting("Database", ""), "D:\\data\\old.mdb");
     EXPECT_EQ(store_.GetSetting("Check2", "0"), "0");
     EXPECT_EQ(store_.GetSetting("Text1", ""), std::string(5000, 'x'));
+}
+
+// The installer's sample record is scrambled to codes 128 to 255; the registry must hold one
+// character per code (no U+FFFD from a UTF-8 reading) and give the same paths back.
+TEST_F(RegistrySettingsStoreTest, TheSampleRecordKeepsOneCharacterPerCode) {
+    const std::vector<std::string> paths{"C:\\Program Files\\Quillmere\\Samples\\customers.csv",
+                                         "C:\\Users\\J\xC3\xBCrgen\\stock.csv"};
+    store_.SaveSetting("Snapshot", SnapshotRecord(paths));
+    const auto [type, text] = Stored("Snapshot");
+    EXPECT_EQ(type, DWORD{REG_SZ});
+    EXPECT_EQ(text.size(), paths[0].size() + 1 + paths[1].size() - 1);  // "ü" is one code
+    EXPECT_EQ(text.find(L'\uFFFD'), std::wstring::npos);
+    EXPECT_EQ(SnapshotPaths(store_.GetSetting("Snapshot", "")), paths);
+    // A name no single-byte code page holds is refused rather than recorded as "?".
+    EXPECT_THROW(SnapshotRecord({"C:\\\xE6\x97\xA5\\a.csv"}), std::runtime_error);
 }
 
 TEST_F(RegistrySettingsStoreTest, AnEmptyNameIsRefusedRatherThanWrittenAsTheKeysDefault) {

@@ -27,7 +27,7 @@ void Usage() {
 // A record is kept while one of its files is there; one left by a build folder or program
 // folder that has since gone names nothing and is written afresh.
 bool RecordNamesExistingFile(const std::string& stored) {
-    for (const auto& path : quillmere::SnapshotPaths(quillmere::SnapshotFromSetting(stored))) {
+    for (const auto& path : quillmere::SnapshotPaths(stored)) {
         if (!path.empty() && quillmere::FileExistsByDate(path)) {
             return true;
         }
@@ -68,28 +68,22 @@ int main(int argc, char** argv) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(samples, error)) {
         if (entry.is_regular_file() && entry.path().extension() == ".csv") {
-            paths.push_back(entry.path().string());
+            paths.push_back(quillmere::FromFileSystemPath(entry.path()));
         }
     }
     if (error) {
-        std::cerr << "quillmere-install: cannot read the samples folder " << samples.string()
-                  << ": " << error.message() << "\n";
+        std::cerr << "quillmere-install: cannot read the samples folder "
+                  << quillmere::FromFileSystemPath(samples) << ": " << error.message() << "\n";
         return 1;
     }
     std::sort(paths.begin(), paths.end());
-    std::string joined;
-    for (const auto& path : paths) {
-        if (!joined.empty()) {
-            joined += '|';
-        }
-        joined += path;
-    }
     try {
+        const std::string record = quillmere::SnapshotRecord(paths);
         const auto store = quillmere::MakeUserSettingsStore();
-        store->SaveSetting(std::string(quillmere::settings::kSnapshot),
-                           quillmere::SnapshotToSetting(quillmere::ScrambleSnapshot(joined)));
-        std::cout << "Recorded " << paths.size() << " sample file(s) from " << samples.string()
-                  << " in " << quillmere::UserSettingsPlace() << "\n";
+        store->SaveSetting(std::string(quillmere::settings::kSnapshot), record);
+        std::cout << "Recorded " << paths.size() << " sample file(s) from "
+                  << quillmere::FromFileSystemPath(samples) << " in "
+                  << quillmere::UserSettingsPlace() << "\n";
     } catch (const std::exception& e) {
         std::cerr << "quillmere-install: " << e.what() << "\n";
         return 1;
