@@ -16,16 +16,7 @@ qt_prefix=${QUILLMERE_QT_WINDOWS:-$cache/qt-$qt_version-mingw64}
 qt_stamp=$qt_prefix/.quillmere-complete
 triplet=x86_64-w64-mingw32
 
-need() {
-    missing=
-    for pkg in "$@"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing="$missing $pkg"
-    done
-    if [ -n "$missing" ]; then
-        echo "build-windows.sh: installing$missing"
-        apt-get install -y --no-install-recommends $missing
-    fi
-}
+. "$(dirname "$0")/need-packages.sh"
 
 # Debian's apt sources are deb822 files; the source stanza names the same mirror and suite as
 # the binary one so that `apt-get source` fetches exactly the qt6-base the host tools come from.

@@ -18,16 +18,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 
 # What the run needs beyond the build: Wine, the virtual X server and its tools, ImageMagick
 # for the screenshots (pngquant, when present, makes them small), mdbtools, node for mdb-reader.
-need() {
-    missing=
-    for pkg in "$@"; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing="$missing $pkg"
-    done
-    if [ -n "$missing" ]; then
-        echo "windows-smoke.sh: installing$missing"
-        apt-get install -y --no-install-recommends $missing
-    fi
-}
+. "$(dirname "$0")/need-packages.sh"
 need wine64 xvfb xdotool x11-utils imagemagick unzip mdbtools
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
     need nodejs npm
