@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/PortableProcess.h"
+#include "support/RunProgram.h"
 
 namespace process {
 
@@ -21,7 +22,8 @@ struct Result {
     std::string output;  // standard output, or standard error when asked for
 };
 
-// Runs a shell command and collects its standard output (or its standard error alone).
+// Runs a shell command (the Linux checkers' command lines) and collects its standard output (or its
+// standard error alone).
 inline Result Run(const std::string& command, bool standardError = false) {
     Result r;
     std::string full = standardError ? command + " 2>&1 >/dev/null" : command + " 2>/dev/null";
@@ -38,11 +40,7 @@ inline Result Run(const std::string& command, bool standardError = false) {
 
 // The accessdb tool of this build, or "" when QUILLMERE_BIN_DIR does not hold it.
 inline std::string AccessDbTool() {
-    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
-    if (!bin)
-        return "";
-    auto tool = std::filesystem::path(bin) / "accessdb";
-    return std::filesystem::exists(tool) ? tool.string() : "";
+    return quillmere::testing::BuiltProgram("accessdb").string();
 }
 
 }  // namespace process

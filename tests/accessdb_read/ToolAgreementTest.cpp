@@ -77,6 +77,10 @@ std::vector<std::string> ReadableFixtures() {
 
 TEST(ToolAgreement, TablesAndExportMatchMdbtools) {
     REQUIRE_FIXTURES();
+#ifdef _WIN32
+    GTEST_SKIP() << "mdb-tables and mdb-export are Linux programs: this cross-check runs in the "
+                    "Linux build only";
+#endif
     ToolsAvailable tools = Tools();
     if (!tools.ok)
         GTEST_SKIP() << "mdbtools or the accessdb tool (QUILLMERE_BIN_DIR) is missing";
@@ -150,6 +154,10 @@ namespace {
 // see the same tables and row counts as we do.
 TEST(ToolAgreement, MdbReaderDumpScriptSeesWhatWeSee) {
     REQUIRE_FIXTURES();
+#ifdef _WIN32
+    GTEST_SKIP() << "the mdb-reader dump script runs in the Linux build's node: this cross-check "
+                    "runs in the Linux build only";
+#endif
     const char* source = std::getenv("QUILLMERE_SOURCE_DIR");
     if (!source)
         GTEST_SKIP() << "QUILLMERE_SOURCE_DIR is not set";

@@ -56,12 +56,9 @@ TEST(SessionWrite, QuillmereImportLoadsCsvFiles) {
     std::ofstream(dir / "people.csv")
         << "Name,Age,Home Town\r\nAnn,30,\"Oslo\"\r\nBob,25\r\nO'Hara,41,Rome,x\r\n\r\n";
     std::ofstream(dir / "more.csv") << "Név,Város\nÁrvíztűrő,Tükörfúrógép\n";
-    int status = 0;
-    const std::string output = RunImport("--database " + ShellQuote(path) + " " +
-                                             ShellQuote((dir / "people.csv").string()) + " " +
-                                             ShellQuote((dir / "more.csv").string()),
-                                         &status);
-    EXPECT_EQ(status, 0) << output;
+    const auto run = RunImportTool(
+        {"--database", path, (dir / "people.csv").string(), (dir / "more.csv").string()});
+    EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
     EXPECT_EQ(ReadRows(path, "NewTable1"),
               (std::vector<std::vector<std::string>>{
                   {"Ann", "30", "Oslo"}, {"Bob", "25", ""}, {"O'Hara", "41", "Rome"}}));
@@ -85,12 +82,10 @@ TEST(SessionWrite, AppendingBlankCellsIntoTypedColumnsStoresNull) {
                                         "Pen,12,2024-01-09,3.90,True,blue\r\n"
                                         ",,,,,\r\n"
                                         "Ink,7\r\n";
-    int status = 0;
-    const std::string output =
-        RunImport("--database " + ShellQuote(path) + " --append Stock --skip-header " +
-                      ShellQuote((dir / "stock.csv").string()),
-                  &status, "LC_ALL=C ");
-    EXPECT_EQ(status, 0) << output;
+    const auto run = RunImportTool(
+        {"--database", path, "--append", "Stock", "--skip-header", (dir / "stock.csv").string()},
+        {{"LC_ALL", "C"}});
+    EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
     EXPECT_EQ(ReadRows(path, "Stock"),
               (std::vector<std::vector<std::string>>{
                   {"Pen", "12", "2024-01-09 00:00:00", "3.9000", "1", "blue"},

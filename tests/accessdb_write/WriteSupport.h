@@ -13,6 +13,7 @@
 
 #include "support/CsvText.h"
 #include "support/PortableProcess.h"
+#include "support/RunProgram.h"
 
 #include "accessdb/Database.h"
 #include "accessdb/check/DatabaseCheck.h"
@@ -116,13 +117,17 @@ inline std::string ShellQuote(const std::string& s) {
 
 // The quillmere-import program of this build; empty when QUILLMERE_BIN_DIR holds none.
 inline fs::path ImportTool() {
-    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
-    if (bin == nullptr || !fs::exists(fs::path(bin) / "quillmere-import"))
-        return {};
-    return fs::path(bin) / "quillmere-import";
+    return quillmere::testing::BuiltProgram("quillmere-import");
 }
 
-// quillmere-import run with `arguments` (quoted for the shell already) and `environment`
+// quillmere-import started directly (no shell) with `arguments` and `environment` added.
+inline quillmere::testing::ProgramResult RunImportTool(
+    const std::vector<std::string>& arguments,
+    const quillmere::testing::EnvironmentSettings& environment = {}) {
+    return quillmere::testing::RunProgram(ImportTool(), arguments, environment);
+}
+
+// quillmere-import run through the shell with `arguments` (quoted for it already) and `environment`
 // ("NAME=value " settings) in front; what it wrote to both streams.
 inline std::string RunImport(const std::string& arguments, int* status = nullptr,
                              const std::string& environment = "") {

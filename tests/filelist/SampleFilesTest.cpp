@@ -6,6 +6,7 @@
 #include "options/IniSettingsStore.h"
 #include "support/FakePrompts.h"
 #include "support/MemorySettings.h"
+#include "support/RunProgram.h"
 #include "support/TempFolder.h"
 #include "textcodec/Utf8.h"
 
@@ -126,30 +127,16 @@ TEST_F(SampleLoader, WithoutTheSettingNothingIsAddedButTheQuestionComes) {
     EXPECT_EQ(prompts.messages.size(), 1u);
 }
 
-#ifdef _WIN32
-// quillmere-install.exe run with `arguments`; its exit code, or -1 when it did not start.
-int RunInstallTool(const std::filesystem::path& program, const std::wstring& arguments) {
-    std::wstring command = L"\"" + program.wstring() + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return static_cast<int>(code);
-}
-#endif
-
 TEST(InstallTool, WritesTheScrambledSamplesThatTheLoaderReads) {
     const char* bin = std::getenv("QUILLMERE_BIN_DIR");
     if (bin == nullptr) {
         GTEST_SKIP() << "QUILLMERE_BIN_DIR is not set";
     }
+#ifdef _WIN32
+    const std::filesystem::path installTool = std::filesystem::path(bin) / "quillmere-install.exe";
+#else
+    const std::filesystem::path installTool = std::filesystem::path(bin) / "quillmere-install";
+#endif
     TempFolder program;
     program.Write("Samples/first.csv", "a,b\n1,2\n");
     program.Write("Samples/second.csv", "a;b\n1;2\n");
@@ -162,9 +149,9 @@ TEST(InstallTool, WritesTheScrambledSamplesThatTheLoaderReads) {
     RegistrySettingsStore store;
     const std::string kAbsent = "\x01 absent";
     const std::string before = store.GetSetting("Snapshot", kAbsent);
-    ASSERT_EQ(RunInstallTool(std::filesystem::path(bin) / "quillmere-install.exe",
-                             L"--program-folder \"" + program.Path().wstring() + L"\""),
-              0);
+    const auto run =
+        testing::RunProgram(installTool, {"--program-folder", program.Path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.output << run.errors;
     const std::string stored = store.GetSetting("Snapshot", "");
     if (before == kAbsent) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER,
@@ -177,10 +164,9 @@ TEST(InstallTool, WritesTheScrambledSamplesThatTheLoaderReads) {
     loaded.SaveSetting("Snapshot", stored);
 #else
     TempFolder config;
-    const std::string command = "XDG_CONFIG_HOME='" + config.Path().string() + "' '" +
-                                std::string(bin) + "/quillmere-install' --program-folder '" +
-                                program.Path().string() + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const auto run = testing::RunProgram(installTool, {"--program-folder", program.Path().string()},
+                                         {{"XDG_CONFIG_HOME", config.Path().string()}});
+    ASSERT_EQ(run.exitCode, 0) << run.output << run.errors;
     IniSettingsStore loaded(config / "Vantrell/Quillmere.ini");
     const std::string stored = loaded.GetSetting("Snapshot", "");
 #endif
