@@ -9,6 +9,11 @@
 #include "app/ProgramArguments.h"
 #include "tools/accessdb/Command.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace accessdb_tool {
 
 namespace {
@@ -60,6 +65,12 @@ RegisterCommand::RegisterCommand(Command command) {
 
 int main(int argc, char** argv) {
     using namespace accessdb_tool;
+#ifdef _WIN32
+    // The bytes we write are the output: text mode would turn the CSV export's "\r\n" row ends
+    // into "\r\r\n" and make every other line end differ from the Linux tool's.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     std::vector<std::string> raw = quillmere::ProgramArguments(argc, argv);
     if (raw.empty() || raw[0] == "--help" || raw[0] == "-h" || raw[0] == "help") {
         PrintHelp(raw.empty() ? std::cerr : std::cout);
