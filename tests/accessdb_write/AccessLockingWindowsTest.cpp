@@ -10,6 +10,7 @@
 
 #include "accessdb/LockFile.h"
 #include "tests/accessdb_write/WriteSupport.h"
+#include "tests/support/RunProgram.h"
 #include "textcodec/WideText.h"
 
 using namespace writetest;
@@ -75,40 +76,11 @@ std::string Trimmed(std::string text) {
 
 // Our accessdb program run as a second process, its output (both streams) in `output`; its
 // exit code, or -1 when it could not be started.
-int RunAccessDb(const std::vector<std::string>& arguments, const fs::path& dir,
-                std::string& output) {
-    const char* bin = std::getenv("QUILLMERE_BIN_DIR");
-    const fs::path program = fs::path(bin == nullptr ? "" : bin) / "accessdb.exe";
-    // Quoted for CommandLineToArgvW: none of the arguments here holds a quote or ends in a
-    // backslash.
-    std::wstring command = L"\"" + program.wstring() + L"\"";
-    for (const std::string& argument : arguments)
-        command += L" \"" + textcodec::Utf8ToWide(argument) + L"\"";
-    const fs::path log = dir / "accessdb-output.txt";
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
-        return -1;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process) != 0;
-    CloseHandle(out);
-    DWORD code = static_cast<DWORD>(-1);
-    if (started) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    output = fixtures::ReadText(log);
-    return started ? static_cast<int>(code) : -1;
+int RunAccessDb(const std::vector<std::string>& arguments, std::string& output) {
+    const quillmere::testing::ProgramResult run =
+        quillmere::testing::RunProgram(quillmere::testing::BuiltProgram("accessdb"), arguments);
+    output = run.output + run.errors;
+    return run.started ? run.exitCode : -1;
 }
 
 // Two processes of ours on one database: while one writes, the other is refused writing with
@@ -125,10 +97,10 @@ TEST(AccessLockingWindows, ASecondProcessIsKeptFromWritingButReads) {
     std::string output;
     {
         auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
-        EXPECT_NE(RunAccessDb(insert, dir, output), 0) << output;
+        EXPECT_NE(RunAccessDb(insert, output), 0) << output;
         EXPECT_NE(output.find("file already in use"), std::string::npos) << output;
         EXPECT_NE(output.find(path), std::string::npos) << output;
-        EXPECT_EQ(RunAccessDb({"tables", path}, dir, output), 0) << output;
+        EXPECT_EQ(RunAccessDb({"tables", path}, output), 0) << output;
         EXPECT_EQ(output.substr(0, output.find_first_of("\r\n")), "t") << output;
         db->Execute("INSERT INTO t VALUES ('ours')");
         db->Close();
@@ -136,10 +108,10 @@ TEST(AccessLockingWindows, ASecondProcessIsKeptFromWritingButReads) {
     {
         // Readers share the file both ways.
         auto db = accessdb::Database::Open(path, "");
-        EXPECT_EQ(RunAccessDb({"export", path, "t"}, dir, output), 0) << output;
+        EXPECT_EQ(RunAccessDb({"export", path, "t"}, output), 0) << output;
         EXPECT_NE(output.find("ours"), std::string::npos) << output;
     }
-    EXPECT_EQ(RunAccessDb(insert, dir, output), 0) << output;
+    EXPECT_EQ(RunAccessDb(insert, output), 0) << output;
     EXPECT_EQ(ReadRows(path, "t"), (std::vector<std::vector<std::string>>{{"ours"}, {"other"}}));
     fs::remove_all(dir);
 }

@@ -12,6 +12,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "textcodec/WideText.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -52,16 +54,6 @@ inline std::filesystem::path BuiltProgram(const std::string& name) {
 
 #ifdef _WIN32
 namespace detail {
-
-inline std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 // One argument as the C runtime's command-line parser reads it back: backslashes are literal
 // except before a quote, where they and the quote are escaped.
@@ -111,7 +103,7 @@ inline std::wstring EnvironmentBlock(const EnvironmentSettings& settings) {
         const std::wstring text(entry);
         bool replaced = false;
         for (const auto& [name, value] : settings) {
-            const std::wstring prefix = Wide(name) + L"=";
+            const std::wstring prefix = textcodec::Utf8ToWide(name) + L"=";
             replaced = replaced || (text.size() >= prefix.size() &&
                                     _wcsnicmp(text.c_str(), prefix.c_str(), prefix.size()) == 0);
         }
@@ -120,7 +112,7 @@ inline std::wstring EnvironmentBlock(const EnvironmentSettings& settings) {
     }
     FreeEnvironmentStringsW(current);
     for (const auto& [name, value] : settings)
-        block += Wide(name + "=" + value) + L'\0';
+        block += textcodec::Utf8ToWide(name + "=" + value) + L'\0';
     return block + L'\0';
 }
 
@@ -134,7 +126,7 @@ inline ProgramResult RunProgram(const std::filesystem::path& program,
     detail::AppendQuoted(line, program.wstring());
     for (const std::string& argument : arguments) {
         line += L' ';
-        detail::AppendQuoted(line, detail::Wide(argument));
+        detail::AppendQuoted(line, textcodec::Utf8ToWide(argument));
     }
     HANDLE out = detail::TemporaryFile();
     HANDLE err = detail::TemporaryFile();
