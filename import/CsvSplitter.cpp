@@ -1,6 +1,8 @@
 #include "import/CsvSplitter.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "import/ImportError.h"
@@ -31,6 +33,34 @@ size_t FindClosingQuote(std::string_view text, size_t from, bool& doubled) {
     }
 }
 
+// The first of the bytes a, b, c at or after p, or end. Eight bytes at a time: a byte of x
+// equal to a is a zero byte of x ^ (a in every byte), and the lowest byte the zero test marks
+// is always a real zero (false marks only ever sit above a real one).
+const char* FindFirstOf3(const char* p, const char* end, char a, char b, char c) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    const std::uint64_t ma = kOnes * static_cast<unsigned char>(a);
+    const std::uint64_t mb = kOnes * static_cast<unsigned char>(b);
+    const std::uint64_t mc = kOnes * static_cast<unsigned char>(c);
+    auto zeros = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if constexpr (std::endian::native == std::endian::big) {
+            word = __builtin_bswap64(word);
+        }
+        const std::uint64_t hits = zeros(word ^ ma) | zeros(word ^ mb) | zeros(word ^ mc);
+        if (hits != 0) {
+            return p + std::countr_zero(hits) / 8;
+        }
+        p += 8;
+    }
+    while (p < end && *p != a && *p != b && *p != c) {
+        ++p;
+    }
+    return p;
+}
+
 }  // namespace
 
 CsvSplitter::CsvSplitter(std::string delimiter) : delimiter_(std::move(delimiter)) {
@@ -53,6 +83,10 @@ size_t CsvSplitter::FindDelimiter(std::string_view line, size_t from) const {
 CsvLines CsvSplitter::SplitLines(std::string_view text, const std::string& filePath) const {
     CsvLines lines(text);
     if (text.empty()) {
+        return lines;
+    }
+    if (quoting_ && (delimiter_.size() == 1 || !delimiterMatches_)) {
+        SplitLinesSingleDelimiter(text, filePath, lines);
         return lines;
     }
     // Bytes that need a closer look; everything else is skipped in a tight loop.
@@ -106,6 +140,48 @@ CsvLines CsvSplitter::SplitLines(std::string_view text, const std::string& fileP
     }
     lines.AddLineStart(static_cast<size_t>(lineStart - begin));
     return lines;
+}
+
+void CsvSplitter::SplitLinesSingleDelimiter(std::string_view text, const std::string& filePath,
+                                            CsvLines& lines) const {
+    // With a one-character delimiter a field starts where the line starts or right after a
+    // delimiter outside quotes. Quoted fields are skipped whole, so the character before a
+    // quote found outside them tells whether the quote opens a field, and the scan need stop
+    // only at line breaks and quotes, not at every delimiter.
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const int delimiter = delimiterMatches_ ? static_cast<unsigned char>(delimiter_[0]) : -1;
+    const char* lineStart = begin;
+    const char* p = begin;
+    for (;;) {
+        p = FindFirstOf3(p, end, '\n', '\r', kQuote);
+        if (p == end) {
+            break;
+        }
+        if (*p == kQuote) {
+            if (p != lineStart && static_cast<unsigned char>(p[-1]) != delimiter) {
+                ++p;  // inside a field: an ordinary character
+                continue;
+            }
+            bool doubled = false;
+            const size_t offset = static_cast<size_t>(p - begin);
+            const size_t closing = FindClosingQuote(text, offset + 1, doubled);
+            if (closing == std::string_view::npos) {
+                throw ImportError("The file " + filePath +
+                                  " has a quoted field that is never closed: its opening quote "
+                                  "is on line " +
+                                  std::to_string(LineNumberAt(text, offset)) + ".");
+            }
+            p = begin + closing + 1;
+            continue;
+        }
+        lines.AddLineStart(static_cast<size_t>(lineStart - begin));
+        if (*p == '\r' && p + 1 < end && p[1] == '\n') {
+            ++p;
+        }
+        lineStart = ++p;
+    }
+    lines.AddLineStart(static_cast<size_t>(lineStart - begin));
 }
 
 void CsvSplitter::SplitFields(std::string_view line, std::vector<std::string_view>& fields) {

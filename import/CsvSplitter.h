@@ -39,6 +39,10 @@ class CsvSplitter {
 
   private:
     size_t FindDelimiter(std::string_view line, size_t from) const;
+    // SplitLines for the usual case of quoting and a delimiter of one character (or none that
+    // can match).
+    void SplitLinesSingleDelimiter(std::string_view text, const std::string& filePath,
+                                   CsvLines& lines) const;
 
     std::string delimiter_;
     // Quoting is off when the delimiter itself holds a quote; a delimiter holding a line break

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
+
 #include "import/CsvSplitter.h"
 #include "import/ImportError.h"
 
@@ -57,6 +60,76 @@ TEST(SplitLines, AnUnclosedQuoteNamesTheFileAndTheLineItOpensOn) {
     // A quote closed by the very last character is fine; an odd one after it is not.
     EXPECT_NO_THROW(splitter.SplitLines("\"a\"", "f"));
     EXPECT_THROW(splitter.SplitLines("\"a\"\"", "f"), ImportError);
+}
+
+// Lines as a plain character-by-character reading of the rules finds them; nullopt where a
+// quoted field never closes.
+std::optional<Lines> ReferenceLines(std::string_view text, std::string_view delimiter) {
+    Lines lines;
+    if (text.empty()) {
+        return lines;
+    }
+    const bool quoting = delimiter.find('"') == std::string_view::npos;
+    const bool matches =
+        !delimiter.empty() && delimiter.find_first_of("\r\n") == std::string_view::npos;
+    std::string line;
+    bool fieldStart = true;
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (fieldStart && quoting && c == '"') {
+            size_t j = i + 1;
+            for (;;) {
+                if (j >= text.size()) {
+                    return std::nullopt;
+                }
+                if (text[j] == '"' && j + 1 < text.size() && text[j + 1] == '"') {
+                    j += 2;
+                } else if (text[j] == '"') {
+                    break;
+                } else {
+                    ++j;
+                }
+            }
+            line.append(text.substr(i, j + 1 - i));
+            i = j + 1;
+            fieldStart = false;
+        } else if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            fieldStart = true;
+        } else if (matches && text.substr(i, delimiter.size()) == delimiter) {
+            line.append(delimiter);
+            i += delimiter.size();
+            fieldStart = true;
+        } else {
+            line.push_back(c);
+            ++i;
+            fieldStart = false;
+        }
+    }
+    lines.push_back(line);
+    return lines;
+}
+
+TEST(SplitLines, AgreesWithACharacterByCharacterReadingOnRandomText) {
+    std::mt19937 random(7);
+    const std::string alphabet = "ab,;\"\r\n\t";
+    for (const std::string delimiter : {",", ";", "\t", ",;", "", "\n"}) {
+        for (int round = 0; round < 3000; ++round) {
+            std::string text(random() % 40, 'a');
+            for (char& c : text) {
+                c = alphabet[random() % alphabet.size()];
+            }
+            const auto expected = ReferenceLines(text, delimiter);
+            SCOPED_TRACE("delimiter '" + delimiter + "', text '" + text + "'");
+            if (!expected) {
+                EXPECT_THROW(SplitLinesOf(text, delimiter), ImportError);
+            } else {
+                EXPECT_EQ(SplitLinesOf(text, delimiter), *expected);
+            }
+        }
+    }
 }
 
 TEST(SplitFields, UnquotedTextCutsAtEveryDelimiterAndKeepsEverythingElse) {
