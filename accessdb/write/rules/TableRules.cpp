@@ -158,6 +158,12 @@ TableRules TableRules::FromProperties(const TableDef& table, const std::vector<P
             c.validationText = p.Text();
         }
     }
+    for (const ColumnRules& c : rules.columns_) {
+        rules.anyDefault_ = rules.anyDefault_ || c.defaultValue.has_value();
+        rules.anyCheck_ =
+            rules.anyCheck_ || c.required || !c.allowZeroLength || c.validationRule.has_value();
+    }
+    rules.anyCheck_ = rules.anyCheck_ || rules.tableRule_.has_value();
     return rules;
 }
 
@@ -194,7 +200,7 @@ TableRules TableRules::Load(PageFile& pages, std::shared_ptr<const TableDef> cat
 
 void TableRules::ApplyDefaults(const TableDef& table, std::vector<Value>& values,
                                const std::vector<bool>& supplied) const {
-    if (supplied.empty()) {
+    if (supplied.empty() || !anyDefault_) {
         return;
     }
     const NameLookup noNames = [&](const std::string& name) -> ExprValue {
@@ -219,6 +225,9 @@ void TableRules::ApplyDefaults(const TableDef& table, std::vector<Value>& values
 }
 
 void TableRules::Check(const TableDef& table, const std::vector<Value>& values) const {
+    if (!anyCheck_) {
+        return;  // most tables: nothing to look at, row after row
+    }
     const NameLookup names = [&](const std::string& name) -> ExprValue {
         const ColumnDef* column = table.FindColumn(name);
         if (column == nullptr) {

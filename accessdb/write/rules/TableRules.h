@@ -50,6 +50,8 @@ class TableRules {
     std::vector<ColumnRules> columns_;
     std::optional<Rule> tableRule_;
     std::string tableText_;
+    bool anyDefault_ = false;  // some column has a default value
+    bool anyCheck_ = false;    // some column or the table has a rule Check() applies
 };
 
 // The value of a column as the expression language sees it.
