@@ -1,5 +1,6 @@
 #pragma once
 // A database file opened for positioned reads and writes, on POSIX and Windows.
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -61,8 +62,9 @@ class FileHandle {
 #endif
     std::string path_;
     bool writable_;
-    std::uint64_t writeCalls_ = 0;
-    std::uint64_t bytesWritten_ = 0;
+    // Counted by whichever thread writes (a group's pages go out on the writing thread).
+    std::atomic<std::uint64_t> writeCalls_{0};
+    std::atomic<std::uint64_t> bytesWritten_{0};
 #ifdef _WIN32
     void* handle_;
 #else

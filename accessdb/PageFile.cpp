@@ -5,10 +5,33 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <system_error>
+
+#include "accessdb/WriteBehind.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace accessdb {
 
 namespace {
+
+// The group's age is looked at after every statement, so the clock is the cheap one the system
+// keeps at its tick (a few milliseconds apart): plenty for a limit of hundreds of milliseconds.
+std::chrono::milliseconds GroupClockNow() {
+#ifdef _WIN32
+    return std::chrono::milliseconds(GetTickCount64());
+#elif defined(CLOCK_MONOTONIC_COARSE)
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return std::chrono::milliseconds(static_cast<std::int64_t>(now.tv_sec) * 1000 +
+                                     now.tv_nsec / 1000000);
+#else
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+#endif
+}
 
 std::atomic<std::uint64_t> defaultSizeLimit{0};
 
@@ -73,7 +96,11 @@ PageFile::PageFile(const std::string& path, OpenMode mode)
     Remember(page0);
 }
 
+PageFile::~PageFile() = default;  // the writing thread finishes first (behind_ after file_)
+
 std::vector<std::uint8_t> PageFile::Load(std::uint32_t page) {
+    if (behind_ && behind_->Holds(page))
+        AwaitWrites();  // the file has the page once the writing thread is done with it
     std::vector<std::uint8_t> bytes(PageSize());
     std::size_t got = file_.ReadAt(static_cast<std::uint64_t>(page) * PageSize(), bytes);
     if (got != bytes.size())
@@ -195,12 +222,17 @@ void PageFile::RequireWritable() const {
 
 MutablePageRef PageFile::Touch(std::uint32_t page) {
     MutablePageRef p = Fetch(page);
+    if (p->writeGroup != 0) {
+        if (behind_ && p->writeGroup == behindGroup_)
+            behind_->BeforeChange(p->writePiece);
+        p->writeGroup = 0;
+    }
     ++p->version;
     if (!p->dirty) {
         if (journal_ && page < pageCountOnDisk_ && journaled_.insert(page).second)
             journal_->BeforeFirstChange(page, p->bytes);
         if (dirty_.empty())
-            groupStart_ = std::chrono::steady_clock::now();
+            groupStart_ = GroupClockNow();
         p->dirty = true;
         dirty_.insert(page);
     }
@@ -316,7 +348,7 @@ MutablePageRef PageFile::Append() {
     p->number = pageCount_++;
     p->bytes.assign(PageSize(), 0);
     if (dirty_.empty())
-        groupStart_ = std::chrono::steady_clock::now();
+        groupStart_ = GroupClockNow();
     p->dirty = true;
     dirty_.insert(p->number);
     Remember(p);
@@ -373,12 +405,81 @@ bool PageFile::GroupDue() const {
     if (dirty_.empty() || discard_)
         return false;
     return dirty_.size() * PageSize() >= groupBytesLimit_ ||
-           std::chrono::steady_clock::now() - groupStart_ >= groupAgeLimit_;
+           GroupClockNow() - groupStart_ >= groupAgeLimit_;
+}
+
+void PageFile::AwaitWrites() {
+    if (behind_ && behind_->Busy()) {
+        std::exception_ptr error = behind_->Wait();
+        if (error && !writeError_)
+            writeError_ = error;
+    }
+}
+
+void PageFile::FinishWrites() {
+    AwaitWrites();
+    if (writeError_) {
+        std::exception_ptr error = writeError_;
+        writeError_ = nullptr;
+        std::rethrow_exception(error);
+    }
+}
+
+bool PageFile::WritesPending() const {
+    return (behind_ && behind_->Busy()) || writeError_ != nullptr;
+}
+
+void PageFile::FlushBehind(std::shared_ptr<void> hold) {
+    if (discard_)
+        return;
+    FinishWrites();  // the group before: its journal is done before this one's is written
+    if (!behind_) {
+        try {
+            behind_ = std::make_unique<WriteBehind>(file_, PageSize());
+        } catch (const std::system_error&) {
+            Flush();  // no second thread to be had: write the group here
+            return;
+        }
+    }
+    std::vector<std::uint32_t> pages(dirty_.begin(), dirty_.end());
+    if (pages.empty())
+        return;
+    std::sort(pages.begin(), pages.end());
+    if (journal_)
+        journal_->BeforeWrite(*this);
+    std::vector<WriteBehind::Piece> pieces(pages.size());
+    const bool storedAsCached = !codec_ && header_.encryption == Encryption::None;
+    std::vector<std::uint8_t> scratch;
+    ++behindGroup_;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const MutablePageRef& page = Cached(pages[i]);
+        WriteBehind::Piece& piece = pieces[i];
+        piece.number = pages[i];
+        if (storedAsCached && pages[i] != 0) {
+            piece.page = page;
+        } else {
+            const std::span<const std::uint8_t> stored = Encoded(*page, scratch);
+            piece.own.assign(stored.begin(), stored.end());
+        }
+        page->writeGroup = behindGroup_;
+        page->writePiece = static_cast<std::uint32_t>(i);
+    }
+    std::function<void()> after = journal_ ? journal_->AfterWriteLater() : nullptr;
+    for (std::uint32_t n : pages) {
+        Cached(n)->dirty = false;
+        order_.push_back(n);
+    }
+    dirty_.clear();
+    journaled_.clear();
+    grewInGroup_ = false;
+    pageCountOnDisk_ = std::max(pageCountOnDisk_, pageCount_);
+    behind_->Start(std::move(pieces), std::move(after), std::move(hold));
 }
 
 void PageFile::Flush() {
     if (discard_)
         return;  // the changes live in the cache until the database is closed
+    FinishWrites();
     std::vector<std::uint32_t> pages(dirty_.begin(), dirty_.end());
     std::sort(pages.begin(), pages.end());
     if (!pages.empty()) {
@@ -424,6 +525,7 @@ void PageFile::WriteDirtyPages(const std::vector<std::uint32_t>& pages) {
 }
 
 void PageFile::DiscardCache() {
+    AwaitWrites();
     cache_.clear();
     cached_ = 0;
     order_.clear();

@@ -9,6 +9,8 @@
 // the statement changes), RollbackStatement() puts those images back.
 #include <chrono>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <list>
 #include <memory>
 #include <span>
@@ -44,6 +46,9 @@ struct Page {
     // may set it, hence mutable.
     mutable std::unique_ptr<PageMemo> memo;
     mutable std::uint64_t memoVersion = 0;
+    // The group on the writing thread that holds this page, and where (see WriteBehind).
+    std::uint64_t writeGroup = 0;
+    std::uint32_t writePiece = 0;
     Bytes View() const { return bytes; }
     MutableBytes Mutable() { return bytes; }
     std::uint8_t Type() const { return bytes[0]; }
@@ -71,6 +76,12 @@ class PageJournal {
     // and after its last one (the journal is marked done).
     virtual void BeforeWrite(class PageFile& pages) { (void)pages; }
     virtual void AfterWrite() {}
+    // For a group whose pages go out on the writing thread (PageFile::FlushBehind): forgets the
+    // group here and returns what AfterWrite() does to the journal's file, which that thread
+    // runs once the pages are written.
+    virtual std::function<void()> AfterWriteLater() {
+        return [this] { AfterWrite(); };
+    }
 };
 
 // The largest file Access opens: 2 GiB.
@@ -84,6 +95,7 @@ class PageFile {
   public:
     // Opens the file and reads its header. Throws FileNotFound, NotDatabase (with the path).
     PageFile(const std::string& path, OpenMode mode);
+    ~PageFile();
 
     const std::string& Path() const { return file_.Path(); }
     const Format& format() const { return *header_.format; }
@@ -137,9 +149,21 @@ class PageFile {
     // Writes the group: the journal, every dirty page (encoded; runs of adjacent pages in one
     // gathered write), the journal marked done. Sync() then makes it durable.
     void Flush();
+    // The same, except that the pages are written on a second thread while the caller goes on
+    // (the journal is written first, here). `hold` is dropped once they are written. Every
+    // later write, rollback or read of those pages from the file waits for them.
+    void FlushBehind(std::shared_ptr<void> hold);
+    // Waits for the pages on the writing thread; a failure is kept for FinishWrites().
+    void AwaitWrites();
+    // Waits for them and throws what writing them failed with.
+    void FinishWrites();
+    // Pages are being written, or failed to be and FinishWrites() has not said so yet.
+    bool WritesPending() const;
     void Sync() {
-        if (!discard_)
+        if (!discard_) {
+            FinishWrites();
             file_.Sync();
+        }
     }
     // Drops every cached page, dirty ones included (after a rollback replaced the file's pages).
     void DiscardCache();
@@ -190,6 +214,9 @@ class PageFile {
     const MutablePageRef& Cached(std::uint32_t page) const;
 
     FileHandle file_;
+    std::unique_ptr<class WriteBehind> behind_;  // started by the first FlushBehind()
+    std::uint64_t behindGroup_ = 0;              // numbers the groups handed to it
+    std::exception_ptr writeError_;              // its failure, until FinishWrites()
     DatabaseHeader header_;
     std::unique_ptr<PageCodec> codec_;
     std::uint32_t pageCount_ = 0;
@@ -217,7 +244,7 @@ class PageFile {
     // killed run loses at most half a second of statements, long enough that pages changed
     // over and over (index pages taking random keys) reach the file once per group.
     std::chrono::milliseconds groupAgeLimit_{500};
-    std::chrono::steady_clock::time_point groupStart_;
+    std::chrono::milliseconds groupStart_{0};  // on GroupClockNow()'s clock
 };
 
 }  // namespace accessdb

@@ -307,6 +307,15 @@ void RollbackJournal::Write(PageFile& pages) {
     file_->WriteAt(0, buffer_);
 }
 
+std::function<void()> RollbackJournal::AfterWriteLater() {
+    Forget();
+    FileHandle* file = file_.get();
+    return [file] {
+        static const std::uint8_t kEmpty[8] = {};
+        file->WriteAt(0, kEmpty);
+    };
+}
+
 void RollbackJournal::MarkDone() {
     static const std::uint8_t kEmpty[8] = {};
     file_->WriteAt(0, kEmpty);

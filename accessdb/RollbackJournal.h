@@ -36,6 +36,7 @@ class RollbackJournal : public PageJournal {
     void BeforeGrow(std::uint32_t pageCountBefore) override;
     void BeforeWrite(PageFile& pages) override { Write(pages); }
     void AfterWrite() override { MarkDone(); }
+    std::function<void()> AfterWriteLater() override;
 
     // Empties the journal file; call once any interrupted group has been rolled back, so that
     // no trailer of an earlier session can match a journal of this one.

@@ -118,6 +118,9 @@ Writer::~Writer() {
         std::lock_guard<std::mutex> hold(openWritersMutex);
         OpenWriters().erase(this);
     }
+    // The writing thread may still use the journal; a failure it had is the next open's to
+    // roll back.
+    database_.Pages().AwaitWrites();
     database_.Pages().SetJournal(nullptr);
 }
 
@@ -126,8 +129,10 @@ void Writer::Close() {
         std::lock_guard<std::mutex> hold(openWritersMutex);
         OpenWriters().erase(this);
     }
+    database_.Pages().AwaitWrites();
     database_.Pages().SetJournal(nullptr);
-    if (journal_) {
+    // A group that failed to be written keeps its journal, for the next open to roll back.
+    if (journal_ && !database_.Pages().WritesPending()) {
         journal_->Remove();
     }
     if (lock_) {
@@ -145,22 +150,44 @@ void Writer::StorePendingRowCounts() {
 }
 
 void Writer::CommitGroup() {
+    CommitGroupWith(false);
+}
+
+void Writer::CommitGroupBehind() {
+    CommitGroupWith(true);
+}
+
+void Writer::CommitGroupWith(bool behind) {
     PageFile& pages = database_.Pages();
     StorePendingRowCounts();
-    if (!journal_ || pages.DirtyPageCount() == 0) {
+    if (!journal_ || (pages.DirtyPageCount() == 0 && !pages.WritesPending())) {
         groupStatements_ = 0;
         return;
     }
     try {
-        // Open readers are waited out before the first byte goes to the file.
-        const WriteGroupLock group(pages.File());
-        pages.Flush();
+        pages.FinishWrites();
+        writingStatements_ = 0;
+        if (pages.DirtyPageCount() == 0) {
+            groupStatements_ = 0;
+            return;
+        }
+        if (behind) {
+            // The lock goes with the pages: readers stay out until they are written.
+            auto group = std::make_shared<WriteGroupLock>(pages.File());
+            pages.FlushBehind(std::move(group));
+            writingStatements_ = groupStatements_;
+        } else {
+            // Open readers are waited out before the first byte goes to the file.
+            const WriteGroupLock group(pages.File());
+            pages.Flush();
+        }
         groupStatements_ = 0;
     } catch (const Error& e) {
         // The file may hold part of the group: put the original pages back, so that it holds
         // exactly the groups written before.
-        const std::size_t lost = groupStatements_;
+        const std::size_t lost = groupStatements_ + writingStatements_;
         groupStatements_ = 0;
+        writingStatements_ = 0;
         pages.DiscardCache();
         ForgetState();
         try {
@@ -235,7 +262,7 @@ void Writer::RunStatement(Fn&& body) {
     pages.EndStatement();
     ++groupStatements_;
     if (pages.GroupDue()) {
-        CommitGroup();
+        CommitGroupBehind();
     }
 }
 

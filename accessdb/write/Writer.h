@@ -53,7 +53,11 @@ class Writer {
 
     // Writes the statements not yet in the file (the group). When that fails the file is put
     // back as it was before the group and the error says how many statements were lost.
+    // Returns once the file has them, the group handed to the writing thread before included.
     void CommitGroup();
+    // A group that is due goes to the writing thread, and the statements go on meanwhile; a
+    // failure to write it comes out of the next commit, which then loses both groups.
+    void CommitGroupBehind();
     // After the database's pages are written and synced: removes the journal and the lock file.
     void Close();
 
@@ -87,7 +91,9 @@ class Writer {
     TableWriter* lastTable_ = nullptr;
     std::optional<std::vector<std::uint8_t>> owner_;
     std::vector<StoredField> fields_;
-    std::size_t groupStatements_ = 0;  // statements in the group not yet written
+    void CommitGroupWith(bool behind);
+    std::size_t groupStatements_ = 0;    // statements in the group not yet written
+    std::size_t writingStatements_ = 0;  // those of the group on the writing thread
     bool closedForExit_ = false;
 };
 

@@ -45,9 +45,11 @@ struct Ack {
     int written = 0;
 };
 
-// Tells the parent that `row`'s statement returned, and whether the file then held it.
+// Tells the parent that `row`'s statement returned, and whether the file then held it (no
+// changed page waits in memory or on the writing thread).
 void Acknowledge(accessdb::Database& db, int ack, int row) {
-    const Ack a{row, db.Pages().DirtyPageCount() == 0 ? 1 : 0};
+    const bool written = db.Pages().DirtyPageCount() == 0 && !db.Pages().WritesPending();
+    const Ack a{row, written ? 1 : 0};
     if (write(ack, &a, sizeof(a)) != sizeof(a))
         _exit(3);
 }

@@ -10,7 +10,11 @@
 #include "tests/accessdb_write/WriteSupport.h"
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #endif
 
 using namespace writetest;
@@ -260,6 +264,63 @@ TEST(GroupCommit, ExitHookWritesTheOpenGroup) {
     EXPECT_EQ(ReadRows(path, "T").size(), 777u);
     EXPECT_FALSE(fs::exists(path + "-journal"));
     EXPECT_FALSE(fs::exists(dir / "exit.laccdb"));
+    ExpectClean(path);
+    fs::remove_all(dir);
+}
+#endif
+
+#ifndef _WIN32
+// Groups go to the file on a second thread while the next statements run. When the file
+// system refuses one (here: a file size limit), the next commit reports it, counting the
+// statements of that group and of the open one as lost, and the file holds exactly the rows
+// before them.
+TEST(GroupCommit, AGroupThatFailsOnTheWritingThreadLosesOnlyItselfAndTheOpenGroup) {
+    REQUIRE_FIXTURES();
+    const fs::path dir = TempDir("behind_fails");
+    const std::string path = DatabaseWithTable(dir, "behind.accdb");
+    const auto limit = static_cast<rlim_t>(fs::file_size(path) + 96 * 1024);
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipe[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &size);
+        long done = 0;
+        long lost = -1;
+        try {
+            auto db = accessdb::Database::Open(path, "", accessdb::OpenMode::ReadWrite);
+            db->Pages().SetGroupLimits(16 * 1024, std::chrono::hours(1));
+            for (; done < 100000; ++done)
+                db->Execute(Row(static_cast<int>(done)));
+        } catch (const accessdb::Error& e) {
+            const std::string text = e.what();
+            const auto at = text.find("before the last ");
+            if (at != std::string::npos)
+                lost = std::atol(text.c_str() + at + 16);
+        }
+        const std::string report = std::to_string(done) + " " + std::to_string(lost);
+        (void)!::write(pipe[1], report.data(), report.size());
+        std::_Exit(0);
+    }
+    ::close(pipe[1]);
+    char buffer[64] = {};
+    (void)!::read(pipe[0], buffer, sizeof buffer - 1);
+    ::close(pipe[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    long done = 0;
+    long lost = 0;
+    ASSERT_EQ(std::sscanf(buffer, "%ld %ld", &done, &lost), 2) << buffer;
+    ASSERT_GT(lost, 0) << "the failure names the statements lost: " << buffer;
+    ASSERT_LT(done, 100000);
+    // `done` statements returned; the one that failed ran too, then its commit failed.
+    const auto rows = ReadRows(path, "T");
+    ASSERT_EQ(static_cast<long>(rows.size()), done + 1 - lost);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        ASSERT_EQ(rows[i][0], "row " + std::to_string(i));
     ExpectClean(path);
     fs::remove_all(dir);
 }
