@@ -111,12 +111,17 @@ void WriteBehind::Loop() {
 }
 
 void WriteBehind::WriteAll() {
-    // Runs of adjacent pages in one gathered write each, as the page file writes them itself.
+    // Runs of adjacent pages in one gathered write each, as the page file writes them itself,
+    // but at most a megabyte at a time: the statements that go on meanwhile change a few pages
+    // of the group (the table's definition, its usage maps, the page taking rows), which mostly
+    // sit in the same run as the new pages, and such a change waits for the write holding it.
+    const std::size_t mostPages = std::max<std::size_t>(1, (std::size_t{1} << 20) / pageSize_);
     std::vector<std::span<const std::uint8_t>> run;
     std::size_t i = 0;
     while (i < pieces_.size()) {
         std::size_t end = i + 1;
-        while (end < pieces_.size() && pieces_[end].number == pieces_[end - 1].number + 1) {
+        while (end < pieces_.size() && end - i < mostPages &&
+               pieces_[end].number == pieces_[end - 1].number + 1) {
             ++end;
         }
         run.clear();

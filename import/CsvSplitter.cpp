@@ -1,11 +1,10 @@
 #include "import/CsvSplitter.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
 #include "import/ImportError.h"
+#include "textcodec/ByteSearch.h"
 
 namespace quillmere {
 namespace {
@@ -33,34 +32,6 @@ size_t FindClosingQuote(std::string_view text, size_t from, bool& doubled) {
     }
 }
 
-// The first of the bytes a, b, c at or after p, or end. Eight bytes at a time: a byte of x
-// equal to a is a zero byte of x ^ (a in every byte), and the lowest byte the zero test marks
-// is always a real zero (false marks only ever sit above a real one).
-const char* FindFirstOf3(const char* p, const char* end, char a, char b, char c) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    const std::uint64_t ma = kOnes * static_cast<unsigned char>(a);
-    const std::uint64_t mb = kOnes * static_cast<unsigned char>(b);
-    const std::uint64_t mc = kOnes * static_cast<unsigned char>(c);
-    auto zeros = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if constexpr (std::endian::native == std::endian::big) {
-            word = __builtin_bswap64(word);
-        }
-        const std::uint64_t hits = zeros(word ^ ma) | zeros(word ^ mb) | zeros(word ^ mc);
-        if (hits != 0) {
-            return p + std::countr_zero(hits) / 8;
-        }
-        p += 8;
-    }
-    while (p < end && *p != a && *p != b && *p != c) {
-        ++p;
-    }
-    return p;
-}
-
 }  // namespace
 
 CsvSplitter::CsvSplitter(std::string delimiter) : delimiter_(std::move(delimiter)) {
@@ -75,7 +46,12 @@ size_t CsvSplitter::FindDelimiter(std::string_view line, size_t from) const {
     }
     // One character (the usual comma, semicolon or tab): the plain character search.
     if (delimiter_.size() == 1) {
-        return line.find(delimiter_[0], from);
+        if (from >= line.size()) {
+            return std::string_view::npos;
+        }
+        const char* end = line.data() + line.size();
+        const char* at = textcodec::FindByte(line.data() + from, end, delimiter_[0]);
+        return at == end ? std::string_view::npos : static_cast<size_t>(at - line.data());
     }
     return line.find(delimiter_, from);
 }
@@ -154,7 +130,7 @@ void CsvSplitter::SplitLinesSingleDelimiter(std::string_view text, const std::st
     const char* lineStart = begin;
     const char* p = begin;
     for (;;) {
-        p = FindFirstOf3(p, end, '\n', '\r', kQuote);
+        p = textcodec::FindFirstOf3(p, end, '\n', '\r', kQuote);
         if (p == end) {
             break;
         }

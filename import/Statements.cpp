@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "textcodec/ByteSearch.h"
+
 namespace quillmere {
 namespace {
 
@@ -58,7 +60,8 @@ void BuildInsertRowStatement(std::string& out, std::string_view table,
             continue;
         }
         *p++ = '\'';
-        if (value.find('\'') == std::string_view::npos) {
+        if (value.empty() || textcodec::FindByte(value.data(), value.data() + value.size(), '\'') ==
+                                 value.data() + value.size()) {
             put(value);
         } else {
             for (const char c : value) {

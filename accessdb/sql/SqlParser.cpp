@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "textcodec/ByteSearch.h"
+
 namespace accessdb::sql {
 
 const char* ColumnKindName(ColumnKind kind) {
@@ -621,8 +623,8 @@ bool ReadImportInsert(std::string_view text, Statement& into) {
             value.text.clear();
             ++p;
             for (;;) {
-                const auto* quote = static_cast<const char*>(std::memchr(p, '\'', end - p));
-                if (quote == nullptr) {
+                const char* quote = textcodec::FindByte(p, end, '\'');
+                if (quote == end) {
                     return false;  // not closed: the full parser says where
                 }
                 value.text.append(p, static_cast<std::size_t>(quote - p));
