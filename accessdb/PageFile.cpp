@@ -465,6 +465,11 @@ void PageFile::FlushBehind(std::shared_ptr<void> hold) {
         page->writePiece = static_cast<std::uint32_t>(i);
     }
     std::function<void()> after = journal_ ? journal_->AfterWriteLater() : nullptr;
+    EndGroup(pages);
+    behind_->Start(std::move(pieces), std::move(after), std::move(hold));
+}
+
+void PageFile::EndGroup(const std::vector<std::uint32_t>& pages) {
     for (std::uint32_t n : pages) {
         Cached(n)->dirty = false;
         order_.push_back(n);
@@ -473,7 +478,6 @@ void PageFile::FlushBehind(std::shared_ptr<void> hold) {
     journaled_.clear();
     grewInGroup_ = false;
     pageCountOnDisk_ = std::max(pageCountOnDisk_, pageCount_);
-    behind_->Start(std::move(pieces), std::move(after), std::move(hold));
 }
 
 void PageFile::Flush() {
@@ -489,14 +493,7 @@ void PageFile::Flush() {
         if (journal_)
             journal_->AfterWrite();
     }
-    for (std::uint32_t n : pages) {
-        Cached(n)->dirty = false;
-        order_.push_back(n);
-    }
-    dirty_.clear();
-    journaled_.clear();
-    grewInGroup_ = false;
-    pageCountOnDisk_ = std::max(pageCountOnDisk_, pageCount_);
+    EndGroup(pages);
 }
 
 void PageFile::WriteDirtyPages(const std::vector<std::uint32_t>& pages) {

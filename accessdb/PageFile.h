@@ -201,6 +201,9 @@ class PageFile {
 
     std::vector<std::uint8_t> Load(std::uint32_t page);
     void WriteDirtyPages(const std::vector<std::uint32_t>& pages);
+    // The group's pages (sorted) are the file's now, or on their way there: they are clean,
+    // and the next group starts.
+    void EndGroup(const std::vector<std::uint32_t>& pages);
     [[noreturn]] void ThrowFull() const;
     // A decoded page turned into its bytes as stored in the file, in place.
     void ToStored(std::uint32_t page, MutableBytes bytes) const;

@@ -32,6 +32,21 @@ size_t FindClosingQuote(std::string_view text, size_t from, bool& doubled) {
     }
 }
 
+// Just past the quote that closes the quoted field opening at `quote` in `text`. Throws
+// ImportError naming the file and the line when it never closes.
+const char* PastQuotedField(std::string_view text, const char* quote, const std::string& filePath) {
+    bool doubled = false;
+    const size_t offset = static_cast<size_t>(quote - text.data());
+    const size_t closing = FindClosingQuote(text, offset + 1, doubled);
+    if (closing == std::string_view::npos) {
+        throw ImportError("The file " + filePath +
+                          " has a quoted field that is never closed: its opening quote is on "
+                          "line " +
+                          std::to_string(LineNumberAt(text, offset)) + ".");
+    }
+    return text.data() + closing + 1;
+}
+
 }  // namespace
 
 CsvSplitter::CsvSplitter(std::string delimiter) : delimiter_(std::move(delimiter)) {
@@ -79,16 +94,7 @@ CsvLines CsvSplitter::SplitLines(std::string_view text, const std::string& fileP
     bool atFieldStart = true;
     while (p < end) {
         if (atFieldStart && quoting_ && *p == kQuote) {
-            bool doubled = false;
-            const size_t offset = static_cast<size_t>(p - begin);
-            const size_t closing = FindClosingQuote(text, offset + 1, doubled);
-            if (closing == std::string_view::npos) {
-                throw ImportError("The file " + filePath +
-                                  " has a quoted field that is never closed: its opening quote "
-                                  "is on line " +
-                                  std::to_string(LineNumberAt(text, offset)) + ".");
-            }
-            p = begin + closing + 1;
+            p = PastQuotedField(text, p, filePath);
             atFieldStart = false;
             continue;
         }
@@ -139,16 +145,7 @@ void CsvSplitter::SplitLinesSingleDelimiter(std::string_view text, const std::st
                 ++p;  // inside a field: an ordinary character
                 continue;
             }
-            bool doubled = false;
-            const size_t offset = static_cast<size_t>(p - begin);
-            const size_t closing = FindClosingQuote(text, offset + 1, doubled);
-            if (closing == std::string_view::npos) {
-                throw ImportError("The file " + filePath +
-                                  " has a quoted field that is never closed: its opening quote "
-                                  "is on line " +
-                                  std::to_string(LineNumberAt(text, offset)) + ".");
-            }
-            p = begin + closing + 1;
+            p = PastQuotedField(text, p, filePath);
             continue;
         }
         lines.AddLineStart(static_cast<size_t>(lineStart - begin));
