@@ -49,7 +49,9 @@ void WriteBehind::BeforeChange(std::uint32_t index) {
         return;
     }
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return states_[index] != State::Writing; });
+    // A write that failed leaves its pieces marked as being written: the group's end says
+    // that nobody writes them any more.
+    changed_.wait(lock, [&] { return states_[index] != State::Writing || finished_; });
     if (states_[index] == State::Pending && pieces_[index].page) {
         // Not written yet: the writer takes the bytes as they are now.
         pieces_[index].own = pieces_[index].page->bytes;
